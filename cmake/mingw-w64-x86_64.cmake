@@ -1,0 +1,17 @@
+# Cross build for 64-bit Windows with Debian's mingw-w64 (g++-mingw-w64-x86-64).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(PALLBROOK_MINGW_PREFIX x86_64-w64-mingw32)
+
+# The posix threading variant is the one Debian installs by default; either works,
+# since the plugin uses no threads.
+find_program(CMAKE_CXX_COMPILER NAMES ${PALLBROOK_MINGW_PREFIX}-g++-posix ${PALLBROOK_MINGW_PREFIX}-g++ REQUIRED)
+find_program(CMAKE_RC_COMPILER NAMES ${PALLBROOK_MINGW_PREFIX}-windres)
+find_program(PALLBROOK_DLLTOOL NAMES ${PALLBROOK_MINGW_PREFIX}-dlltool REQUIRED)
+find_program(PALLBROOK_OBJDUMP NAMES ${PALLBROOK_MINGW_PREFIX}-objdump REQUIRED)
+find_program(PALLBROOK_STRIP NAMES ${PALLBROOK_MINGW_PREFIX}-strip)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${PALLBROOK_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -1,0 +1,4 @@
+// One frame of the drag feature.
+#pragma once
+
+void ProcessDragging();
