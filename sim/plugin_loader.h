@@ -5,6 +5,8 @@
 
 #include <string>
 
+struct HINSTANCE__;
+
 namespace sim {
 
 // Sends process attach. False (with the reason in host().errors) if the
@@ -12,6 +14,8 @@ namespace sim {
 bool loadPlugin(const std::string& path = "Pallbrook.asi");
 // Sends process detach.
 void unloadPlugin();
+// The module handle Windows gave the loaded plugin.
+HINSTANCE__* loadedPluginModule();
 // Sends a thread notification (2 attach, 3 detach).
 void notifyThread(unsigned long reason);
 

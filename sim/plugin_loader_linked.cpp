@@ -20,6 +20,8 @@ bool loadPlugin(const std::string&) {
 
 void unloadPlugin() { DllMain(moduleHandle(), 0, nullptr); }
 
+HINSTANCE__* loadedPluginModule() { return moduleHandle(); }
+
 void notifyThread(unsigned long reason) {
     DllMain(moduleHandle(), static_cast<std::uint32_t>(reason), nullptr);
 }

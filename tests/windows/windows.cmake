@@ -1,0 +1,6 @@
+# Windows programs that the Linux test run starts under Wine.
+add_executable(pallbrook-wine-lifecycle ${CMAKE_CURRENT_LIST_DIR}/wine_lifecycle.cpp)
+target_link_libraries(pallbrook-wine-lifecycle PRIVATE pallbrook_sim)
+target_link_options(pallbrook-wine-lifecycle PRIVATE ${PALLBROOK_STATIC_RUNTIME})
+pallbrook_warnings(pallbrook-wine-lifecycle)
+add_dependencies(pallbrook-wine-lifecycle Pallbrook ScriptHookRDR2)
