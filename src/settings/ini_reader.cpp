@@ -3,6 +3,7 @@
 #include "settings/ini_lines.h"
 
 #include <cstdio>
+#include <exception>
 #include <memory>
 #include <optional>
 
@@ -14,7 +15,7 @@ struct FileCloser {
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 // The whole content of the file, or nothing when it cannot be opened, its size
-// cannot be taken or fewer bytes than that size can be read. The C file
+// cannot be taken or held in memory, or fewer bytes than that size can be read. The C file
 // functions keep the shipped library small; "rb" means no line end translation
 // and, on Windows, no sharing restriction for other openers.
 std::optional<std::string> readWholeFile(const std::string& path) {
@@ -29,7 +30,14 @@ std::optional<std::string> readWholeFile(const std::string& path) {
     if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) {
         return std::nullopt;
     }
-    std::string bytes(static_cast<std::size_t>(size), '\0');
+    // A size that cannot be held in memory (a directory on Linux reports the
+    // largest offset) makes the file unreadable rather than an error.
+    std::string bytes;
+    try {
+        bytes.resize(static_cast<std::size_t>(size));
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
     if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
         return std::nullopt;
     }
