@@ -1,0 +1,3 @@
+#include "drag/drag_state.h"
+
+DragStateRecord DragState;
