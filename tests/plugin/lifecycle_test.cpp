@@ -14,10 +14,9 @@ constexpr std::uint64_t GameTimer = 0x4F67E8ECA7D3F667;
 class LifecycleTest : public HostTest {
   protected:
     void defineTimer(std::function<std::int32_t()> answer) {
-        sim::defineNative(GameTimer, "game timer", 0,
-                          [answer](const sim::NativeArgs&, sim::NativeResult& r) {
-                              r.setI32(answer());
-                          });
+        sim::defineNative(
+            GameTimer, "game timer", 0,
+            [answer](const sim::NativeArgs&, sim::NativeResult& r) { r.setI32(answer()); });
     }
 };
 

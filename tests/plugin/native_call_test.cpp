@@ -13,9 +13,8 @@ class NativeCallTest : public HostTest {};
 TEST_F(NativeCallTest, ArgumentsAreZeroExtendedWordsInTheirOrder) {
     sim::defineNative(Probe, "probe", 5, [](const sim::NativeArgs&, sim::NativeResult&) {});
     const char* text = "LITERAL_STRING";
-    runOnFibre([&] {
-        callNative(Probe, -1, 2.0f, 0xF84FA74Fu, text, GameString{0xFEDCBA9876543210});
-    });
+    runOnFibre(
+        [&] { callNative(Probe, -1, 2.0f, 0xF84FA74Fu, text, GameString{0xFEDCBA9876543210}); });
     ASSERT_EQ(sim::host().calls.size(), 1u);
     const auto& call = sim::host().calls[0];
     EXPECT_EQ(call.hash, Probe);
@@ -38,9 +37,8 @@ TEST_F(NativeCallTest, FloatAndBooleanEncodings) {
 }
 
 TEST_F(NativeCallTest, NoArgumentNativeIsInitThenCall) {
-    sim::defineNative(Probe, "probe", 0, [](const sim::NativeArgs&, sim::NativeResult& r) {
-        r.setI32(-7);
-    });
+    sim::defineNative(Probe, "probe", 0,
+                      [](const sim::NativeArgs&, sim::NativeResult& r) { r.setI32(-7); });
     std::int32_t answer = 0;
     runOnFibre([&] { answer = callNative<std::int32_t>(Probe); });
     EXPECT_EQ(answer, -7);
@@ -60,9 +58,15 @@ TEST_F(NativeCallTest, OutParameterSlotIsWrittenByTheNative) {
 TEST_F(NativeCallTest, ResultsDecodeByType) {
     sim::defineNative(Probe, "probe", 1, [](const sim::NativeArgs& a, sim::NativeResult& r) {
         switch (a.u32(0)) {
-        case 0: r.setU64(0x0000000100000000ull); break; // only the high half set
-        case 1: r.setF32(-1.5f); break;
-        case 2: r.setU64(0xAABBCCDD11223344ull); break;
+        case 0:
+            r.setU64(0x0000000100000000ull);
+            break; // only the high half set
+        case 1:
+            r.setF32(-1.5f);
+            break;
+        case 2:
+            r.setU64(0xAABBCCDD11223344ull);
+            break;
         }
     });
     bool highHalfOnly = true;

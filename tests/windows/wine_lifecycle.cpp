@@ -35,13 +35,12 @@ int main() {
     int timerReads = 0;
     bool allOnFibre = true;
     LPVOID hostFibre = nullptr;
-    sim::defineNative(0x4F67E8ECA7D3F667, "game timer", 0,
-                      [&](const sim::NativeArgs&, sim::NativeResult& r) {
-                          ++timerReads;
-                          allOnFibre = allOnFibre && IsThreadAFiber() &&
-                                       GetCurrentFiber() != hostFibre;
-                          r.setI32(timerReads * 16);
-                      });
+    sim::defineNative(
+        0x4F67E8ECA7D3F667, "game timer", 0, [&](const sim::NativeArgs&, sim::NativeResult& r) {
+            ++timerReads;
+            allOnFibre = allOnFibre && IsThreadAFiber() && GetCurrentFiber() != hostFibre;
+            r.setI32(timerReads * 16);
+        });
 
     check(sim::loadPlugin("Pallbrook.asi"), "Pallbrook.asi loads");
     HINSTANCE__* module = sim::loadedPluginModule();
