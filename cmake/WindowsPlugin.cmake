@@ -16,7 +16,11 @@ add_custom_command(
     COMMENT "Import library for ScriptHookRDR2.dll")
 add_custom_target(pallbrook_host_imports DEPENDS ${PALLBROOK_HOST_IMPORTS})
 
-add_library(Pallbrook MODULE ${PALLBROOK_PLUGIN_SOURCES})
+# The version resource: product name, version and description from the project.
+enable_language(RC)
+configure_file(${CMAKE_SOURCE_DIR}/src/plugin/version.rc.in ${CMAKE_BINARY_DIR}/version.rc @ONLY)
+
+add_library(Pallbrook MODULE ${PALLBROOK_PLUGIN_SOURCES} ${CMAKE_BINARY_DIR}/version.rc)
 set_target_properties(Pallbrook PROPERTIES PREFIX "" SUFFIX ".asi" OUTPUT_NAME Pallbrook)
 target_include_directories(Pallbrook PRIVATE ${CMAKE_SOURCE_DIR}/src)
 add_dependencies(Pallbrook pallbrook_host_imports)
@@ -38,3 +42,6 @@ foreach(part tests/windows tests/settings tools)
         include(${CMAKE_SOURCE_DIR}/${part}/windows.cmake)
     endif()
 endforeach()
+
+# The players' zip: Pallbrook.asi, Pallbrook.ini and README.txt.
+include(${CMAKE_SOURCE_DIR}/cmake/Packaging.cmake)
