@@ -1,0 +1,44 @@
+#include "sim/world/geometry.h"
+
+#include <cmath>
+
+namespace sim {
+
+namespace {
+constexpr float Pi = 3.14159265358979f;
+float radians(float degrees) {
+    return degrees * Pi / 180.0f;
+}
+} // namespace
+
+Vec3 forwardOf(float headingDegrees) {
+    float h = radians(headingDegrees);
+    return {-std::sin(h), std::cos(h), 0.0f};
+}
+
+float headingOf(float dx, float dy) {
+    if (dx == 0.0f && dy == 0.0f) {
+        return 0.0f;
+    }
+    float degrees = std::atan2(-dx, dy) * 180.0f / Pi;
+    if (degrees < 0.0f) {
+        degrees += 360.0f;
+    }
+    return degrees >= 360.0f ? 0.0f : degrees;
+}
+
+Vec3 rotateByHeading(Vec3 local, float headingDegrees) {
+    float h = radians(headingDegrees);
+    float c = std::cos(h);
+    float s = std::sin(h);
+    return {local.x * c - local.y * s, local.x * s + local.y * c, local.z};
+}
+
+float distanceSquared(Vec3 a, Vec3 b) {
+    float dx = a.x - b.x;
+    float dy = a.y - b.y;
+    float dz = a.z - b.z;
+    return dx * dx + dy * dy + dz * dz;
+}
+
+} // namespace sim
