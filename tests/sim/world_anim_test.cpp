@@ -18,7 +18,12 @@ constexpr const char* DragClip = "injured_drag_plyr";
 
 class AnimTest : public WorldTest {
   protected:
-    EntityHandle player = sim::world().player;
+    EntityHandle player = 0;
+
+    void SetUp() override {
+        WorldTest::SetUp();
+        player = sim::world().player;
+    }
 
     bool loaded(const char* dict) {
         bool answer = false;
