@@ -11,6 +11,11 @@
 //   as it was set, never wrapped.
 // - Game time is an unsigned 32-bit millisecond counter that wraps; the timer
 //   native answers it as a signed 32-bit number.
+// - Clips may walk their ped (clipWalkRate). The drag clip walks at -1.2 units
+//   per second: played forwards (positive playback speed, the move-down
+//   control) it walks the player backwards, away from the body it pulls;
+//   played backwards (negative speed, the move-up control) it walks the player
+//   forwards, towards the body. At speed 0 the player stands.
 #pragma once
 
 #include <bitset>
