@@ -1,8 +1,10 @@
 #include "plugin/dll_main.h"
 #include "plugin/keyboard_state.h"
 #include "plugin/script.h"
+#include "settings/scratch_folder.h"
 #include "sim/plugin_loader.h"
 #include "support/host_fixture.h"
+#include "support/plugin_in_world.h"
 
 #include <stdexcept>
 
@@ -50,40 +52,78 @@ TEST_F(LifecycleTest, EveryNotificationAnswersTrueAndThreadNotificationsChangeNo
     EXPECT_EQ(sim::host().events.size(), 4u);
 }
 
-TEST_F(LifecycleTest, AttachCallsNoNativeAndTheScriptRunsOneLoopPerFrame) {
-    int timerReads = 0;
-    defineTimer([&] { return ++timerReads * 16; });
-    sim::loadPlugin();
+} // namespace
+
+namespace {
+
+class ScriptLoopTest : public PluginInWorldTest {
+  protected:
+    // The first native of each frame, in order.
+    std::vector<std::uint64_t> firstCallOfEachFrame() const {
+        std::vector<std::uint64_t> first;
+        std::int64_t frame = 0;
+        for (const auto& call : sim::host().calls) {
+            if (call.frame != frame) {
+                first.push_back(call.hash);
+                frame = call.frame;
+            }
+        }
+        return first;
+    }
+};
+
+constexpr std::uint64_t PlayerPed = 0x096275889B8E0EE0;
+
+TEST_F(ScriptLoopTest, AttachCallsNoNativeAndEachFrameRunsActionsThenTheDragStep) {
     EXPECT_TRUE(sim::host().calls.empty());
     sim::runFrames(5);
-    // The script yields once per frame: one pass of the deferred actions each.
-    EXPECT_EQ(timerReads, 5);
-    for (std::size_t i = 0; i < sim::host().calls.size(); ++i) {
-        EXPECT_EQ(sim::host().calls[i].frame, static_cast<std::int64_t>(i) + 1);
-    }
+    EXPECT_EQ(callsTo(GameTimer), 5u);
+    // An idle frame asks for the player's ped, and the body search asks again.
+    EXPECT_EQ(callsTo(PlayerPed), 10u);
+    EXPECT_EQ(firstCallOfEachFrame(), std::vector<std::uint64_t>(5, GameTimer));
+    // The timer read is followed at once by the drag step's first question.
+    EXPECT_EQ(sim::host().calls.at(1).hash, PlayerPed);
 }
 
-TEST_F(LifecycleTest, AFaultInsideANativeDoesNotEndTheScript) {
+TEST_F(ScriptLoopTest, AFaultInsideANativeDoesNotEndTheScript) {
     int reads = 0;
-    defineTimer([&]() -> std::int32_t {
+    auto timer = sim::host().natives.at(GameTimer).handler;
+    sim::host().natives.at(GameTimer).handler = [&, timer](const sim::NativeArgs& a,
+                                                           sim::NativeResult& r) {
         if (++reads == 2) {
             throw std::runtime_error("host fault");
         }
-        return reads;
-    });
-    sim::loadPlugin();
+        timer(a, r);
+    };
     sim::runFrames(4);
     EXPECT_EQ(reads, 4);
+    // The frame whose timer read failed skipped its drag step; the others ran.
+    EXPECT_EQ(callsTo(PlayerPed), 6u);
 }
 
-TEST_F(LifecycleTest, DetachWhileRunningStopsTheScriptBeingResumed) {
-    int reads = 0;
-    defineTimer([&] { return ++reads; });
-    sim::loadPlugin();
+TEST_F(ScriptLoopTest, DetachWhileRunningStopsTheScriptBeingResumed) {
     sim::runFrames(2);
     sim::unloadPlugin();
     EXPECT_FALSE(sim::runFrame());
-    EXPECT_EQ(reads, 2);
+    EXPECT_EQ(callsTo(GameTimer), 2u);
+}
+
+TEST_F(ScriptLoopTest, StartingTheScriptAgainReadsTheSettingsAgainAndResetsNothingElse) {
+    ScratchFolder folder;
+    writeBytes(folder.path() / "Pallbrook.ini", "[Pallbrook]\nDragText=Grab\n");
+    sim::addBody({1.0f, 0.0f, 0.0f});
+    sim::runFrames(2);
+    ASSERT_EQ(Settings.DragText, "Grab");
+    DragState.heading = 123.0f;
+
+    writeBytes(folder.path() / "Pallbrook.ini", "[Pallbrook]\nHoldTime=900\n");
+    sim::restartScript();
+    sim::runFrames(1);
+    EXPECT_EQ(Settings.HoldTime, 900);
+    // A key the second file lacks keeps what the first load stored.
+    EXPECT_EQ(Settings.DragText, "Grab");
+    EXPECT_EQ(DragState.heading, 123.0f);
+    EXPECT_TRUE(DragState.promptActive);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // Windows fibre in the stand-in host, and unloads it again.
 #include "sim/host.h"
 #include "sim/plugin_loader.h"
+#include "sim/world/world.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -32,15 +33,18 @@ using Kind = sim::HostEvent::Kind;
 
 int main() {
     sim::resetHost();
+    sim::installWorld();
+    constexpr std::uint64_t GameTimer = 0x4F67E8ECA7D3F667;
     int timerReads = 0;
     bool allOnFibre = true;
     LPVOID hostFibre = nullptr;
-    sim::defineNative(
-        0x4F67E8ECA7D3F667, "game timer", 0, [&](const sim::NativeArgs&, sim::NativeResult& r) {
-            ++timerReads;
-            allOnFibre = allOnFibre && IsThreadAFiber() && GetCurrentFiber() != hostFibre;
-            r.setI32(timerReads * 16);
-        });
+    auto timer = sim::host().natives.at(GameTimer).handler;
+    sim::host().natives.at(GameTimer).handler = [&, timer](const sim::NativeArgs& a,
+                                                           sim::NativeResult& r) {
+        ++timerReads;
+        allOnFibre = allOnFibre && IsThreadAFiber() && GetCurrentFiber() != hostFibre;
+        timer(a, r);
+    };
 
     check(sim::loadPlugin("Pallbrook.asi"), "Pallbrook.asi loads");
     HINSTANCE__* module = sim::loadedPluginModule();

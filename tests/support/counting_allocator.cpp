@@ -1,0 +1,57 @@
+#include "support/counting_allocator.h"
+
+#include "sim/host.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+std::atomic<std::size_t> counted{0};
+std::atomic<bool> failNext{false};
+
+void* allocate(std::size_t size) {
+    if (sim::inPluginCode()) {
+        ++counted;
+        if (failNext.exchange(false)) {
+            throw std::bad_alloc();
+        }
+    }
+    if (void* p = std::malloc(size == 0 ? 1 : size)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+} // namespace
+
+namespace alloc_count {
+std::size_t pluginAllocations() {
+    return counted.load();
+}
+void reset() {
+    counted = 0;
+    failNext = false;
+}
+void failNextPluginAllocation() {
+    failNext = true;
+}
+} // namespace alloc_count
+
+void* operator new(std::size_t size) {
+    return allocate(size);
+}
+void* operator new[](std::size_t size) {
+    return allocate(size);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}

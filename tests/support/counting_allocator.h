@@ -1,0 +1,16 @@
+// Counts the heap allocations that plugin code makes on the script fibre
+// (what the stand-in host allocates for itself is not counted), and can make
+// the next plugin allocation fail, to test that failures are absorbed.
+// Link tests/support/counting_allocator.cpp into the test program to use it.
+#pragma once
+
+#include <cstddef>
+
+namespace alloc_count {
+
+std::size_t pluginAllocations();
+void reset();
+// The next allocation made by plugin code throws std::bad_alloc.
+void failNextPluginAllocation();
+
+} // namespace alloc_count
