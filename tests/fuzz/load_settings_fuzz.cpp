@@ -49,7 +49,7 @@ class ScratchDirectory {
 void writeSettingsFile(std::string_view bytes) {
     std::FILE* file = std::fopen("Pallbrook.ini", "wb");
     FUZZ_CHECK(file != nullptr);
-    FUZZ_CHECK(std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size());
+    FUZZ_CHECK(bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size());
     FUZZ_CHECK(std::fclose(file) == 0);
 }
 

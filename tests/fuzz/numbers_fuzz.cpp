@@ -154,7 +154,9 @@ const std::vector<std::pair<std::string, std::uint32_t>>& tableEntries() {
 
 std::uint32_t firstWord(const std::uint8_t* data, std::size_t size) {
     std::uint32_t word = 0;
-    std::memcpy(&word, data, size < sizeof word ? size : sizeof word);
+    if (size > 0) {
+        std::memcpy(&word, data, size < sizeof word ? size : sizeof word);
+    }
     return word;
 }
 
