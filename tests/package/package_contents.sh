@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Unpacks the players' zip into an empty folder that stands for the game folder
+# and checks what lands there: exactly Pallbrook.asi, Pallbrook.ini and
+# README.txt at the top level; the plugin the build made, as a 64-bit Windows
+# DLL whose version resource carries the project's name and version; the sample
+# settings file and the README as they are in the source tree; and the same
+# version in the README, the players' README.txt and the changelog.
+# Usage: package_contents.sh ZIP VERSION SOURCE_DIR WINDOWS_BUILD_DIR WORK_FOLDER [OBJDUMP]
+set -euo pipefail
+zip=$1
+version=$2
+source_dir=$3
+windows_build=$4
+work=$5
+objdump=${6:-x86_64-w64-mingw32-objdump}
+
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+if [[ ! -f $zip ]]; then
+    echo "FAIL: no package at $zip; make it with:" >&2
+    echo "  cmake --build --preset windows --target package" >&2
+    exit 1
+fi
+[[ $(basename "$zip") == "Pallbrook-$version.zip" ]] || fail "package name $(basename "$zip")"
+[[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "version '$version' is not MAJOR.MINOR.PATCH"
+
+game=$work/game
+rm -rf "$game"
+mkdir -p "$game"
+unzip -q "$zip" -d "$game"
+
+# What the player gets: three files, no folders, nothing else.
+listing=$(cd "$game" && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')
+[[ $listing == "Pallbrook.asi Pallbrook.ini README.txt " ]] ||
+    fail "the package holds '$listing' instead of Pallbrook.asi, Pallbrook.ini and README.txt"
+
+cmp -s "$game/Pallbrook.ini" "$source_dir/dist/Pallbrook.ini" ||
+    fail "Pallbrook.ini in the package differs from dist/Pallbrook.ini"
+cmp -s "$game/README.txt" "$source_dir/dist/README.txt" ||
+    fail "README.txt in the package differs from dist/README.txt"
+cmp -s "$game/Pallbrook.asi" "$windows_build/Pallbrook.asi" ||
+    fail "Pallbrook.asi in the package is not the one in $windows_build (package made before the last build?)"
+
+asi=$game/Pallbrook.asi
+if [[ -f $asi ]]; then
+    headers=$("$objdump" -p "$asi")
+    grep -q 'file format pei-x86-64' <<<"$headers" || fail "Pallbrook.asi is no 64-bit Windows image"
+    grep -qx $'\tDLL' <<<"$headers" || fail "Pallbrook.asi is not marked as a DLL"
+
+    # The version strings, stored as UTF-16 in the resource: each name is
+    # followed by its value.
+    strings_of_resource=$(strings -el "$asi")
+    value_of() { grep -A1 -x "$1" <<<"$strings_of_resource" | sed -n 2p; }
+    [[ $(value_of ProductName) == Pallbrook ]] || fail "ProductName is '$(value_of ProductName)'"
+    [[ $(value_of ProductVersion) == "$version" ]] ||
+        fail "ProductVersion is '$(value_of ProductVersion)', not $version"
+    [[ $(value_of FileVersion) == "$version" ]] ||
+        fail "FileVersion is '$(value_of FileVersion)', not $version"
+    [[ $(value_of OriginalFilename) == Pallbrook.asi ]] ||
+        fail "OriginalFilename is '$(value_of OriginalFilename)'"
+    [[ $(value_of FileDescription) == *[Dd]rag* ]] ||
+        fail "FileDescription '$(value_of FileDescription)' does not say what the plugin does"
+
+    # The numeric versions that Windows shows, in the fixed part of the resource:
+    # its signature 0xFEEF04BD, the structure version, then file version and
+    # product version, each as two 32-bit words (major<<16|minor, patch<<16|build)
+    # in little-endian order.
+    offset=$(LC_ALL=C grep -obUaP '\xbd\x04\xef\xfe' "$asi" | head -n1 | cut -d: -f1 || true)
+    if [[ -z $offset ]]; then
+        fail "Pallbrook.asi has no version resource"
+    else
+        read -ra bytes <<<"$(od -An -v -tx1 -j $((offset + 4)) -N 20 "$asi" | tr "\n" " ")"
+        IFS=. read -r major minor patch <<<"$version"
+        word() { printf '%02x%02x%02x%02x' $(($2 & 0xff)) $(($2 >> 8)) $(($1 & 0xff)) $(($1 >> 8)); }
+        expected=$(word "$major" "$minor")$(word "$patch" 0)
+        file_version=$(printf '%s' "${bytes[@]:4:8}")
+        product_version=$(printf '%s' "${bytes[@]:12:8}")
+        [[ $file_version == "$expected" ]] || fail "file version bytes $file_version, not $expected"
+        [[ $product_version == "$expected" ]] ||
+            fail "product version bytes $product_version, not $expected"
+    fi
+fi
+
+# One version everywhere a player or developer reads it.
+[[ $(head -n1 "$game/README.txt") == "Pallbrook $version" ]] ||
+    fail "README.txt does not start with 'Pallbrook $version'"
+grep -q "^Current version: $version " "$source_dir/README.md" ||
+    fail "README.md does not state 'Current version: $version'"
+newest=$(grep -m1 -E '^## \[[0-9]' "$source_dir/CHANGELOG.md" || true)
+[[ $newest == "## [$version] - "* ]] || fail "the newest release in CHANGELOG.md is '$newest', not $version"
+
+if [[ $failures -gt 0 ]]; then
+    echo "$failures package checks failed" >&2
+    exit 1
+fi
+echo "Pallbrook-$version.zip: contents, version resource and version statements agree"
