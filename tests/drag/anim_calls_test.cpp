@@ -18,9 +18,22 @@ class AnimCallsTest : public PluginInWorldTest {
 TEST_F(AnimCallsTest, PinPushesSixteenWordsEndingInSevenOnes) {
     const auto body = sim::addBody({1.0f, 0.0f, 0.0f});
     runOnFibre([&] { pinBoneToPoint(body, 3, 1.0f, 2.0f, 3.0f, 1.0e11f); });
-    const std::vector<std::uint64_t> expected = {
-        static_cast<std::uint32_t>(body), 3, 0x3F800000, 0x40000000, 0x40400000, 0, 0, 0,
-        0x51BA43B7, 1, 1, 1, 1, 1, 1, 1};
+    const std::vector<std::uint64_t> expected = {static_cast<std::uint32_t>(body),
+                                                 3,
+                                                 0x3F800000,
+                                                 0x40000000,
+                                                 0x40400000,
+                                                 0,
+                                                 0,
+                                                 0,
+                                                 0x51BA43B7,
+                                                 1,
+                                                 1,
+                                                 1,
+                                                 1,
+                                                 1,
+                                                 1,
+                                                 1};
     EXPECT_EQ(lastCall().hash, 0x445D7D8EA66E373Eu);
     EXPECT_EQ(lastWords(), expected);
 }

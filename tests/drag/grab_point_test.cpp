@@ -15,8 +15,8 @@ constexpr std::uint64_t GroundHeight = 0x24FA4267BB8D2431;
 constexpr std::uint64_t SetEntityHeading = 0xCF2B9C0645C4651B;
 
 // The bones of each grab point when no body part is flagged.
-constexpr std::int32_t GrabBones[4][2] = {{45454, 33646}, {34606, 22798}, {34606, 45454},
-                                          {22798, 33646}};
+constexpr std::int32_t GrabBones[4][2] = {
+    {45454, 33646}, {34606, 22798}, {34606, 45454}, {22798, 33646}};
 
 class GrabPointTest : public PluginInWorldTest {
   protected:
@@ -34,11 +34,11 @@ class GrabPointTest : public PluginInWorldTest {
 
     // The body's bones answer from this table instead of the skeleton.
     void answerBones(std::map<std::int32_t, sim::Vec3> bones) {
-        sim::host().natives.at(PedBonePosition).handler =
-            [bones](const sim::NativeArgs& a, sim::NativeResult& r) {
-                const auto& p = bones.at(a.i32(1));
-                r.setVector(p.x, p.y, p.z);
-            };
+        sim::host().natives.at(PedBonePosition).handler = [bones](const sim::NativeArgs& a,
+                                                                  sim::NativeResult& r) {
+            const auto& p = bones.at(a.i32(1));
+            r.setVector(p.x, p.y, p.z);
+        };
     }
 
     static float horizontalDistance(sim::Vec3 a, sim::Vec3 b) {
