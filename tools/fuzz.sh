@@ -33,6 +33,11 @@ while [ $# -gt 0 ]; do
     esac
 done
 
+# One run at a time: a second waits, rather than sharing the build folder.
+mkdir -p build
+exec 9>build/fuzz.lock
+flock 9
+
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 
