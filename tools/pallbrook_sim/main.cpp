@@ -1,0 +1,129 @@
+// pallbrook-sim: plays a scenario file through the plugin's frame loop in the
+// stand-in host and tells what the player would see.
+#include "platform.h"
+#include "run.h"
+#include "scenario_reader.h"
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* Usage =
+    R"(usage: pallbrook-sim run FILE [--trace FILE] [--svg FILE] [--plugin FILE]
+       pallbrook-sim check FILE...
+       pallbrook-sim --help
+
+run     plays the scenario FILE through Pallbrook's frame loop in the stand-in
+        host and prints, frame by frame, what the player would see. Exits 1
+        naming each expectation of the scenario that failed.
+          --trace FILE  writes every native call as one JSON line
+          --svg FILE    draws the run from above as an SVG picture
+          --plugin FILE the Pallbrook.asi to load (Windows build only;
+                        default: the one beside this program)
+check   reads each scenario FILE and reports what is wrong with it; runs
+        nothing.
+
+Exit status: 0 all held, 1 an expectation or the host failed, 2 bad usage or
+a bad scenario file. The scenario format is told in docs/scenario-format.md.
+)";
+
+int usage(const char* problem) {
+    if (problem != nullptr) {
+        std::fprintf(stderr, "pallbrook-sim: %s\n", problem);
+    }
+    std::fputs(Usage, problem != nullptr ? stderr : stdout);
+    return problem != nullptr ? 2 : 0;
+}
+
+std::string absolute(const std::string& path) {
+    return path.empty() ? path : std::filesystem::absolute(path).string();
+}
+
+bool reportProblems(const pbsim::ReadResult& read) {
+    for (const std::string& problem : read.problems) {
+        std::fprintf(stderr, "%s\n", problem.c_str());
+    }
+    return read.scenario.has_value();
+}
+
+int check(const std::vector<std::string>& files) {
+    bool ok = !files.empty();
+    for (const std::string& file : files) {
+        if (reportProblems(pbsim::readScenario(file))) {
+            std::printf("%s: good\n", file.c_str());
+        } else {
+            ok = false;
+        }
+    }
+    return ok ? 0 : 2;
+}
+
+int run(const std::vector<std::string>& args) {
+    std::string file;
+    pbsim::RunOptions options;
+    options.pluginPath = pbsim::defaultPluginPath();
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::string* value = arg == "--trace"    ? &options.tracePath
+                             : arg == "--svg"    ? &options.svgPath
+                             : arg == "--plugin" ? &options.pluginPath
+                                                 : nullptr;
+        if (value != nullptr) {
+            if (i + 1 == args.size()) {
+                return usage((arg + " needs a file name").c_str());
+            }
+            *value = args[++i];
+        } else if (!arg.empty() && arg[0] == '-') {
+            return usage(("unknown option " + arg).c_str());
+        } else if (file.empty()) {
+            file = arg;
+        } else {
+            return usage("run takes one scenario file");
+        }
+    }
+    if (file.empty()) {
+        return usage("run needs a scenario file");
+    }
+    if (pbsim::pluginIsLinked() && !options.pluginPath.empty()) {
+        return usage("--plugin: this build has the plugin linked in");
+    }
+    pbsim::ReadResult read = pbsim::readScenario(file);
+    if (!reportProblems(read)) {
+        std::fprintf(stderr, "pallbrook-sim: %s was not run\n", file.c_str());
+        return 2;
+    }
+    options.tracePath = absolute(options.tracePath);
+    options.svgPath = absolute(options.svgPath);
+    options.pluginPath = absolute(options.pluginPath);
+    return pbsim::runScenario(*read.scenario, options);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        return usage("no command given");
+    }
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        return usage(nullptr);
+    }
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    try {
+        if (args[0] == "run") {
+            return run(rest);
+        }
+        if (args[0] == "check") {
+            return check(rest);
+        }
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "pallbrook-sim: %s\n", error.what());
+        return 2;
+    }
+    return usage(("unknown command " + args[0]).c_str());
+}

@@ -1,0 +1,26 @@
+// A fresh working directory for one run, holding the run's Pallbrook.ini;
+// the plugin reads its settings from the working directory. The previous
+// working directory comes back, and the folder goes, when the run ends.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace pbsim {
+
+class ScratchDir {
+  public:
+    // Makes the folder, writes Pallbrook.ini when settings text is given, and
+    // makes the folder the working directory. Throws std::runtime_error.
+    explicit ScratchDir(const std::optional<std::string>& settings);
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+  private:
+    std::filesystem::path previous_;
+    std::filesystem::path folder_;
+};
+
+} // namespace pbsim
