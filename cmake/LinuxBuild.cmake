@@ -15,11 +15,15 @@ include(GoogleTest)
 # Where the Windows build lives, for the tests that check the shipped artifact.
 set(PALLBROOK_WINDOWS_BUILD_DIR "" CACHE PATH "Folder of the Windows cross-build, for its tests")
 
-foreach(subsystem plugin settings deferred drag sim windows fuzz package)
+foreach(subsystem plugin settings deferred drag sim windows fuzz package perf)
     if(EXISTS ${CMAKE_SOURCE_DIR}/tests/${subsystem}/CMakeLists.txt)
         add_subdirectory(tests/${subsystem})
     endif()
 endforeach()
+# The frame benchmarks (run them from the release preset).
+if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
+    add_subdirectory(bench)
+endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/CMakeLists.txt)
     add_subdirectory(tools)
 endif()
