@@ -1,6 +1,6 @@
 #include "sim/world/geometry.h"
 
-#include <cmath>
+#include "sim/world/portable_math.h"
 
 namespace sim {
 
@@ -13,14 +13,14 @@ float radians(float degrees) {
 
 Vec3 forwardOf(float headingDegrees) {
     float h = radians(headingDegrees);
-    return {-std::sin(h), std::cos(h), 0.0f};
+    return {-static_cast<float>(portableSin(h)), static_cast<float>(portableCos(h)), 0.0f};
 }
 
 float headingOf(float dx, float dy) {
     if (dx == 0.0f && dy == 0.0f) {
         return 0.0f;
     }
-    float degrees = std::atan2(-dx, dy) * 180.0f / Pi;
+    float degrees = static_cast<float>(portableAtan2(-dx, dy)) * 180.0f / Pi;
     if (degrees < 0.0f) {
         degrees += 360.0f;
     }
@@ -29,8 +29,8 @@ float headingOf(float dx, float dy) {
 
 Vec3 rotateByHeading(Vec3 local, float headingDegrees) {
     float h = radians(headingDegrees);
-    float c = std::cos(h);
-    float s = std::sin(h);
+    auto c = static_cast<float>(portableCos(h));
+    auto s = static_cast<float>(portableSin(h));
     return {local.x * c - local.y * s, local.x * s + local.y * c, local.z};
 }
 
