@@ -38,13 +38,12 @@ std::vector<std::string> PromptWatch::update(Track& track, std::int64_t frame) {
         lines.push_back("prompt \"" + before->label + "\" removed");
     } else if (after != nullptr && (before == nullptr || before->handle != after->handle)) {
         const sim::PromptView& p = now.front();
-        std::string how = before == nullptr ? "appears" : "replaces the old one";
+        std::string how = before == nullptr ? "appears on " : "replaces the old one on ";
         if (before != nullptr && before->entity != after->entity) {
-            how = "moves from " + onWhom(before->entity);
+            how = "moves from " + onWhom(before->entity) + " to ";
         }
-        lines.push_back("prompt \"" + after->label + "\" " + how + " on " + onWhom(after->entity) +
-                        " (" + controlName(p.control) + ", hold " + std::to_string(p.holdTimeMs) +
-                        " ms)");
+        lines.push_back("prompt \"" + after->label + "\" " + how + onWhom(after->entity) + " (" +
+                        controlName(p.control) + ", hold " + std::to_string(p.holdTimeMs) + " ms)");
         markAt(*after);
     } else if (after != nullptr && before != nullptr) {
         if (after->label != before->label) {

@@ -36,6 +36,7 @@ struct Run {
     std::vector<bool> checked;
     std::vector<std::string> pending; // lines of the frame being run
     std::vector<std::string> failures;
+    std::size_t failedExpectations = 0;
     std::size_t errorsShown = 0;
     std::string fault;
     bool progressShown = false;
@@ -92,9 +93,11 @@ struct Run {
     void check(std::size_t i) {
         const Expectation& expect = scenario.expectations[i];
         checked[i] = true;
-        for (const std::string& failed : checkExpectation(expect, observer.phase())) {
-            failures.push_back("FAILED at " + describeMoment(expect) + ": " + failed);
+        std::vector<std::string> failed = checkExpectation(expect, observer.phase());
+        for (const std::string& what : failed) {
+            failures.push_back("FAILED at " + describeMoment(expect) + ": " + what);
         }
+        failedExpectations += failed.empty() ? 0u : 1u;
     }
 
     void sample() {
@@ -209,7 +212,7 @@ struct Run {
             std::puts(("FAILED: " + fault).c_str());
         }
         std::puts(("expectations: " + std::to_string(count) + " checked, " +
-                   std::to_string(failures.size()) + " failed")
+                   std::to_string(failedExpectations) + " failed")
                       .c_str());
     }
 };
@@ -267,6 +270,7 @@ int runScenario(const Scenario& scenario, const RunOptions& options) {
             } else {
                 run.failures.push_back("FAILED at " + describeMoment(scenario.expectations[i]) +
                                        ": the run ended before that moment");
+                ++run.failedExpectations;
             }
         }
     }

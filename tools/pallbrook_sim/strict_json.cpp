@@ -193,7 +193,7 @@ std::optional<std::int64_t> readInteger(const Json& value, const std::string& po
     }
     if (value.is_number_unsigned() &&
         value.get<std::uint64_t>() > static_cast<std::uint64_t>(max)) {
-        problems.add(pointer, "must be at most " + std::to_string(max));
+        problems.add(pointer, "must be from " + std::to_string(min) + " to " + std::to_string(max));
         return std::nullopt;
     }
     auto number = value.get<std::int64_t>();

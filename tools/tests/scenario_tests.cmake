@@ -15,3 +15,35 @@ if(PALLBROOK_WINDOWS_BUILD_DIR)
                      ${CMAKE_CURRENT_BINARY_DIR}/wine-demo)
     set_tests_properties(scenario.demo_wine_trace_matches_linux PROPERTIES TIMEOUT 300)
 endif()
+
+# Scenario files that must be refused before anything runs: exit status 2 and a
+# message naming the file, the place and what is wrong.
+set(refused ${CMAKE_CURRENT_SOURCE_DIR}/tests/refused)
+set(PALLBROOK_REFUSED_SCENARIOS
+    "bad_json|bad_json\\.json: \\(top level\\): not valid JSON: .*line 3"
+    "unknown_key|unknown_key\\.json: /world/frame_time: unknown key \\(known here: frame_time_ms"
+    "duplicate_key|duplicate_key\\.json: /world/peds/0/dead: the key \"dead\" is given twice"
+    "wrong_type|wrong_type\\.json: /frames: expected a whole number, found a string"
+    "unknown_ped|unknown_ped\\.json: /expect/0/prompt/on: no ped is named \"nobody\""
+    "bad_control|bad_control\\.json: /timeline/0/hold: \"INPUT_NOT_A_CONTROL\" is no control name"
+    "two_actions|two_actions\\.json: /timeline/0: give exactly one action"
+    "frame_out_of_range|frame_out_of_range\\.json: /expect/0/frame: must be from 1 to 10")
+foreach(entry ${PALLBROOK_REFUSED_SCENARIOS})
+    string(FIND "${entry}" "|" bar)
+    string(SUBSTRING "${entry}" 0 ${bar} name)
+    math(EXPR start "${bar} + 1")
+    string(SUBSTRING "${entry}" ${start} -1 pattern)
+    add_test(NAME pallbrook_sim.refuses_${name}
+             COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/expect_exit.sh
+                     $<TARGET_FILE:pallbrook-sim> ${refused}/${name}.json 2 "${pattern}"
+                     "was not run")
+endforeach()
+
+# A scenario whose expectations fail: exit status 1, each failure named.
+add_test(NAME pallbrook_sim.names_failed_expectations
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/expect_exit.sh
+                 $<TARGET_FILE:pallbrook-sim> ${CMAKE_CURRENT_SOURCE_DIR}/tests/wrong_expectations.json 1
+                 "FAILED at frame 5 \\(/expect/0\\): state is Idle, expected Dragging"
+                 "FAILED at frame 5 \\(/expect/0\\): prompt label is \"Drag\", expected \"Drop\""
+                 "FAILED at the end \\(/expect/1\\): the player is at \\(0\\.000, 0\\.000, 0\\.000\\)"
+                 "expectations: 3 checked, 2 failed")
