@@ -196,14 +196,19 @@ void keyboardHandlerUnregister(void (*handler)(unsigned long, unsigned short, un
 }
 
 void scriptWait(unsigned long ms) {
-    HostCallScope scope;
-    sim::requireFibre("scriptWait");
-    if (ms != 0) {
-        sim::reportError("scriptWait(" + std::to_string(ms) + "): the plugin always waits 0");
+    {
+        HostCallScope scope;
+        sim::requireFibre("scriptWait");
+        if (ms != 0) {
+            sim::reportError("scriptWait(" + std::to_string(ms) + "): the plugin always waits 0");
+        }
+        if (host().callOpen) {
+            sim::reportError("scriptWait inside an open native call");
+        }
     }
-    if (host().callOpen) {
-        sim::reportError("scriptWait inside an open native call");
-    }
+    // The host call ends before the fibre yields: a fibre that is never
+    // resumed (a reset host, a restarted script) must not leave the count of
+    // host calls raised, or no later plugin code would count as such.
     if (auto* fibre = sim::currentFibre()) {
         fibre->yieldToHost();
     }

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <map>
+#include <string>
 #include <vector>
 
 namespace {
@@ -70,6 +71,80 @@ constexpr std::uint64_t ControlValue = 0x11E65974A982637C;
 constexpr std::uint64_t ClipSpeed = 0xEAA885BA3CEA4E4A;
 
 using Calls = std::vector<std::uint64_t>;
+
+// The first difference between two call lists, by role, for a failure message.
+std::string roleOf(std::uint64_t hash) {
+    static const std::map<std::uint64_t, const char*> roles = {
+        {GameTimer, "GameTimer"},
+        {PlayerPed, "PlayerPed"},
+        {EntityExists, "EntityExists"},
+        {EntityPosition, "EntityPosition"},
+        {MountOf, "MountOf"},
+        {IsPlayer, "IsPlayer"},
+        {IsDead, "IsDead"},
+        {IsRidingMount, "IsRidingMount"},
+        {IsFalling, "IsFalling"},
+        {ConditionTest, "ConditionTest"},
+        {IsSwimming, "IsSwimming"},
+        {IsInAnyVehicle, "IsInAnyVehicle"},
+        {IsIncapacitated, "IsIncapacitated"},
+        {ConditionValue, "ConditionValue"},
+        {ConditionTestB, "ConditionTestB"},
+        {ConfigFlag, "ConfigFlag"},
+        {IsLimp, "IsLimp"},
+        {IsCarrying, "IsCarrying"},
+        {IsAttachedTo, "IsAttachedTo"},
+        {IsAttached, "IsAttached"},
+        {AttachedTo, "AttachedTo"},
+        {DistanceSquared, "DistanceSquared"},
+        {SetEntityHeading, "SetEntityHeading"},
+        {MakeGameString, "MakeGameString"},
+        {PromptBegin, "PromptBegin"},
+        {PromptSetControl, "PromptSetControl"},
+        {PromptSetLabel, "PromptSetLabel"},
+        {PromptSetHoldTime, "PromptSetHoldTime"},
+        {PromptFinish, "PromptFinish"},
+        {PromptSetEnabled, "PromptSetEnabled"},
+        {PromptSetVisible, "PromptSetVisible"},
+        {PromptGroupOf, "PromptGroupOf"},
+        {PromptSetGroup, "PromptSetGroup"},
+        {ShowPromptGroup, "ShowPromptGroup"},
+        {PromptHoldCompleted, "PromptHoldCompleted"},
+        {NoCollision, "NoCollision"},
+        {FreezeEntity, "FreezeEntity"},
+        {MakePedLimp, "MakePedLimp"},
+        {CurrentWeapon, "CurrentWeapon"},
+        {TextKeyHash, "TextKeyHash"},
+        {WeaponClassA, "WeaponClassA"},
+        {WeaponClassB, "WeaponClassB"},
+        {ControlPressed, "ControlPressed"},
+        {ControlPressedDisabled, "ControlPressedDisabled"},
+        {BonePosition, "BonePosition"},
+        {BoneIndex, "BoneIndex"},
+        {PinBone, "PinBone"},
+        {IsPlayingClip, "IsPlayingClip"},
+        {InputIsKeyboard, "InputIsKeyboard"},
+        {ControlValue, "ControlValue"},
+        {ClipSpeed, "ClipSpeed"}};
+    auto found = roles.find(hash);
+    return found != roles.end() ? found->second : sim::hex(hash);
+}
+
+testing::AssertionResult sameCalls(const Calls& actual, const Calls& expected) {
+    if (actual == expected) {
+        return testing::AssertionSuccess();
+    }
+    std::size_t i = 0;
+    while (i < actual.size() && i < expected.size() && actual[i] == expected[i]) {
+        ++i;
+    }
+    auto at = [i](const Calls& calls) {
+        return i < calls.size() ? roleOf(calls[i]) : std::string("(end)");
+    };
+    return testing::AssertionFailure()
+           << actual.size() << " calls where " << expected.size() << " were expected; call " << i
+           << " is " << at(actual) << " where " << at(expected) << " was expected";
+}
 
 Calls join(std::initializer_list<Calls> parts) {
     Calls all;
@@ -198,22 +273,22 @@ class FrameCountsTest : public PluginInWorldTest {
 
 TEST_F(FrameCountsTest, IdleFramesMakeTheSearchCallsOncePlusTheirShareForEachListedPed) {
     // The world lists the player's own ped, which the search skips without a call.
-    EXPECT_EQ(frame(), idleFrame(SearchHead));
+    EXPECT_TRUE(sameCalls(frame(), idleFrame(SearchHead)));
     EXPECT_EQ(frame().size(), 8u);
     EXPECT_EQ(pedListsInLastFrame(), 1);
 
     sim::world().listed.clear();
-    EXPECT_EQ(frame(), idleFrame(SearchHead));
+    EXPECT_TRUE(sameCalls(frame(), idleFrame(SearchHead)));
 
     for (int i = 0; i < 3; ++i) {
         sim::addPed({1.0f, static_cast<float>(i), 0.0f});
     }
-    EXPECT_EQ(frame(), join({idleFrame(SearchHead), times(3, Candidate)}));
+    EXPECT_TRUE(sameCalls(frame(), join({idleFrame(SearchHead), times(3, Candidate)})));
     EXPECT_EQ(pedListsInLastFrame(), 1);
 
     // A deleted ped left in the list: one question.
     sim::deletePed(sim::world().listed[1], true);
-    EXPECT_EQ(frame(), join({idleFrame(SearchHead), Candidate, Stale, Candidate}));
+    EXPECT_TRUE(sameCalls(frame(), join({idleFrame(SearchHead), Candidate, Stale, Candidate})));
 }
 
 TEST_F(FrameCountsTest, AMountAddsOneTestPerCandidateAndAnAttachedPedOneMore) {
@@ -228,8 +303,8 @@ TEST_F(FrameCountsTest, AMountAddsOneTestPerCandidateAndAnAttachedPedOneMore) {
     const Calls mounted = {EntityExists,   IsPlayer,     IsRidingMount,
                            IsInAnyVehicle, IsAttachedTo, IsAttached};
     const Calls states = {IsDead, IsIncapacitated, IsLimp, ConfigFlag};
-    EXPECT_EQ(frame(),
-              join({idleFrame(SearchHead), mounted, states, mounted, {AttachedTo}, states}));
+    EXPECT_TRUE(sameCalls(
+        frame(), join({idleFrame(SearchHead), mounted, states, mounted, {AttachedTo}, states})));
 }
 
 TEST_F(FrameCountsTest, IdleFramesWithBodiesMeasureEachAndKeepThePromptWithoutRemakingIt) {
@@ -239,30 +314,30 @@ TEST_F(FrameCountsTest, IdleFramesWithBodiesMeasureEachAndKeepThePromptWithoutRe
     }
     const Calls search = join({SearchHead, times(4, join({Candidate, Measured}))});
     // The first frame makes the prompt on the nearest body.
-    EXPECT_EQ(frame(), join({idleFrame(search), NewPrompt, promptFrame(false)}));
+    EXPECT_TRUE(sameCalls(frame(), join({idleFrame(search), NewPrompt, promptFrame(false)})));
     // Later frames only label it, show its group and ask for the hold.
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(frame(), join({idleFrame(search), promptFrame(false)}));
+        EXPECT_TRUE(sameCalls(frame(), join({idleFrame(search), promptFrame(false)})));
     }
     EXPECT_EQ(frame().size(), 1u + 1u + 3u + 3u + 4u * 11u + 6u);
 
     // A body with a prompt group: its prompt is put in the group every frame.
     sim::ped(sim::world().listed[0]).promptGroup = 77;
-    EXPECT_EQ(frame(), join({idleFrame(search), promptFrame(true)}));
+    EXPECT_TRUE(sameCalls(frame(), join({idleFrame(search), promptFrame(true)})));
 }
 
 TEST_F(FrameCountsTest, AnIdlePlayerWhoCannotTakeABodyStopsAtTheFirstTestThatSaysSo) {
     sim::addBody({0.0f, 1.0f, 0.0f});
     sim::Ped& player = sim::playerPed();
     player.ridingMount = true;
-    EXPECT_EQ(frame(), join({DueActions, {PlayerPed, IsRidingMount}}));
+    EXPECT_TRUE(sameCalls(frame(), join({DueActions, {PlayerPed, IsRidingMount}})));
     EXPECT_EQ(pedListsInLastFrame(), 0);
     player.ridingMount = false;
     player.inVehicle = true;
-    EXPECT_EQ(frame(), join({DueActions, {PlayerPed, IsRidingMount, IsInAnyVehicle}}));
+    EXPECT_TRUE(sameCalls(frame(), join({DueActions, {PlayerPed, IsRidingMount, IsInAnyVehicle}})));
     player.inVehicle = false;
     player.carrying = true;
-    EXPECT_EQ(frame(), join({DueActions, {PlayerPed}, IdlePlayerTests}));
+    EXPECT_TRUE(sameCalls(frame(), join({DueActions, {PlayerPed}, IdlePlayerTests})));
     EXPECT_EQ(pedListsInLastFrame(), 0);
 }
 
@@ -277,8 +352,8 @@ TEST_F(FrameCountsTest, EveryFrameOfADragMakesTheCallsOfItsState) {
 
     const Calls pickingUp = join({HeldFrameHead, {SetEntityHeading}});
     // The frame that moves the follow-up into the queue, then the plain ones.
-    EXPECT_EQ(frame(), pickingUp);
-    EXPECT_EQ(frame(), pickingUp);
+    EXPECT_TRUE(sameCalls(frame(), pickingUp));
+    EXPECT_TRUE(sameCalls(frame(), pickingUp));
     EXPECT_EQ(frame().size(), 15u);
 
     ASSERT_TRUE(runUntil(DragPhase::Dragging));
@@ -288,19 +363,20 @@ TEST_F(FrameCountsTest, EveryFrameOfADragMakesTheCallsOfItsState) {
     const Calls noKeys =
         join({HeldFrameHead, DraggingHead, keyboardSteering(false, false, false, false, false),
               promptFrame(false)});
-    EXPECT_EQ(frame(), noKeys);
+    EXPECT_TRUE(sameCalls(frame(), noKeys));
     EXPECT_EQ(noKeys.size(), 51u);
 
     sim::holdControl(controlHash("INPUT_MOVE_LEFT_ONLY"));
     sim::holdControl(controlHash("INPUT_MOVE_DOWN_ONLY"));
     sim::holdControl(controlHash("INPUT_SPRINT"));
-    EXPECT_EQ(frame(),
-              join({HeldFrameHead, DraggingHead, keyboardSteering(true, false, false, true, true),
-                    promptFrame(false)}));
+    EXPECT_TRUE(sameCalls(
+        frame(), join({HeldFrameHead, DraggingHead,
+                       keyboardSteering(true, false, false, true, true), promptFrame(false)})));
 
     sim::world().keyboardAndMouse = false;
     sim::setControlValue(controlHash("INPUT_MOVE_LR"), 0.6f);
-    EXPECT_EQ(frame(), join({HeldFrameHead, DraggingHead, StickSteering, promptFrame(false)}));
+    EXPECT_TRUE(
+        sameCalls(frame(), join({HeldFrameHead, DraggingHead, StickSteering, promptFrame(false)})));
     sim::releaseControl(controlHash("INPUT_MOVE_LEFT_ONLY"));
     sim::releaseControl(controlHash("INPUT_MOVE_DOWN_ONLY"));
     sim::releaseControl(controlHash("INPUT_SPRINT"));
@@ -309,12 +385,12 @@ TEST_F(FrameCountsTest, EveryFrameOfADragMakesTheCallsOfItsState) {
     ASSERT_TRUE(runUntil(DragPhase::PuttingDown));
     releasePrompt();
     // Nothing is asked while putting down but the timer and the player.
-    EXPECT_EQ(frame(), join({DueActions, {PlayerPed}}));
-    EXPECT_EQ(frame(), join({DueActions, {PlayerPed}}));
+    EXPECT_TRUE(sameCalls(frame(), join({DueActions, {PlayerPed}})));
+    EXPECT_TRUE(sameCalls(frame(), join({DueActions, {PlayerPed}})));
     EXPECT_EQ(pedListsInLastFrame(), 0);
 
     ASSERT_TRUE(runUntil(DragPhase::Idle));
-    EXPECT_EQ(frame(), join({idleFrame(bodySearch), promptFrame(false)}));
+    EXPECT_TRUE(sameCalls(frame(), join({idleFrame(bodySearch), promptFrame(false)})));
 }
 
 TEST_F(FrameCountsTest, TheFirstDraggingFrameFreezesTheBodyAndEndsThere) {
@@ -327,7 +403,8 @@ TEST_F(FrameCountsTest, TheFirstDraggingFrameFreezesTheBodyAndEndsThere) {
         const Calls calls = frame();
         if (DragState.state == DragPhase::Dragging) {
             // finishPickup ran at the top of this frame.
-            EXPECT_EQ(calls, join({HeldFrameHead, {NoCollision, NoCollision, FreezeEntity}}));
+            EXPECT_TRUE(
+                sameCalls(calls, join({HeldFrameHead, {NoCollision, NoCollision, FreezeEntity}})));
             EXPECT_EQ(calls.size(), 17u);
         }
     }
