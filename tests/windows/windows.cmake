@@ -4,3 +4,10 @@ target_link_libraries(pallbrook-wine-lifecycle PRIVATE pallbrook_sim)
 target_link_options(pallbrook-wine-lifecycle PRIVATE ${PALLBROOK_STATIC_RUNTIME})
 pallbrook_warnings(pallbrook-wine-lifecycle)
 add_dependencies(pallbrook-wine-lifecycle Pallbrook ScriptHookRDR2)
+
+# The real plugin loaded and unloaded a hundred times in one process.
+add_executable(pallbrook-wine-load-cycles ${CMAKE_CURRENT_LIST_DIR}/wine_load_cycles.cpp)
+target_link_libraries(pallbrook-wine-load-cycles PRIVATE pallbrook_sim)
+target_link_options(pallbrook-wine-load-cycles PRIVATE ${PALLBROOK_STATIC_RUNTIME})
+pallbrook_warnings(pallbrook-wine-load-cycles)
+add_dependencies(pallbrook-wine-load-cycles Pallbrook ScriptHookRDR2)
