@@ -38,6 +38,18 @@ std::string jsonNumber(float value) {
 }
 
 std::string jsonString(std::string_view text) {
+    bool plain = true;
+    for (char c : text) {
+        plain = plain && c != '"' && c != '\\' && static_cast<unsigned char>(c) >= 0x20;
+    }
+    if (plain) {
+        std::string out;
+        out.reserve(text.size() + 2);
+        out += '"';
+        out += text;
+        out += '"';
+        return out;
+    }
     std::string out = "\"";
     for (char c : text) {
         auto u = static_cast<unsigned char>(c);

@@ -8,6 +8,7 @@
 #include "sim/world/geometry.h"
 #include "sim/world/world.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -74,25 +75,54 @@ void scaleAndNorth(Svg& svg, const PictureFrame& frame) {
 // pick-up) dotted; the facing shown now and then while dragging, and the
 // frame number every hundred frames.
 void playerPath(Svg& svg, PictureFrame& frame, const Track& track) {
-    for (std::size_t i = 1; i < track.samples.size(); ++i) {
-        const Sample& a = track.samples[i - 1];
-        const Sample& b = track.samples[i];
-        double step = std::hypot(double(b.player.x) - a.player.x, double(b.player.y) - a.player.y);
-        std::string style = std::string("stroke=\"") + phaseColour(b.phase) +
-                            "\" stroke-width=\"4\" stroke-linecap=\"round\"";
-        if (step > 0.2) {
-            style = std::string("stroke=\"") + phaseColour(b.phase) +
-                    "\" stroke-width=\"2\" stroke-dasharray=\"2 4\"";
+    // One polyline per stretch of one state, points closer than a pixel merged.
+    std::vector<Px> run;
+    Phase phase = Phase::Idle;
+    auto flush = [&] {
+        if (run.size() > 1) {
+            svg.polyline(run, std::string("fill=\"none\" stroke=\"") + phaseColour(phase) +
+                                  "\" stroke-width=\"4\" stroke-linecap=\"round\" "
+                                  "stroke-linejoin=\"round\"");
         }
-        svg.line(frame.at(a.player), frame.at(b.player), style);
+        run.clear();
+    };
+    for (std::size_t i = 0; i < track.samples.size(); ++i) {
+        const Sample& b = track.samples[i];
+        Px p = frame.at(b.player);
+        if (i > 0) {
+            const Sample& a = track.samples[i - 1];
+            Px q = frame.at(a.player);
+            double step =
+                std::hypot(double(b.player.x) - a.player.x, double(b.player.y) - a.player.y);
+            if (step > 0.2) {
+                // A jump: the placement for a pick-up.
+                flush();
+                svg.line(q, p,
+                         std::string("stroke=\"") + phaseColour(b.phase) +
+                             "\" stroke-width=\"2\" stroke-dasharray=\"2 4\"");
+            } else if (b.phase != phase) {
+                flush();
+                run.push_back(q);
+            }
+        }
+        phase = b.phase;
+        if (run.empty() || std::hypot(run.back().x - p.x, run.back().y - p.y) >= 1.0 ||
+            i + 1 == track.samples.size()) {
+            run.push_back(p);
+        }
     }
+    flush();
+    // Frame numbers about ten times along the run, facing about forty times.
+    std::int64_t count = static_cast<std::int64_t>(track.samples.size());
+    std::int64_t tick = std::max<std::int64_t>(100, (count / 10 + 99) / 100 * 100);
+    std::int64_t facing = std::max<std::int64_t>(20, (count / 40 + 19) / 20 * 20);
     for (const Sample& s : track.samples) {
-        if (s.frame % 100 == 0) {
+        if (s.frame % tick == 0) {
             Px c = frame.at(s.player);
             svg.circle(c, 3, R"(fill="#ffffff" stroke="#444" stroke-width="1.2")");
             frame.label(svg, c, "frame " + std::to_string(s.frame), "#666");
         }
-        if (s.phase == Phase::Dragging && s.frame % 20 == 0) {
+        if (s.phase == Phase::Dragging && s.frame % facing == 0) {
             Px c = frame.at(s.player);
             sim::Vec3 ahead = sim::forwardOf(s.heading);
             Px tip{c.x + ahead.x * 12, c.y - ahead.y * 12};

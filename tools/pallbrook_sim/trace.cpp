@@ -20,82 +20,98 @@ float asFloat(std::uint64_t word) {
     return value;
 }
 
-std::string textAt(std::uint64_t word) {
+std::int32_t asI32(std::uint64_t word) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(word));
+}
+
+void appendText(std::string& out, std::uint64_t word) {
     const char* text = reinterpret_cast<const char*>(word);
-    return text != nullptr ? jsonString(text) : "null";
+    out += text != nullptr ? jsonString(text) : "null";
 }
 
-std::string pedValue(std::uint64_t word) {
-    auto handle = static_cast<std::int32_t>(static_cast<std::uint32_t>(word));
-    return pedNames().known(handle) ? jsonString(pedNames().name(handle)) : std::to_string(handle);
+void appendPed(std::string& out, std::uint64_t word) {
+    std::int32_t handle = asI32(word);
+    out += pedNames().known(handle) ? jsonString(pedNames().name(handle)) : std::to_string(handle);
 }
 
-std::string gameStringValue(std::uint64_t word) {
+void appendGameString(std::string& out, std::uint64_t word) {
     const auto& strings = sim::world().strings;
     auto found = strings.find(word);
-    return found != strings.end() ? jsonString(found->second) : jsonString(hexWord(word));
+    out += jsonString(found != strings.end() ? found->second : hexWord(word));
 }
 
 // The argument word as it may be printed: pointers replaced by what they show.
-std::string wordText(std::uint64_t word, char kind) {
+void appendWord(std::string& out, std::uint64_t word, char kind) {
     switch (kind) {
     case 't':
-        return "{\"text\":" + textAt(word) + "}";
+        out += "{\"text\":";
+        appendText(out, word);
+        out += '}';
+        break;
     case 'o':
     case 'h':
-        return word == 0 ? "null" : "\"pointer\"";
+        out += word == 0 ? "null" : "\"pointer\"";
+        break;
     default:
-        return jsonString(hexWord(word));
+        out += '"';
+        out += hexWord(word);
+        out += '"';
     }
 }
 
-std::string argValue(std::uint64_t word, char kind) {
-    auto i32 = static_cast<std::int32_t>(static_cast<std::uint32_t>(word));
+void appendArg(std::string& out, std::uint64_t word, char kind) {
     switch (kind) {
     case 'e':
-        return pedValue(word);
+        appendPed(out, word);
+        break;
     case 'f':
-        return jsonNumber(asFloat(word));
+        out += jsonNumber(asFloat(word));
+        break;
     case 't':
-        return textAt(word);
+        appendText(out, word);
+        break;
     case 'g':
-        return gameStringValue(word);
+        appendGameString(out, word);
+        break;
     case 'u':
-        return jsonString(hashName(static_cast<std::uint32_t>(word)));
+        out += jsonString(hashName(static_cast<std::uint32_t>(word)));
+        break;
     case 'o':
-        if (word == 0) {
-            return "null";
-        } else {
-            std::uint32_t written;
-            std::memcpy(&written, reinterpret_cast<const void*>(word), sizeof written);
-            return "{\"out\":" + jsonString(hashName(written)) + "}";
-        }
     case 'h':
         if (word == 0) {
-            return "null";
+            out += "null";
+        } else if (kind == 'o') {
+            std::uint32_t written;
+            std::memcpy(&written, reinterpret_cast<const void*>(word), sizeof written);
+            out += "{\"out\":" + jsonString(hashName(written)) + "}";
         } else {
             float written;
             std::memcpy(&written, reinterpret_cast<const void*>(word), sizeof written);
-            return "{\"out\":" + jsonNumber(written) + "}";
+            out += "{\"out\":" + jsonNumber(written) + "}";
         }
+        break;
     default:
-        return std::to_string(i32);
+        out += std::to_string(asI32(word));
     }
 }
 
-std::string resultValue(const sim::NativeResult& result, char kind) {
-    std::uint64_t word = result.words[0];
+void appendResult(std::string& out, const sim::NativeResult& result, char kind) {
     switch (kind) {
     case 'v':
-        return "[" + jsonNumber(asFloat(result.words[0])) + "," +
-               jsonNumber(asFloat(result.words[1])) + "," + jsonNumber(asFloat(result.words[2])) +
-               "]";
+        out += '[';
+        for (std::size_t i = 0; i < 3; ++i) {
+            out += i ? "," : "";
+            out += jsonNumber(asFloat(result.words[i]));
+        }
+        out += ']';
+        break;
     case 'b':
     case 'i':
     case 'p':
-        return std::to_string(static_cast<std::int32_t>(static_cast<std::uint32_t>(word)));
+        out += std::to_string(asI32(result.words[0]));
+        break;
     default:
-        return argValue(word, kind);
+        appendArg(out, result.words[0], kind);
     }
 }
 
@@ -106,25 +122,36 @@ std::string traceLine(const sim::NativeCall& call, std::int64_t frame, std::uint
     const NativeKinds* kinds = nativeKinds(call.hash);
     bool decoded = kinds != nullptr && kinds->args.size() == call.args.count;
 
-    std::string line =
-        "{\"frame\":" + std::to_string(frame) + ",\"time\":" + std::to_string(gameTimeMs) +
-        ",\"hash\":" + jsonString(hexWord(call.hash)) +
-        ",\"native\":" + jsonString(native != nullptr ? native->role : "unknown") + ",\"words\":[";
+    std::string line;
+    line.reserve(256);
+    line += "{\"frame\":";
+    line += std::to_string(frame);
+    line += ",\"time\":";
+    line += std::to_string(gameTimeMs);
+    line += ",\"hash\":\"";
+    line += hexWord(call.hash);
+    line += "\",\"native\":";
+    line += jsonString(native != nullptr ? native->role : "unknown");
+    line += ",\"words\":[";
     for (std::size_t i = 0; i < call.args.count; ++i) {
-        line += (i ? "," : "") + wordText(call.args.words[i], decoded ? kinds->args[i] : 'i');
+        line += i ? "," : "";
+        appendWord(line, call.args.words[i], decoded ? kinds->args[i] : 'i');
     }
-    line += "]";
+    line += ']';
     if (decoded) {
         line += ",\"args\":[";
         for (std::size_t i = 0; i < call.args.count; ++i) {
-            line += (i ? "," : "") + argValue(call.args.words[i], kinds->args[i]);
+            line += i ? "," : "";
+            appendArg(line, call.args.words[i], kinds->args[i]);
         }
-        line += "]";
+        line += ']';
         if (kinds->result != '-') {
-            line += ",\"result\":" + resultValue(call.result, kinds->result);
+            line += ",\"result\":";
+            appendResult(line, call.result, kinds->result);
         }
     }
-    return line + "}";
+    line += '}';
+    return line;
 }
 
 } // namespace pbsim

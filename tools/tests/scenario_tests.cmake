@@ -47,3 +47,9 @@ add_test(NAME pallbrook_sim.names_failed_expectations
                  "FAILED at frame 5 \\(/expect/0\\): prompt label is \"Drag\", expected \"Drop\""
                  "FAILED at the end \\(/expect/1\\): the player is at \\(0\\.000, 0\\.000, 0\\.000\\)"
                  "expectations: 3 checked, 2 failed")
+
+# Unit tests of the tool's own pieces.
+add_executable(pallbrook_sim_tool_tests ${CMAKE_CURRENT_SOURCE_DIR}/tests/trace_test.cpp)
+target_link_libraries(pallbrook_sim_tool_tests PRIVATE pallbrook_sim_tool GTest::gtest_main)
+pallbrook_warnings(pallbrook_sim_tool_tests)
+gtest_discover_tests(pallbrook_sim_tool_tests)
