@@ -49,7 +49,8 @@ add_test(NAME pallbrook_sim.names_failed_expectations
                  "expectations: 3 checked, 2 failed")
 
 # Unit tests of the tool's own pieces.
-add_executable(pallbrook_sim_tool_tests ${CMAKE_CURRENT_SOURCE_DIR}/tests/trace_test.cpp)
+add_executable(pallbrook_sim_tool_tests ${CMAKE_CURRENT_SOURCE_DIR}/tests/trace_test.cpp
+                                        ${CMAKE_CURRENT_SOURCE_DIR}/tests/scenario_reader_test.cpp)
 target_link_libraries(pallbrook_sim_tool_tests PRIVATE pallbrook_sim_tool GTest::gtest_main)
 pallbrook_warnings(pallbrook_sim_tool_tests)
 gtest_discover_tests(pallbrook_sim_tool_tests)
