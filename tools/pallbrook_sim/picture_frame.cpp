@@ -106,10 +106,17 @@ void PictureFrame::drawLabels(Svg& svg) {
     for (const Label& l : labels_) {
         double w = static_cast<double>(l.text.size()) * CharWidth + 6.0;
         double h = 15.0;
-        const Px offsets[] = {{12, -20},      {12, 6},       {-12 - w, -20}, {-12 - w, 6},
-                              {-w / 2, -32},  {-w / 2, 16},  {18, -40},      {18, 26},
-                              {-18 - w, -40}, {-18 - w, 26}, {-w / 2, -54},  {-w / 2, 38},
-                              {30, -62},      {30, 48},      {-30 - w, -62}, {-30 - w, 48}};
+        // Close places first, then rings further out in twelve directions.
+        std::vector<Px> offsets = {{12, -20},    {12, 6},       {-12 - w, -20},
+                                   {-12 - w, 6}, {-w / 2, -32}, {-w / 2, 16}};
+        for (double r = 30.0; r <= 150.0; r += 15.0) {
+            for (int k = 0; k < 12; ++k) {
+                double angle = k * 3.14159265358979 / 6.0;
+                double dx = std::cos(angle) * r;
+                double dy = std::sin(angle) * r;
+                offsets.push_back({dx >= 0 ? dx : dx - w, dy - h / 2});
+            }
+        }
         Px anchor = l.anchor;
         Box chosen{anchor.x + offsets[0].x, anchor.y + offsets[0].y, w, h};
         for (const Px& o : offsets) {
