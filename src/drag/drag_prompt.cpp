@@ -26,6 +26,9 @@ void showPrompt(EntityHandle entity, const char* label) {
     }
     DragState.promptEntity = entity;
     DragState.prompt = callNative<std::int32_t>(natives::PromptBegin);
+    // Known from the moment it exists, so that a prompt whose making was cut
+    // off is still taken down.
+    DragState.promptActive = true;
     callNative(natives::PromptSetControl, DragState.prompt, Settings.DragInput);
     const auto text = callNative<GameString>(natives::MakeGameString, 10, "LITERAL_STRING", label);
     callNative(natives::PromptSetLabel, DragState.prompt, text);
@@ -37,7 +40,6 @@ void showPrompt(EntityHandle entity, const char* label) {
     if (group != -1) {
         callNative(natives::PromptSetGroup, DragState.prompt, group, 0);
     }
-    DragState.promptActive = true;
 }
 
 void releaseDrag(bool letGo) {

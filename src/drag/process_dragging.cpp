@@ -110,6 +110,20 @@ void idleStep(EntityHandle player) {
 
 } // namespace
 
+void abandonDrag() {
+    if (DragState.state == DragPhase::Idle) {
+        removePrompt();
+        clearActions();
+        return;
+    }
+    if (DragState.state == DragPhase::Dragging) {
+        // Nothing will steer the drag clip any more: the player lets go of it too.
+        const auto player = callNative<EntityHandle>(natives::PlayerPed);
+        callNative(natives::StopClip, player, DragClipDict, DragClipName, 3.0f);
+    }
+    abortDrag();
+}
+
 void ProcessDragging() {
     const auto player = callNative<EntityHandle>(natives::PlayerPed);
     const DragPhase state = DragState.state;

@@ -2,3 +2,8 @@
 #pragma once
 
 void ProcessDragging();
+
+// Ends whatever the drag feature had under way, after a frame was cut off by
+// a failure: the prompt goes, a held body is detached, and the record and the
+// deferred actions are back at rest.
+void abandonDrag();

@@ -9,10 +9,12 @@ namespace {
 
 // The script runs inside the game process: nothing may escape it. A step that
 // fails is abandoned for this frame and the loop goes on with the next.
-template <class Step> void runGuarded(Step step) noexcept {
+template <class Step> bool runGuarded(Step step) noexcept {
     try {
         step();
+        return true;
     } catch (...) {
+        return false;
     }
 }
 
@@ -21,10 +23,15 @@ template <class Step> void runGuarded(Step step) noexcept {
 void runScript() noexcept {
     runGuarded(loadSettings);
     for (;;) {
-        runGuarded([] {
+        const bool frameCompleted = runGuarded([] {
             runDueActions();
             ProcessDragging();
         });
+        if (!frameCompleted) {
+            // A drag cut off half way could be left with no follow-up to end
+            // it, or a prompt half made: let it go and start afresh.
+            runGuarded(abandonDrag);
+        }
         runGuarded([] { scriptWait(0); });
     }
 }
