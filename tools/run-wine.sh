@@ -21,5 +21,5 @@ fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         "$wine" wineboot -i >/dev/null 2>&1 || true
     fi
-) 9>"$build_dir/.wineprefix.lock"
+) 9>"$WINEPREFIX.lock"
 exec "$wine" "$program" "$@"

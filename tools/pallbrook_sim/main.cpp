@@ -14,7 +14,7 @@
 namespace {
 
 constexpr const char* Usage =
-    R"(usage: pallbrook-sim run FILE [--trace FILE] [--svg FILE] [--plugin FILE]
+    R"(usage: pallbrook-sim run FILE [--trace FILE] [--svg FILE] [--plugin FILE] [--here]
        pallbrook-sim check FILE...
        pallbrook-sim --help
 
@@ -25,6 +25,9 @@ run     plays the scenario FILE through Pallbrook's frame loop in the stand-in
           --svg FILE    draws the run from above as an SVG picture
           --plugin FILE the Pallbrook.asi to load (Windows build only;
                         default: the one beside this program)
+          --here        plays in the current folder as the game's working
+                        folder, with the Pallbrook.ini that stands there; a
+                        scenario with settings of its own is refused
 check   reads each scenario FILE and reports what is wrong with it; runs
         nothing.
 
@@ -73,7 +76,9 @@ int run(const std::vector<std::string>& args) {
                              : arg == "--svg"    ? &options.svgPath
                              : arg == "--plugin" ? &options.pluginPath
                                                  : nullptr;
-        if (value != nullptr) {
+        if (arg == "--here") {
+            options.inCurrentFolder = true;
+        } else if (value != nullptr) {
             if (i + 1 == args.size()) {
                 return usage((arg + " needs a file name").c_str());
             }
@@ -96,6 +101,9 @@ int run(const std::vector<std::string>& args) {
     if (!reportProblems(read)) {
         std::fprintf(stderr, "pallbrook-sim: %s was not run\n", file.c_str());
         return 2;
+    }
+    if (options.inCurrentFolder && read.scenario->settings) {
+        return usage("--here: the scenario brings settings of its own");
     }
     options.tracePath = absolute(options.tracePath);
     options.svgPath = absolute(options.svgPath);

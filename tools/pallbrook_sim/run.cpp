@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
 
 namespace pbsim {
@@ -32,6 +33,7 @@ struct Run {
     Observer observer{track};
     PromptWatch promptWatch;
     std::ofstream trace;
+    bool inCurrentFolder = false;
     std::vector<bool> applied;
     std::vector<bool> checked;
     std::vector<std::string> pending; // lines of the frame being run
@@ -181,8 +183,9 @@ struct Run {
         }
         std::puts(("  " + std::to_string(scenario.frames) + " frames of " +
                    std::to_string(spec.frameTimeMs) + " ms; " +
-                   (scenario.settings ? "settings from the scenario's Pallbrook.ini"
-                                      : "no Pallbrook.ini, default settings") +
+                   (inCurrentFolder     ? "the Pallbrook.ini of the current folder, if any"
+                    : scenario.settings ? "settings from the scenario's Pallbrook.ini"
+                                        : "no Pallbrook.ini, default settings") +
                    "; " + (spec.keyboard ? "keyboard and mouse" : "pad"))
                       .c_str());
         std::puts("  frame   game time");
@@ -222,6 +225,7 @@ struct Run {
 int runScenario(const Scenario& scenario, const RunOptions& options) {
     useBinaryStdout();
     Run run(scenario);
+    run.inCurrentFolder = options.inCurrentFolder;
     if (!options.tracePath.empty()) {
         run.trace.open(options.tracePath, std::ios::binary | std::ios::trunc);
         if (!run.trace) {
@@ -229,7 +233,10 @@ int runScenario(const Scenario& scenario, const RunOptions& options) {
             return 2;
         }
     }
-    ScratchDir scratch(scenario.settings);
+    std::optional<ScratchDir> scratch;
+    if (!options.inCurrentFolder) {
+        scratch.emplace(scenario.settings);
+    }
 
     sim::resetHost();
     sim::installWorld();

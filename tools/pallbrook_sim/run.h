@@ -11,6 +11,9 @@ struct RunOptions {
     std::string tracePath;  // empty: no trace
     std::string svgPath;    // empty: no picture
     std::string pluginPath; // Pallbrook.asi, for the build that loads it
+    // Play in the current folder, as the game's working folder, with whatever
+    // Pallbrook.ini stands there, instead of a fresh folder of its own.
+    bool inCurrentFolder = false;
 };
 
 // Prints the brief on standard output; returns 0 when every expectation held
