@@ -15,10 +15,18 @@ cmake --build --preset windows
 cmake --build --preset windows --target package
 cmake --preset linux >/dev/null
 cmake --build --preset linux
-ctest --preset linux
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
+ctest --preset linux | tee "$logs/linux"
 
 cmake --preset asan >/dev/null
 cmake --build --preset asan
-ctest --preset asan
+ctest --preset asan | tee "$logs/asan"
 
-bash tools/fuzz.sh
+bash tools/fuzz.sh | tee "$logs/fuzz"
+
+# One closing line for the whole run: every ctest test of both builds, and
+# each fuzz target (a failure of any of them has already stopped the run).
+ran=$(grep -h -o 'tests failed out of [0-9]*' "$logs/linux" "$logs/asan" | awk '{ n += $5 } END { print n + 0 }')
+targets=$(grep -c -E '^[a-z_]+ +[0-9]+ +[0-9.]+ ' "$logs/fuzz" || true)
+echo "all: $((ran + targets)) passed, 0 failed"
