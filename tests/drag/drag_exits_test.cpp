@@ -30,6 +30,17 @@ const Guard Guards[] = {
 
 class DragExitsTest : public DragFixture {
   protected:
+    // A fresh world and plugin, with a drag picking up or under way.
+    void startAfresh(bool whileDragging) {
+        sim::resetHost();
+        SetUp();
+        if (whileDragging) {
+            startDragging();
+        } else {
+            pickUp();
+        }
+    }
+
     void expectAtRest() {
         EXPECT_TRUE(inState(DragPhase::Idle));
         EXPECT_EQ(DragState.target, 0);
@@ -44,13 +55,7 @@ TEST_F(DragExitsTest, EachPlayerGuardAbortsPickingUpAndDraggingWithADetach) {
     for (const bool whileDragging : {false, true}) {
         for (const auto& guard : Guards) {
             SCOPED_TRACE(std::string(guard.name) + (whileDragging ? " dragging" : " picking up"));
-            sim::resetHost();
-            SetUp();
-            if (whileDragging) {
-                startDragging();
-            } else {
-                pickUp();
-            }
+            startAfresh(whileDragging);
             ASSERT_FALSE(inState(DragPhase::Idle));
             guard.fire(sim::playerPed());
             step();
@@ -83,13 +88,7 @@ TEST_F(DragExitsTest, ThePlayerGoingLimpLetsTheBodyGo) {
 TEST_F(DragExitsTest, TheBodyVanishingEndsTheDragWithoutTouchingIt) {
     for (const bool whileDragging : {false, true}) {
         SCOPED_TRACE(whileDragging ? "dragging" : "picking up");
-        sim::resetHost();
-        SetUp();
-        if (whileDragging) {
-            startDragging();
-        } else {
-            pickUp();
-        }
+        startAfresh(whileDragging);
         sim::deletePed(body);
         step();
         expectAtRest();
