@@ -171,12 +171,12 @@ PedChange readPedFields(const ObjectReader& object, Context& context) {
     return change;
 }
 
-std::optional<PedSpec> readNewPed(const Json& value, const std::string& pointer, Context& context) {
+std::optional<PedSetup> readNewPed(const Json& value, const std::string& pointer, Context& context) {
     ObjectReader object(value, pointer, context.problems, withPedFields({"name"}));
     if (!object.isObject()) {
         return std::nullopt;
     }
-    PedSpec spec;
+    PedSetup setup;
     if (const Json* name = object.require("name")) {
         auto text = readString(*name, object.at("name"), context.problems);
         if (text && text->empty()) {
@@ -184,10 +184,10 @@ std::optional<PedSpec> readNewPed(const Json& value, const std::string& pointer,
         } else if (text && !context.declared.insert(*text).second) {
             context.problems.add(object.at("name"), "the name \"" + *text + "\" is taken");
         }
-        spec.name = text.value_or("");
+        setup.name = text.value_or("");
     }
-    spec.change = readPedFields(object, context);
-    return spec;
+    setup.change = readPedFields(object, context);
+    return setup;
 }
 
 } // namespace pbsim::reading

@@ -29,7 +29,7 @@ std::vector<std::string_view> withPedFields(std::vector<std::string_view> extra)
 // Reads every ped field present in the object.
 PedChange readPedFields(const ObjectReader& object, Context& context);
 // A new ped: "name" and its fields.
-std::optional<PedSpec> readNewPed(const Json& value, const std::string& pointer, Context& context);
+std::optional<PedSetup> readNewPed(const Json& value, const std::string& pointer, Context& context);
 
 // "frame", "time" or (when allowed) "end" of an object; exactly one.
 std::optional<Moment> readMoment(const ObjectReader& object, Context& context, bool allowEnd);

@@ -175,18 +175,18 @@ struct Run {
     }
 
     void header() {
-        const WorldSpec& spec = scenario.world;
+        const WorldSetup& setup = scenario.world;
         std::puts(("Pallbrook scenario " + std::filesystem::path(scenario.file).filename().string())
                       .c_str());
         if (!scenario.description.empty()) {
             std::puts(("  " + scenario.description).c_str());
         }
         std::puts(("  " + std::to_string(scenario.frames) + " frames of " +
-                   std::to_string(spec.frameTimeMs) + " ms; " +
+                   std::to_string(setup.frameTimeMs) + " ms; " +
                    (inCurrentFolder     ? "the Pallbrook.ini of the current folder, if any"
                     : scenario.settings ? "settings from the scenario's Pallbrook.ini"
                                         : "no Pallbrook.ini, default settings") +
-                   "; " + (spec.keyboard ? "keyboard and mouse" : "pad"))
+                   "; " + (setup.keyboard ? "keyboard and mouse" : "pad"))
                       .c_str());
         std::puts("  frame   game time");
     }

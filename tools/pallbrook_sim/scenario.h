@@ -35,7 +35,7 @@ struct PedChange {
     std::optional<std::uint32_t> weapons[2];
 };
 
-struct PedSpec {
+struct PedSetup {
     std::string name;
     PedChange change;
 };
@@ -52,7 +52,7 @@ struct Action {
     std::vector<std::uint32_t> controls;                // Hold, Release
     std::vector<std::pair<std::uint32_t, float>> stick; // Stick
     bool keyboard = true;                               // Input
-    PedSpec ped;                                        // Set, Die, Delete, Spawn
+    PedSetup ped;                                        // Set, Die, Delete, Spawn
 };
 
 struct TimelineEvent {
@@ -104,7 +104,7 @@ struct Expectation {
     std::optional<Clip> playerClip;
 };
 
-struct WorldSpec {
+struct WorldSetup {
     std::uint32_t frameTimeMs = 33;
     std::uint32_t startTimeMs = 0;
     std::optional<float> groundHeight = 0.0f; // nothing: no ground anywhere
@@ -113,14 +113,14 @@ struct WorldSpec {
     std::optional<std::vector<std::uint32_t>> weaponClassA;
     std::optional<std::vector<std::uint32_t>> weaponClassB;
     PedChange player;
-    std::vector<PedSpec> peds;
+    std::vector<PedSetup> peds;
 };
 
 struct Scenario {
     std::string file;
     std::string description;
     std::int64_t frames = 0;
-    WorldSpec world;
+    WorldSetup world;
     std::optional<std::string> settings; // the text of Pallbrook.ini
     std::vector<TimelineEvent> timeline;
     std::vector<Expectation> expectations;

@@ -29,18 +29,18 @@ readWeaponList(const Json& value, const std::string& pointer, Problems& problems
     return hashes;
 }
 
-void readOneHanded(const ObjectReader& world, WorldSpec& spec, Problems& problems) {
+void readOneHanded(const ObjectReader& world, WorldSetup& setup, Problems& problems) {
     ObjectReader classes(*world.find("one_handed_weapons"), world.at("one_handed_weapons"),
                          problems, {"class_a", "class_b"});
     if (const Json* a = classes.find("class_a")) {
-        spec.weaponClassA = readWeaponList(*a, classes.at("class_a"), problems);
+        setup.weaponClassA = readWeaponList(*a, classes.at("class_a"), problems);
     }
     if (const Json* b = classes.find("class_b")) {
-        spec.weaponClassB = readWeaponList(*b, classes.at("class_b"), problems);
+        setup.weaponClassB = readWeaponList(*b, classes.at("class_b"), problems);
     }
 }
 
-void readDictFrames(const ObjectReader& world, WorldSpec& spec, Problems& problems) {
+void readDictFrames(const ObjectReader& world, WorldSetup& setup, Problems& problems) {
     const Json& value = *world.find("dict_load_frames");
     std::string pointer = world.at("dict_load_frames");
     if (!value.is_object()) {
@@ -50,14 +50,14 @@ void readDictFrames(const ObjectReader& world, WorldSpec& spec, Problems& proble
     for (const auto& [dict, frames] : value.items()) {
         std::string place = pointer + "/" + dict;
         if (frames.is_string() && frames.get<std::string>() == "never") {
-            spec.dictLoadFrames[dict] = -1;
+            setup.dictLoadFrames[dict] = -1;
         } else if (auto n = readInteger(frames, place, problems, 0, 1000000)) {
-            spec.dictLoadFrames[dict] = static_cast<int>(*n);
+            setup.dictLoadFrames[dict] = static_cast<int>(*n);
         }
     }
 }
 
-void readWorld(const Json& value, const std::string& pointer, WorldSpec& spec, Context& context) {
+void readWorld(const Json& value, const std::string& pointer, WorldSetup& setup, Context& context) {
     Problems& problems = context.problems;
     ObjectReader world(value, pointer, problems,
                        {"frame_time_ms", "start_time_ms", "ground_height", "input",
@@ -66,15 +66,15 @@ void readWorld(const Json& value, const std::string& pointer, WorldSpec& spec, C
         return;
     }
     if (const Json* ms = world.find("frame_time_ms")) {
-        spec.frameTimeMs = static_cast<std::uint32_t>(
+        setup.frameTimeMs = static_cast<std::uint32_t>(
             readInteger(*ms, world.at("frame_time_ms"), problems, 1, 10000).value_or(33));
     }
     if (const Json* ms = world.find("start_time_ms")) {
-        spec.startTimeMs = static_cast<std::uint32_t>(
+        setup.startTimeMs = static_cast<std::uint32_t>(
             readInteger(*ms, world.at("start_time_ms"), problems, 0, UINT32_MAX).value_or(0));
     }
     if (const Json* ground = world.find("ground_height")) {
-        spec.groundHeight = ground->is_null() ? std::nullopt : [&]() -> std::optional<float> {
+        setup.groundHeight = ground->is_null() ? std::nullopt : [&]() -> std::optional<float> {
             auto h = readNumber(*ground, world.at("ground_height"), problems);
             return static_cast<float>(h.value_or(0.0));
         }();
@@ -84,24 +84,24 @@ void readWorld(const Json& value, const std::string& pointer, WorldSpec& spec, C
         if (text && *text != "keyboard" && *text != "pad") {
             problems.add(world.at("input"), "expected \"keyboard\" or \"pad\"");
         }
-        spec.keyboard = text.value_or("keyboard") == "keyboard";
+        setup.keyboard = text.value_or("keyboard") == "keyboard";
     }
     if (world.has("dict_load_frames")) {
-        readDictFrames(world, spec, problems);
+        readDictFrames(world, setup, problems);
     }
     if (world.has("one_handed_weapons")) {
-        readOneHanded(world, spec, problems);
+        readOneHanded(world, setup, problems);
     }
     if (const Json* player = world.find("player")) {
         ObjectReader fields(*player, world.at("player"), problems, pedFieldKeys());
-        spec.player = readPedFields(fields, context);
+        setup.player = readPedFields(fields, context);
     }
     if (const Json* peds = world.find("peds")) {
         if (const Json* list = readArray(*peds, world.at("peds"), problems)) {
             for (std::size_t i = 0; i < list->size(); ++i) {
                 if (auto ped = readNewPed((*list)[i], world.at("peds") + "/" + std::to_string(i),
                                           context)) {
-                    spec.peds.push_back(*ped);
+                    setup.peds.push_back(*ped);
                 }
             }
         }

@@ -106,8 +106,8 @@ void readAction(const ObjectReader& object, std::string_view key, Action& action
         action.ped.name = readName(value, pointer, context);
     } else if (key == "spawn") {
         action.kind = K::Spawn;
-        if (auto spec = readNewPed(value, pointer, context)) {
-            action.ped = *spec;
+        if (auto setup = readNewPed(value, pointer, context)) {
+            action.ped = *setup;
         }
     }
 }

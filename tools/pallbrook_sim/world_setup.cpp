@@ -83,12 +83,12 @@ std::string applyChange(sim::Ped& ped, const PedChange& change) {
     return said;
 }
 
-std::int32_t spawn(const PedSpec& spec) {
-    sim::Vec3 at = spec.change.position.value_or(sim::Vec3{});
+std::int32_t spawn(const PedSetup& setup) {
+    sim::Vec3 at = setup.change.position.value_or(sim::Vec3{});
     std::int32_t handle = sim::addPed(at, 0.0f);
-    pedNames().add(handle, spec.name);
+    pedNames().add(handle, setup.name);
     sim::Ped& ped = sim::ped(handle);
-    PedChange change = spec.change;
+    PedChange change = setup.change;
     change.position = at;
     applyChange(ped, change);
     return handle;
@@ -96,32 +96,32 @@ std::int32_t spawn(const PedSpec& spec) {
 
 } // namespace
 
-void buildWorld(const WorldSpec& spec) {
+void buildWorld(const WorldSetup& setup) {
     sim::World& w = sim::world();
-    w.frameTimeMs = spec.frameTimeMs;
-    w.gameTimeMs = spec.startTimeMs;
-    if (spec.groundHeight) {
-        float height = *spec.groundHeight;
+    w.frameTimeMs = setup.frameTimeMs;
+    w.gameTimeMs = setup.startTimeMs;
+    if (setup.groundHeight) {
+        float height = *setup.groundHeight;
         w.ground = [height](float, float) -> std::optional<float> { return height; };
     } else {
         w.ground = nullptr;
     }
-    w.keyboardAndMouse = spec.keyboard;
-    for (const auto& [dict, frames] : spec.dictLoadFrames) {
+    w.keyboardAndMouse = setup.keyboard;
+    for (const auto& [dict, frames] : setup.dictLoadFrames) {
         sim::setDictLoadFrames(dict, frames);
     }
-    if (spec.weaponClassA) {
-        w.weaponClassA = {spec.weaponClassA->begin(), spec.weaponClassA->end()};
+    if (setup.weaponClassA) {
+        w.weaponClassA = {setup.weaponClassA->begin(), setup.weaponClassA->end()};
     }
-    if (spec.weaponClassB) {
-        w.weaponClassB = {spec.weaponClassB->begin(), spec.weaponClassB->end()};
+    if (setup.weaponClassB) {
+        w.weaponClassB = {setup.weaponClassB->begin(), setup.weaponClassB->end()};
     }
     pedNames().add(w.player, PlayerName);
     // Peds first, so that the player's mount or attachment may name one.
-    for (const PedSpec& ped : spec.peds) {
+    for (const PedSetup& ped : setup.peds) {
         spawn(ped);
     }
-    PedChange player = spec.player;
+    PedChange player = setup.player;
     if (player.position && !player.positionHasHeight) {
         player.position->z = groundAt(player.position->x, player.position->y);
         player.positionHasHeight = true;

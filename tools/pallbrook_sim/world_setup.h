@@ -10,7 +10,7 @@ namespace pbsim {
 
 // Sets time, ground, input, dictionaries, weapon classes, the player and the
 // peds of the installed world, and names them.
-void buildWorld(const WorldSpec& spec);
+void buildWorld(const WorldSetup& setup);
 
 // Does what the action says. Returns what happened in a few words; throws
 // std::runtime_error when the action names a ped that is not in the world.
