@@ -14,8 +14,13 @@
 
 namespace {
 
-// A settings file that changes every value.
-constexpr std::string_view NewValuesFile = "[Pallbrook]\n"
+// A settings file that changes every value, with a comment, another section
+// and a repeated key, so that reading it allocates at every step.
+constexpr std::string_view NewValuesFile = "; settings\n"
+                                           "[Other]\n"
+                                           "HoldTime=1\n"
+                                           "[Pallbrook]\n"
+                                           "HoldTime=9\n"
                                            "DragInput=INPUT_DUCK\n"
                                            "DragText=Pull the body along\n"
                                            "DropText=Let go\n"
@@ -117,6 +122,42 @@ TEST_F(LoadSettingsOutOfMemory, FailureWhileTakingTheValuesInForceOrReadingTheFi
         // Without the fault the same file gives every new value.
         loadOnFibre();
         expectSettings(newValues());
+    }
+}
+
+// Each allocation of a whole load failing in turn, from the first to the last:
+// wherever memory runs out (copying the values in force, reading the file,
+// splitting and classifying its lines, building the document, converting and
+// storing the values), every value in force stays.
+TEST_F(LoadSettingsOutOfMemory, EveryFailedAllocationKeepsEveryValueInForce) {
+    writeBytes("Pallbrook.ini", NewValuesFile);
+    const SettingsRecord inForce = valuesInForce("Grab hold of the body", "Leave the body lying");
+    const auto loadFailing = [](std::size_t number) {
+        std::size_t attempted = 0;
+        runOnFibre([&] {
+            alloc_count::reset();
+            alloc_count::failPluginAllocationNumber(number);
+            loadSettings();
+            attempted = alloc_count::pluginAllocations();
+            alloc_count::reset();
+        });
+        return attempted;
+    };
+
+    Settings = inForce;
+    const std::size_t total = loadFailing(0);
+    expectSettings(newValues());
+    // Copies, file buffer, lines, sections, keys and values: far more than a
+    // handful of allocations, or the sweep would prove little.
+    ASSERT_GE(total, 20u);
+    for (std::size_t number = 1; number <= total; ++number) {
+        SCOPED_TRACE("allocation " + std::to_string(number) + " of " + std::to_string(total));
+        Settings = inForce;
+        ASSERT_GE(loadFailing(number), number) << "the allocation was never made";
+        expectSettings(inForce);
+        if (HasFailure()) {
+            return;
+        }
     }
 }
 

@@ -9,11 +9,12 @@
 namespace {
 std::atomic<std::size_t> counted{0};
 std::atomic<bool> failNext{false};
+std::atomic<std::size_t> failAt{0};
 
 void* allocate(std::size_t size) {
     if (sim::inPluginCode()) {
-        ++counted;
-        if (failNext.exchange(false)) {
+        const std::size_t number = ++counted;
+        if (failNext.exchange(false) || number == failAt.load()) {
             throw std::bad_alloc();
         }
     }
@@ -31,9 +32,13 @@ std::size_t pluginAllocations() {
 void reset() {
     counted = 0;
     failNext = false;
+    failAt = 0;
 }
 void failNextPluginAllocation() {
     failNext = true;
+}
+void failPluginAllocationNumber(std::size_t number) {
+    failAt = number;
 }
 } // namespace alloc_count
 

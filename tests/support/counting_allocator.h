@@ -12,5 +12,8 @@ std::size_t pluginAllocations();
 void reset();
 // The next allocation made by plugin code throws std::bad_alloc.
 void failNextPluginAllocation();
+// The plugin allocation with this number, counted from 1 since the last
+// reset, throws std::bad_alloc (0: none).
+void failPluginAllocationNumber(std::size_t number);
 
 } // namespace alloc_count
