@@ -145,7 +145,9 @@ void reportError(std::string message) {
     h.errors.push_back("frame " + std::to_string(h.frame) + ": " + std::move(message));
 }
 
-bool inPluginCode() { return currentFibre() != nullptr && hostCallDepth == 0; }
+bool inPluginCode() {
+    return currentFibre() != nullptr && hostCallDepth == 0;
+}
 
 std::string hex(std::uint64_t value) {
     char buffer[24];
@@ -251,15 +253,9 @@ unsigned long long* nativeCall() {
         return reinterpret_cast<unsigned long long*>(h.lastResult.words.data());
     }
     h.callOpen = false;
-    if (!h.recordCalls && !h.onCall) {
-        // Nobody keeps or watches the calls (the benchmarks): the call is
-        // answered in place, without copying the record.
-        h.lastResult = {};
-        sim::answer(h, h.pending.hash, h.pending.args, h.lastResult);
-        return reinterpret_cast<unsigned long long*>(h.lastResult.words.data());
-    }
-    sim::NativeCall call = h.pending;
-    sim::answer(h, call.hash, call.args, call.result);
+    // Answered in place: the record is copied only when someone keeps it.
+    const sim::NativeCall& call = h.pending;
+    sim::answer(h, call.hash, call.args, h.pending.result);
     h.lastResult = call.result;
     if (h.onCall) {
         h.onCall(call);
@@ -282,5 +278,7 @@ int worldGetAllPeds(int* array, int arraySize) {
 
 #ifndef _WIN32
 // The system tick count, as the stand-in host keeps it.
-std::uint32_t GetTickCount() { return host().tickCount; }
+std::uint32_t GetTickCount() {
+    return host().tickCount;
+}
 #endif
