@@ -12,9 +12,12 @@ constexpr NativeHash GameTimerNative = 0x4F67E8ECA7D3F667;
 std::int32_t wrappingAdd(std::int32_t a, std::int32_t b) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
 }
-} // namespace
+// The game timer in milliseconds.
+std::int32_t gameTimer() {
+    return callNative<std::int32_t>(GameTimerNative);
+}
 
-std::int32_t gameTimer() { return callNative<std::int32_t>(GameTimerNative); }
+} // namespace
 
 void scheduleAction(std::int32_t delay, std::function<void()> action) {
     const std::int32_t due = wrappingAdd(gameTimer(), delay);

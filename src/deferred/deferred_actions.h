@@ -19,9 +19,6 @@ struct DeferredActionQueue {
 
 extern DeferredActionQueue DeferredActions;
 
-// The game timer in milliseconds.
-std::int32_t gameTimer();
-
 void scheduleAction(std::int32_t delay, std::function<void()> action);
 void runDueActions();
 void clearActions();

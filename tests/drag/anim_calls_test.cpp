@@ -81,6 +81,13 @@ TEST_F(AnimCallsTest, DistanceSquaredIsTheSquareOfTheDistance) {
     });
     EXPECT_EQ(same, 0.0f);
     EXPECT_EQ(twoApart, 4.0f);
+    // The first point's three coordinates, then the second's.
+    const std::vector<std::uint64_t> expected = {0, 0, 0, 0, 0x40000000, 0};
+    EXPECT_EQ(lastWords(), expected);
+    runOnFibre([] { distanceSquared(1.0f, 2.0f, 3.0f, -1.0f, -2.0f, -3.0f); });
+    const std::vector<std::uint64_t> ordered = {0x3F800000, 0x40000000, 0x40400000,
+                                                0xBF800000, 0xC0000000, 0xC0400000};
+    EXPECT_EQ(lastWords(), ordered);
 }
 
 TEST_F(AnimCallsTest, DictionaryWaitYieldsFrameByFrameUntilLoaded) {
