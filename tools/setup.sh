@@ -1,24 +1,55 @@
 #!/usr/bin/env bash
 # Installs what building and testing Pallbrook needs on a Debian machine:
 # the mingw-w64 cross compiler for the Windows plugin, Wine to run it, and the
-# libraries of the tests and tools. Does nothing when all are present.
+# libraries and commands of the tests and tools. Installs nothing when all are
+# present. Then checks that every command the scripts and tests call can be
+# found, and fails naming the first one that cannot.
 set -euo pipefail
-packages=(cmake g++ g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 libgtest-dev
-          libbenchmark-dev nlohmann-json3-dev clang libclang-rt-14-dev librsvg2-bin valgrind zip
-          unzip)
+cd "$(dirname "$0")/.."
+packages=(cmake g++ binutils g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 libgtest-dev
+          libbenchmark-dev nlohmann-json3-dev clang clang-format libclang-rt-14-dev librsvg2-bin
+          valgrind zip unzip coreutils diffutils util-linux mawk sed)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
         missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
 
-if [ "$(id -u)" -ne 0 ]; then
-    echo "setup: these packages are missing: ${missing[*]}" >&2
-    echo "setup: install them as root: apt-get update && apt-get install -y ${missing[*]}" >&2
+if [ ${#missing[@]} -gt 0 ]; then
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "setup: these packages are missing: ${missing[*]}" >&2
+        echo "setup: install them as root: apt-get update && apt-get install -y ${missing[*]}" >&2
+        exit 1
+    fi
+    echo "setup: installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -q >/dev/null
+    apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Every command that a build step, script or test runs, beside the package
+# above that provides it.
+commands=(
+    cmake:cmake ctest:cmake cpack:cmake g++:g++ strings:binutils
+    x86_64-w64-mingw32-g++:g++-mingw-w64-x86-64
+    x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64
+    x86_64-w64-mingw32-dlltool:binutils-mingw-w64-x86-64
+    x86_64-w64-mingw32-objdump:binutils-mingw-w64-x86-64
+    x86_64-w64-mingw32-strip:binutils-mingw-w64-x86-64
+    clang++:clang clang-format:clang-format valgrind:valgrind callgrind_annotate:valgrind
+    rsvg-convert:librsvg2-bin zip:zip unzip:unzip sha256sum:coreutils od:coreutils
+    realpath:coreutils stat:coreutils diff:diffutils cmp:diffutils flock:util-linux awk:mawk
+    sed:sed
+)
+for entry in "${commands[@]}"; do
+    command=${entry%%:*}
+    if ! command -v "$command" >/dev/null; then
+        echo "setup: the command $command cannot be found; it comes with the package ${entry#*:}" >&2
+        exit 1
+    fi
+done
+# Wine's loader is not on the PATH: the one script that runs it finds it.
+if ! bash tools/run-wine.sh --find >/dev/null; then
+    echo "setup: Wine cannot be found; it comes with the package wine64" >&2
     exit 1
 fi
-echo "setup: installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-apt-get update -q >/dev/null
-apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,23 +1,18 @@
 #!/usr/bin/env bash
 # Loads every settings case with the Linux dump program and with the Windows one
 # under Wine, and compares the two dumps line by line.
-# Usage: compare_dumps.sh LINUX_DUMP WINDOWS_DUMP_EXE CASES_FOLDER WORK_FOLDER
+# Usage: compare_dumps.sh LINUX_DUMP WINDOWS_DUMP_EXE CASES_FOLDER RUN_WINE WORK_FOLDER
 set -euo pipefail
 
 linux_dump=$(realpath "$1")
 windows_dump=$(realpath "$2")
 cases=$(realpath "$3")
-work=$4
+run_wine=$(realpath "$4")
+work=$5
 
 mkdir -p "$work"
 work=$(realpath "$work")
-export WINEPREFIX=${WINEPREFIX:-$work/wineprefix}
-export WINEDEBUG=-all
-wine=$(command -v wine || command -v wine64 || true)
-if [[ -z $wine ]]; then
-    echo "wine is not installed" >&2
-    exit 1
-fi
+"$run_wine" --find >/dev/null
 
 compared=0
 failed=0
@@ -30,7 +25,7 @@ for expected in "$cases"/*.expected; do
         cp "$cases/$name.ini" "$folder/Pallbrook.ini"
     fi
     (cd "$folder" && "$linux_dump") >"$work/$name.linux"
-    (cd "$folder" && "$wine" "$windows_dump" 2>/dev/null) | tr -d '\r' >"$work/$name.windows"
+    (cd "$folder" && "$run_wine" "$windows_dump" 2>/dev/null) | tr -d '\r' >"$work/$name.windows"
     if [[ $(wc -l <"$work/$name.linux") -ne 9 ]]; then
         echo "FAIL $name: the Linux dump has no nine settings" >&2
         failed=$((failed + 1))
