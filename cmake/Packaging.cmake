@@ -1,9 +1,40 @@
 # The zip that players get, Pallbrook-<version>.zip, with the plugin, the sample
-# settings file and the player's README at its top level, ready to be unpacked
-# into the game folder. Made by the `package` target of the Windows build.
+# settings file, the player's README and SHA256SUMS at its top level, ready to
+# be unpacked into the game folder. Made by the `package` target of the Windows
+# build.
+
+# The text files go with Windows line ends (CR LF), as a player's editor on
+# Windows expects; the sources keep Unix ones.
+set(PALLBROOK_DIST_TEXT ${CMAKE_BINARY_DIR}/dist)
+foreach(name Pallbrook.ini README.txt)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/dist/${name})
+    file(READ ${CMAKE_SOURCE_DIR}/dist/${name} text)
+    string(REPLACE "\r\n" "\n" text "${text}")
+    string(REPLACE "\n" "\r\n" text "${text}")
+    set(out ${PALLBROOK_DIST_TEXT}/${name})
+    set(written "")
+    if(EXISTS ${out})
+        file(READ ${out} written)
+    endif()
+    if(NOT written STREQUAL text)
+        file(WRITE ${out} "${text}")
+    endif()
+endforeach()
+
 install(TARGETS Pallbrook LIBRARY DESTINATION . RUNTIME DESTINATION .)
-install(FILES ${CMAKE_SOURCE_DIR}/dist/Pallbrook.ini ${CMAKE_SOURCE_DIR}/dist/README.txt
+install(FILES ${PALLBROOK_DIST_TEXT}/Pallbrook.ini ${PALLBROOK_DIST_TEXT}/README.txt
         DESTINATION .)
+# SHA256SUMS lists every other file of the zip, in the form `sha256sum -c`
+# reads: the hash, two blanks, the name.
+install(CODE [[
+    set(root "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
+    set(sums "")
+    foreach(name Pallbrook.asi Pallbrook.ini README.txt)
+        file(SHA256 "${root}/${name}" hash)
+        string(APPEND sums "${hash}  ${name}\n")
+    endforeach()
+    file(WRITE "${root}/SHA256SUMS" "${sums}")
+]])
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Pallbrook)

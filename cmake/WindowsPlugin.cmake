@@ -36,9 +36,14 @@ target_link_libraries(Pallbrook PRIVATE ${PALLBROOK_HOST_IMPORTS})
 #   a game has not got, and it pulls in the demangler and printf (about 60
 #   KiB). Nothing in the plugin reaches std::terminate: the script catches
 #   everything.
-target_compile_options(Pallbrook PRIVATE -ffunction-sections)
+# The same commit builds to the same bytes, in any folder and at any time:
+# the linker writes no time stamp (the PE checksum then follows from the
+# bytes alone), and no path of the source or build folder reaches the image.
+target_compile_options(Pallbrook PRIVATE -ffunction-sections
+                       -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.
+                       -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
 target_link_options(Pallbrook PRIVATE ${PALLBROOK_STATIC_RUNTIME} -s -Wl,--gc-sections
-                    -Wl,--exclude-all-symbols
+                    -Wl,--exclude-all-symbols -Wl,--no-insert-timestamp
                     -Wl,--defsym,_ZN9__gnu_cxx27__verbose_terminate_handlerEv=abort)
 pallbrook_warnings(Pallbrook)
 

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Unpacks the players' zip into an empty folder that stands for the game folder
-# and checks what lands there: exactly Pallbrook.asi, Pallbrook.ini and
-# README.txt at the top level; the plugin the build made, as a 64-bit Windows
+# and checks what lands there: exactly Pallbrook.asi, Pallbrook.ini, README.txt
+# and SHA256SUMS at the top level; the plugin the build made, as a 64-bit Windows
 # DLL whose version resource carries the project's name and version; the sample
-# settings file and the README as they are in the source tree; and the same
-# version in the README, the players' README.txt and the changelog.
+# settings file and the README as they are in the source tree, with Windows line
+# ends; hashes that match; and the same version in the README, the players'
+# README.txt and the changelog.
 # Usage: package_contents.sh ZIP VERSION SOURCE_DIR WINDOWS_BUILD_DIR WORK_FOLDER [OBJDUMP]
 set -euo pipefail
 zip=$1
@@ -33,15 +34,26 @@ rm -rf "$game"
 mkdir -p "$game"
 unzip -q "$zip" -d "$game"
 
-# What the player gets: three files, no folders, nothing else.
+# What the player gets: four files, no folders, nothing else.
 listing=$(cd "$game" && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')
-[[ $listing == "Pallbrook.asi Pallbrook.ini README.txt " ]] ||
-    fail "the package holds '$listing' instead of Pallbrook.asi, Pallbrook.ini and README.txt"
+[[ $listing == "Pallbrook.asi Pallbrook.ini README.txt SHA256SUMS " ]] ||
+    fail "the package holds '$listing' instead of Pallbrook.asi, Pallbrook.ini, README.txt and SHA256SUMS"
 
-cmp -s "$game/Pallbrook.ini" "$source_dir/dist/Pallbrook.ini" ||
-    fail "Pallbrook.ini in the package differs from dist/Pallbrook.ini"
-cmp -s "$game/README.txt" "$source_dir/dist/README.txt" ||
-    fail "README.txt in the package differs from dist/README.txt"
+# The text files as in the source tree, but with Windows line ends throughout.
+for name in Pallbrook.ini README.txt; do
+    [[ -f $game/$name ]] || continue
+    cmp -s <(sed 's/$/\r/' "$source_dir/dist/$name") "$game/$name" ||
+        fail "$name in the package is not dist/$name with CR LF line ends"
+done
+
+# SHA256SUMS holds the hash of each other file, checked here with the
+# standard tool, as a player or developer would.
+if [[ -f $game/SHA256SUMS ]]; then
+    listed=$(awk '{ print $2 }' "$game/SHA256SUMS" | tr '\n' ' ')
+    [[ $listed == "Pallbrook.asi Pallbrook.ini README.txt " ]] ||
+        fail "SHA256SUMS lists '$listed'"
+    (cd "$game" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match the files"
+fi
 cmp -s "$game/Pallbrook.asi" "$windows_build/Pallbrook.asi" ||
     fail "Pallbrook.asi in the package is not the one in $windows_build (package made before the last build?)"
 
@@ -86,7 +98,7 @@ if [[ -f $asi ]]; then
 fi
 
 # One version everywhere a player or developer reads it.
-[[ $(head -n1 "$game/README.txt") == "Pallbrook $version" ]] ||
+[[ $(head -n1 "$game/README.txt" | tr -d '\r') == "Pallbrook $version" ]] ||
     fail "README.txt does not start with 'Pallbrook $version'"
 grep -q "^Current version: $version " "$source_dir/README.md" ||
     fail "README.md does not state 'Current version: $version'"

@@ -46,8 +46,8 @@ for layout in "game:" "game-with-scripts-folder:scripts"; do
     fi
 
     # The same folder with the label changed in its settings file.
-    sed -i 's/^DragText=Drag\r\{0,1\}$/DragText=Haul/' "$folder/Pallbrook.ini"
-    if ! grep -q '^DragText=Haul$' "$folder/Pallbrook.ini"; then
+    sed -i 's/^DragText=Drag\(\r\{0,1\}\)$/DragText=Haul\1/' "$folder/Pallbrook.ini"
+    if ! tr -d '\r' <"$folder/Pallbrook.ini" | grep -q '^DragText=Haul$'; then
         echo "$layout: the shipped Pallbrook.ini has no line DragText=Drag to change"
         fail=1
     elif play "$folder" "$plugin" "$folder-haul.log"; then

@@ -77,10 +77,12 @@ for change in "${changes[@]}"; do
     edited=$work/edited-$key
     rm -rf "$edited"
     mkdir -p "$edited"
-    # Replace the key's line; a file without that line stays as shipped.
+    # Replace the key's line, keeping its CR LF end; a file without that line
+    # stays as shipped.
     awk -v key="$key" -v line="$line" \
-        'index($0, key "=") == 1 { print line; next } { print }' \
+        'index($0, key "=") == 1 { sub(/[^\r]*/, line) } { print }' \
         "$game/Pallbrook.ini" >"$edited/Pallbrook.ini"
+    grep -q "^$line"$'\r$' "$edited/Pallbrook.ini" || fail "the shipped file has no CR LF line for $key"
     got=$(cd "$edited" && "$linux_dump")
     want=$(awk -v key="$key" -v result="$result" '$1 == key { print result; next } { print }' \
         <<<"$defaults")
