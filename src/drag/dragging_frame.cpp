@@ -10,10 +10,10 @@
 
 namespace {
 
-constexpr std::int32_t PlayerLeftHandBone = 22798;  // holds gripBoneA, both hands only
-constexpr std::int32_t PlayerRightHandBone = 34606; // holds gripBoneB, always
-constexpr float RightHandPinStrength = 1.0e11f;
-constexpr float LeftHandPinStrength = 1.0e13f;
+constexpr std::int32_t PlayerRightHandBone = 22798; // holds gripBoneA, both hands only
+constexpr std::int32_t PlayerLeftHandBone = 34606;  // holds gripBoneB, always
+constexpr float LeftHandPinStrength = 1.0e11f;
+constexpr float RightHandPinStrength = 1.0e13f;
 
 constexpr std::int32_t BothHandsClipFlags = 0x40200001;
 constexpr std::int32_t OneHandedClipFlags = 0x40210011;
@@ -127,13 +127,14 @@ DraggingFrameResult runDraggingFrame(EntityHandle player) {
         callNative(natives::DetachEntity, body, 1, 1);
     }
 
-    const Vector3 leftHand = getPedBonePosition(player, PlayerLeftHandBone);
     const Vector3 rightHand = getPedBonePosition(player, PlayerRightHandBone);
+    const Vector3 leftHand = getPedBonePosition(player, PlayerLeftHandBone);
     const auto indexA = callNative<std::int32_t>(natives::PedBoneIndex, body, DragState.gripBoneA);
     const auto indexB = callNative<std::int32_t>(natives::PedBoneIndex, body, DragState.gripBoneB);
-    pinBoneToPoint(body, indexB, rightHand.x, rightHand.y, rightHand.z, RightHandPinStrength);
+    // The left hand always holds; the right one lets go to aim.
+    pinBoneToPoint(body, indexB, leftHand.x, leftHand.y, leftHand.z, LeftHandPinStrength);
     if (!oneHandedNow) {
-        pinBoneToPoint(body, indexA, leftHand.x, leftHand.y, leftHand.z, LeftHandPinStrength);
+        pinBoneToPoint(body, indexA, rightHand.x, rightHand.y, rightHand.z, RightHandPinStrength);
     }
 
     if (modeChanged || !isPlayingDragClip(player)) {

@@ -116,6 +116,12 @@ void abandonDrag() {
         clearActions();
         return;
     }
+    if (DragState.state == DragPhase::PuttingDown) {
+        // A put-down always runs to its end: it ends now, as its follow-up
+        // would have ended it.
+        finishPutdown(callNative<EntityHandle>(natives::PlayerPed));
+        return;
+    }
     if (DragState.state == DragPhase::Dragging) {
         // Nothing will steer the drag clip any more: the player lets go of it too.
         const auto player = callNative<EntityHandle>(natives::PlayerPed);

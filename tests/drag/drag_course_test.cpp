@@ -1,6 +1,7 @@
 // The course of whole drags through the plugin's real frame loop, frame by
 // frame, with the state changes at the frames the game timer gives them.
 #include "drag_fixture.h"
+#include "sim/world/skeleton.h"
 
 #include <cmath>
 
@@ -38,6 +39,8 @@ TEST_F(DragCourseTest, OneDragFromPromptToRestAtTheFramesTheTimerGives) {
     EXPECT_EQ(sim::promptCount(), 0);
     EXPECT_EQ(DragState.target, body);
     EXPECT_EQ(sim::playerPed().clip.clip, "enter_rf");
+    EXPECT_EQ(sim::playerPed().clip.blendIn, 4.0f);
+    EXPECT_EQ(sim::playerPed().clip.blendOut, 8.0f);
     EXPECT_EQ(sim::playerPed().clip.flags, 1024);
     EXPECT_TRUE(sim::isLimp(sim::ped(body)));
 
@@ -55,6 +58,15 @@ TEST_F(DragCourseTest, OneDragFromPromptToRestAtTheFramesTheTimerGives) {
     EXPECT_EQ(prompt->label, "Drop");
     EXPECT_FALSE(sim::ped(body).frozen);
     EXPECT_EQ(sim::ped(body).pins.size(), 2u);
+    // The second grip bone hangs from one hand more loosely than the first.
+    for (const sim::Pin& pin : sim::ped(body).pins) {
+        if (pin.boneIndex == sim::boneIndexOf(DragState.gripBoneB)) {
+            EXPECT_EQ(pin.strength, 1.0e11f);
+        } else {
+            EXPECT_EQ(pin.boneIndex, sim::boneIndexOf(DragState.gripBoneA));
+            EXPECT_EQ(pin.strength, 1.0e13f);
+        }
+    }
     EXPECT_EQ(sim::playerPed().clip.clip, "injured_drag_plyr");
     EXPECT_EQ(sim::playerPed().clip.flags, 0x40200001);
     EXPECT_EQ(sim::playerPed().clip.filter, "nohands_filter");
@@ -68,6 +80,8 @@ TEST_F(DragCourseTest, OneDragFromPromptToRestAtTheFramesTheTimerGives) {
     EXPECT_EQ(sim::promptCount(), 0);
     EXPECT_TRUE(sim::ped(body).pins.empty());
     EXPECT_EQ(sim::playerPed().clip.clip, "breakout_fwd_undertaker");
+    EXPECT_EQ(sim::playerPed().clip.blendIn, 8.0f);
+    EXPECT_EQ(sim::playerPed().clip.blendOut, 1.0f);
 
     ASSERT_TRUE(stepUntil([this] { return inState(DragPhase::Idle); }));
     const std::int64_t rest = frame();

@@ -119,7 +119,14 @@ TEST_F(DragPromptTest, ReleaseWithLetGoDetachesAndAllowsLimpThenResetsAllButHead
         releaseDrag(true);
     });
     EXPECT_EQ(callsTo(DetachEntity), 1u);
-    EXPECT_EQ(callsTo(AllowLimp), 1u);
+    ASSERT_EQ(callsTo(AllowLimp), 1u);
+    for (const auto& call : sim::host().calls) {
+        if (call.hash == AllowLimp) {
+            EXPECT_EQ(call.args.count, 2u);
+            EXPECT_EQ(call.args.word(0), static_cast<std::uint32_t>(body));
+            EXPECT_EQ(call.args.word(1), 1u);
+        }
+    }
     EXPECT_EQ(sim::promptCount(), 0);
     EXPECT_TRUE(DeferredActions.main.empty() && DeferredActions.pending.empty());
     EXPECT_EQ(DragState.state, DragPhase::Idle);

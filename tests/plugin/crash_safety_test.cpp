@@ -59,6 +59,7 @@ class CrashSafetyTest : public DragFixture {
                 armed = false;
                 ++thrown;
                 throwFrame = frame();
+                stateAtThrow = DragState.state;
                 throw std::runtime_error("the host failed inside a native");
             }
             answer(args, result);
@@ -90,10 +91,23 @@ class CrashSafetyTest : public DragFixture {
         EXPECT_EQ(sim::promptCount(), 1); // the drag prompt again, on the body just put down
     }
 
+    // Calls that cleared the player's tasks as the put-down's follow-up does.
+    std::size_t playerTasksClearedInFrame(std::int64_t inFrame) const {
+        std::size_t n = 0;
+        for (const auto& call : sim::host().calls) {
+            n += call.frame == inFrame && call.hash == ClearTasks && call.args.i32(0) == player() &&
+                         call.args.word(1) == 1 && call.args.word(2) == 0
+                     ? 1u
+                     : 0u;
+        }
+        return n;
+    }
+
     bool armed = false;
     int skip = 0;
     int thrown = 0;
     std::int64_t throwFrame = 0;
+    DragPhase stateAtThrow = DragPhase::Idle;
 };
 
 struct FailurePoint {
@@ -125,6 +139,11 @@ TEST_P(NativeFailureTest, TheLoopGoesOnAndDraggingWorksAgain) {
     // No prompt is left behind in the game: the one that stands is the one tracked.
     EXPECT_LE(sim::world().promptsBegun - sim::world().promptsDeleted, 1);
     EXPECT_EQ(sim::promptCount() == 1, DragState.promptActive);
+    // A put-down always runs to its end: cut off, it ends there and then as its
+    // follow-up would have (the call that failed is not counted).
+    if (stateAtThrow == DragPhase::PuttingDown) {
+        EXPECT_EQ(playerTasksClearedInFrame(throwFrame), 1u);
+    }
     expectDraggingWorksAgain();
 }
 
@@ -142,6 +161,7 @@ const FailurePoint NativeFailures[] = {
     {"DropPromptHoldCheck", PromptHoldCompleted, DragPhase::Dragging, 0, 0},
     {"PutdownClip", PlayClipTask, DragPhase::Dragging, 1, 0},
     {"PutdownFollowUp", ClearTasks, DragPhase::Idle, 0, 0},
+    {"TimerWhilePuttingDown", GameTimer, DragPhase::PuttingDown, 0, 0},
     {"TimerOfTheDeferredActions", GameTimer, DragPhase::Idle, 0, 0},
 };
 
