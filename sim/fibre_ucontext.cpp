@@ -94,6 +94,8 @@ void ScriptFibre::yieldToHost() {
 #endif
 }
 
-ScriptFibre* currentFibre() { return runningFibre; }
+ScriptFibre* currentFibre() {
+    return runningFibre;
+}
 
 } // namespace sim

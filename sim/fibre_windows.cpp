@@ -52,8 +52,12 @@ void ScriptFibre::resume() {
     runningFibre = previous;
 }
 
-void ScriptFibre::yieldToHost() { SwitchToFiber(impl_->host); }
+void ScriptFibre::yieldToHost() {
+    SwitchToFiber(impl_->host);
+}
 
-ScriptFibre* currentFibre() { return runningFibre; }
+ScriptFibre* currentFibre() {
+    return runningFibre;
+}
 
 } // namespace sim

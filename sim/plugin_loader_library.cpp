@@ -14,8 +14,14 @@ HMODULE scriptHook = nullptr;
 HMODULE plugin = nullptr;
 
 const PallbrookHostTable hostTable{
-    scriptRegister, scriptUnregister, scriptWait,    keyboardHandlerRegister,
-    keyboardHandlerUnregister, nativeInit, nativePush64, nativeCall,
+    scriptRegister,
+    scriptUnregister,
+    scriptWait,
+    keyboardHandlerRegister,
+    keyboardHandlerUnregister,
+    nativeInit,
+    nativePush64,
+    nativeCall,
     worldGetAllPeds,
 };
 
@@ -59,13 +65,16 @@ void unloadPlugin() {
 
 // Windows sends thread notifications itself when threads start and end.
 void notifyThread(unsigned long) {
-    HANDLE thread = CreateThread(nullptr, 0, [](LPVOID) -> DWORD { return 0; }, nullptr, 0, nullptr);
+    HANDLE thread = CreateThread(
+        nullptr, 0, [](LPVOID) -> DWORD { return 0; }, nullptr, 0, nullptr);
     if (thread != nullptr) {
         WaitForSingleObject(thread, INFINITE);
         CloseHandle(thread);
     }
 }
 
-HINSTANCE__* loadedPluginModule() { return reinterpret_cast<HINSTANCE__*>(plugin); }
+HINSTANCE__* loadedPluginModule() {
+    return reinterpret_cast<HINSTANCE__*>(plugin);
+}
 
 } // namespace sim

@@ -10,7 +10,9 @@ namespace sim {
 namespace {
 // A stand-in module handle: any stable non-null address will do.
 char moduleToken;
-HINSTANCE__* moduleHandle() { return reinterpret_cast<HINSTANCE__*>(&moduleToken); }
+HINSTANCE__* moduleHandle() {
+    return reinterpret_cast<HINSTANCE__*>(&moduleToken);
+}
 } // namespace
 
 bool loadPlugin(const std::string&) {
@@ -18,9 +20,13 @@ bool loadPlugin(const std::string&) {
     return true;
 }
 
-void unloadPlugin() { DllMain(moduleHandle(), 0, nullptr); }
+void unloadPlugin() {
+    DllMain(moduleHandle(), 0, nullptr);
+}
 
-HINSTANCE__* loadedPluginModule() { return moduleHandle(); }
+HINSTANCE__* loadedPluginModule() {
+    return moduleHandle();
+}
 
 void notifyThread(unsigned long reason) {
     DllMain(moduleHandle(), static_cast<std::uint32_t>(reason), nullptr);

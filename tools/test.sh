@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Every test: builds the Windows plugin and the Linux build, then runs the
-# whole suite, the checks of the shipped Pallbrook.asi, of the players' zip and
-# the Wine runs included.
+# Every test: checks that the C++ files are formatted as .clang-format says,
+# builds the Windows plugin and the Linux build, then runs the whole suite, the
+# checks of the shipped Pallbrook.asi (built a second time elsewhere, to the
+# same bytes), of the players' zip and the Wine runs included.
 # Then the Linux suite again under AddressSanitizer and UndefinedBehaviorSanitizer
 # (no recovery: any report fails its test), and the settings fuzzers for a fixed
 # number of executions each (tools/fuzz.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh
+bash tools/check-format.sh
 
 cmake --preset windows >/dev/null
 cmake --build --preset windows

@@ -171,7 +171,8 @@ PedChange readPedFields(const ObjectReader& object, Context& context) {
     return change;
 }
 
-std::optional<PedSetup> readNewPed(const Json& value, const std::string& pointer, Context& context) {
+std::optional<PedSetup> readNewPed(const Json& value, const std::string& pointer,
+                                   Context& context) {
     ObjectReader object(value, pointer, context.problems, withPedFields({"name"}));
     if (!object.isObject()) {
         return std::nullopt;

@@ -52,7 +52,7 @@ struct Action {
     std::vector<std::uint32_t> controls;                // Hold, Release
     std::vector<std::pair<std::uint32_t, float>> stick; // Stick
     bool keyboard = true;                               // Input
-    PedSetup ped;                                        // Set, Die, Delete, Spawn
+    PedSetup ped;                                       // Set, Die, Delete, Spawn
 };
 
 struct TimelineEvent {
