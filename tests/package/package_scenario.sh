@@ -47,7 +47,8 @@ for layout in "game:" "game-with-scripts-folder:scripts"; do
 
     # The same folder with the label changed in its settings file.
     sed -i 's/^DragText=Drag\(\r\{0,1\}\)$/DragText=Haul\1/' "$folder/Pallbrook.ini"
-    if ! tr -d '\r' <"$folder/Pallbrook.ini" | grep -q '^DragText=Haul$'; then
+    # (grep -c reads to the end: with -q, tr could be cut off by a broken pipe)
+    if [ "$(tr -d '\r' <"$folder/Pallbrook.ini" | grep -c '^DragText=Haul$')" -eq 0 ]; then
         echo "$layout: the shipped Pallbrook.ini has no line DragText=Drag to change"
         fail=1
     elif play "$folder" "$plugin" "$folder-haul.log"; then
