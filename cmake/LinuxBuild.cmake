@@ -15,7 +15,7 @@ include(GoogleTest)
 # Where the Windows build lives, for the tests that check the shipped artifact.
 set(PALLBROOK_WINDOWS_BUILD_DIR "" CACHE PATH "Folder of the Windows cross-build, for its tests")
 
-foreach(subsystem plugin settings deferred drag sim windows fuzz package perf soak)
+foreach(subsystem plugin settings deferred drag sim capture windows fuzz package perf soak)
     if(EXISTS ${CMAKE_SOURCE_DIR}/tests/${subsystem}/CMakeLists.txt)
         add_subdirectory(tests/${subsystem})
     endif()

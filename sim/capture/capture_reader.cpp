@@ -1,0 +1,308 @@
+#include "sim/capture/capture_reader.h"
+
+#include "capture/byte_codec.h"
+#include "capture/capture_format.h"
+#include "sim/capture/capture_chunks.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <string_view>
+
+namespace capture {
+
+namespace {
+
+std::optional<CaptureReadError> errorAt(std::size_t offset, std::string message) {
+    return CaptureReadError{offset, std::move(message)};
+}
+
+std::string takeText(ByteCursor& in) {
+    const auto bytes = takeBytes(in, takeVarint(in));
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+bool readHeader(std::span<const std::uint8_t> payload, CaptureHeader& header) {
+    ByteCursor in{payload};
+    header.pluginVersion = takeText(in);
+    header.buildIdentity = takeText(in);
+    return in.ok && atEnd(in);
+}
+
+bool readSettings(std::span<const std::uint8_t> payload, CapturedSettings& settings) {
+    if (payload.empty() || payload.size() - 1 > MaxSettingsBytes) {
+        return false;
+    }
+    const std::string_view bytes(reinterpret_cast<const char*>(payload.data()) + 1,
+                                 payload.size() - 1);
+    switch (static_cast<SettingsState>(payload[0])) {
+    case SettingsState::NoFile:
+        settings.found = SettingsFound::NoFile;
+        return bytes.empty();
+    case SettingsState::File:
+        settings.found = SettingsFound::File;
+        break;
+    case SettingsState::FileCut:
+        // Only a file longer than the limit is cut, and then to the limit.
+        settings.found = SettingsFound::FileCut;
+        if (bytes.size() != MaxSettingsBytes) {
+            return false;
+        }
+        break;
+    default:
+        return false;
+    }
+    settings.bytes.assign(bytes);
+    return true;
+}
+
+std::string chunkProblem(std::size_t offset, const char* problem) {
+    return std::string(problem) + " (chunk at offset " + std::to_string(offset) + ")";
+}
+
+// The chunks after the header: the settings at most once, data, and a closing
+// mark only as the last.
+std::optional<CaptureReadError> scanChunks(CaptureFrameReader& reader, std::size_t offset) {
+    const auto file = reader.bytes;
+    bool closed = false;
+    while (offset < file.size()) {
+        const ChunkCheck check = checkChunk(file, offset);
+        if (check.state == ChunkState::Torn && !closed) {
+            reader.extent.ending = CaptureEnding::TornTail;
+            reader.extent.droppedBytes = file.size() - offset;
+            break;
+        }
+        if (check.state != ChunkState::Whole) {
+            return errorAt(offset, chunkProblem(offset, check.problem));
+        }
+        if (closed) {
+            return errorAt(offset, chunkProblem(offset, "chunk after the closing mark"));
+        }
+        if (check.tag == SettingsTag) {
+            if (reader.settings.found != SettingsFound::NotRecorded) {
+                return errorAt(offset, chunkProblem(offset, "settings given twice"));
+            }
+            if (!readSettings(check.payload, reader.settings)) {
+                return errorAt(offset, chunkProblem(offset, "bad settings chunk"));
+            }
+        } else if (check.tag == SizeCapTag) {
+            ByteCursor in{check.payload};
+            reader.extent.sizeCap = takeVarint(in);
+            if (!in.ok || !atEnd(in)) {
+                return errorAt(offset, chunkProblem(offset, "bad size cap mark"));
+            }
+            reader.extent.ending = CaptureEnding::SizeCapReached;
+            closed = true;
+        } else if (check.tag == EndTag) {
+            if (!check.payload.empty()) {
+                return errorAt(offset, chunkProblem(offset, "bad end mark"));
+            }
+            reader.extent.ending = CaptureEnding::Closed;
+            closed = true;
+        } else if (check.tag != DataTag) {
+            return errorAt(offset,
+                           chunkProblem(offset, check.tag == HeaderTag ? "second header chunk"
+                                                                       : "unknown chunk tag"));
+        }
+        ++reader.extent.chunks;
+        offset = check.end;
+    }
+    reader.extent.keptBytes = offset;
+    return std::nullopt;
+}
+
+// The next data chunk before the kept end, already checked by the scan.
+bool enterNextDataChunk(CaptureFrameReader& reader) {
+    while (reader.nextChunk < reader.extent.keptBytes) {
+        const std::size_t offset = reader.nextChunk;
+        const std::uint8_t* header = reader.bytes.data() + offset;
+        const std::size_t length = loadU32(header + 4);
+        reader.nextChunk = offset + ChunkHeaderSize + length;
+        if (std::equal(DataTag.begin(), DataTag.end(), header)) {
+            reader.payloadStart = offset + ChunkHeaderSize;
+            reader.payload = ByteCursor{reader.bytes.subspan(reader.payloadStart, length)};
+            return true;
+        }
+    }
+    return false;
+}
+
+void convertEvent(const EventFrame& frame, const FrameEvent& event, CapturedEvent& out) {
+    switch (event.kind) {
+    case EventKind::NativeCall: {
+        CapturedCall call;
+        call.hash = event.hash;
+        const auto args = argsOf(frame, event);
+        const auto result = resultOf(frame, event);
+        call.args.assign(args.begin(), args.end());
+        call.result.assign(result.begin(), result.end());
+        for (const TextEntry& text : textsOf(frame, event)) {
+            call.texts.push_back({text.argIndex, std::string(textBytesOf(frame, text))});
+        }
+        for (const SlotEntry& slot : slotsOf(frame, event)) {
+            call.slots.push_back({slot.argIndex, slot.value});
+        }
+        out = std::move(call);
+        break;
+    }
+    case EventKind::PedsAnswer: {
+        const auto handles = handlesOf(frame, event);
+        out =
+            CapturedPeds{event.pedsCapacity, {handles.begin(), handles.end()}, event.pedsReturned};
+        break;
+    }
+    case EventKind::Wait:
+        out = CapturedWait{event.waitMs};
+        break;
+    }
+}
+
+void convertFrame(const EventFrame& from, CapturedFrame& frame) {
+    frame.events.resize(from.events.size());
+    for (std::size_t i = 0; i < from.events.size(); ++i) {
+        convertEvent(from, from.events[i], frame.events[i]);
+    }
+}
+
+} // namespace
+
+std::string describe(const CaptureReadError& error) {
+    return "offset " + std::to_string(error.offset) + ": " + error.message;
+}
+
+const char* endingName(CaptureEnding ending) {
+    switch (ending) {
+    case CaptureEnding::Closed:
+        return "closed";
+    case CaptureEnding::SizeCapReached:
+        return "size cap reached";
+    case CaptureEnding::Unmarked:
+        return "no closing mark";
+    case CaptureEnding::TornTail:
+        return "torn tail";
+    }
+    return "?";
+}
+
+std::optional<CaptureReadError> openCapture(CaptureFrameReader& reader,
+                                            std::span<const std::uint8_t> bytes) {
+    reader = CaptureFrameReader{};
+    reader.bytes = bytes;
+    const std::size_t magicSeen = std::min(bytes.size(), FileMagic.size());
+    const auto mismatch = std::mismatch(
+        bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(magicSeen), FileMagic.begin());
+    if (mismatch.first != bytes.begin() + static_cast<std::ptrdiff_t>(magicSeen)) {
+        return errorAt(static_cast<std::size_t>(mismatch.first - bytes.begin()),
+                       "not a capture file (bad magic)");
+    }
+    if (bytes.size() < SignatureSize) {
+        return errorAt(bytes.size(), "the file ends inside the capture signature");
+    }
+    reader.header.formatVersion = loadU32(bytes.data() + FileMagic.size());
+    if (reader.header.formatVersion != FormatVersion) {
+        return errorAt(FileMagic.size(), "unknown capture format version " +
+                                             std::to_string(reader.header.formatVersion));
+    }
+    const ChunkCheck head = checkChunk(bytes, SignatureSize);
+    if (head.state != ChunkState::Whole) {
+        return errorAt(SignatureSize, chunkProblem(SignatureSize, head.state == ChunkState::Torn
+                                                                      ? "capture header cut short"
+                                                                      : head.problem));
+    }
+    if (head.tag != HeaderTag || !readHeader(head.payload, reader.header)) {
+        return errorAt(SignatureSize, chunkProblem(SignatureSize, "bad capture header chunk"));
+    }
+    reader.extent.chunks = 1;
+    if (auto error = scanChunks(reader, head.end)) {
+        return error;
+    }
+    reader.nextChunk = head.end;
+    return std::nullopt;
+}
+
+FrameRead readNextFrame(CaptureFrameReader& reader, CapturedFrame& frame, CaptureReadError& error) {
+    for (;;) {
+        if (reader.finished) {
+            return FrameRead::Finished;
+        }
+        if (atEnd(reader.payload) && !enterNextDataChunk(reader)) {
+            // The events after the last wait, if any, make a last frame.
+            reader.finished = true;
+            if (reader.delta.current.events.empty()) {
+                return FrameRead::Finished;
+            }
+            convertFrame(reader.delta.current, frame);
+            ++reader.framesRead;
+            return FrameRead::Frame;
+        }
+        const std::size_t recordOffset = reader.payloadStart + reader.payload.pos;
+        const char* problem = nullptr;
+        const RecordOutcome outcome = readRecord(reader.delta, reader.payload, problem);
+        if (outcome == RecordOutcome::Failed) {
+            reader.finished = true;
+            error.offset = recordOffset;
+            error.message = std::string(problem != nullptr ? problem : "bad record") +
+                            " (record in the chunk at offset " +
+                            std::to_string(reader.payloadStart - ChunkHeaderSize) + ")";
+            return FrameRead::Failed;
+        }
+        if (outcome == RecordOutcome::FrameEnded) {
+            convertFrame(reader.delta.history.frames[reader.delta.history.lastSlot], frame);
+            ++reader.framesRead;
+            return FrameRead::Frame;
+        }
+    }
+}
+
+CaptureReadResult readCapture(std::span<const std::uint8_t> bytes, std::size_t maxEvents) {
+    CaptureReadResult result;
+    CaptureFrameReader reader;
+    if (auto error = openCapture(reader, bytes)) {
+        result.error = std::move(error);
+        return result;
+    }
+    Capture capture;
+    capture.header = reader.header;
+    capture.settings = reader.settings;
+    capture.extent = reader.extent;
+    std::size_t events = 0;
+    CapturedFrame frame;
+    CaptureReadError error;
+    for (;;) {
+        const FrameRead read = readNextFrame(reader, frame, error);
+        if (read == FrameRead::Finished) {
+            break;
+        }
+        if (read == FrameRead::Failed) {
+            result.error = std::move(error);
+            return result;
+        }
+        events += frame.events.size();
+        if (events > maxEvents) {
+            result.error =
+                CaptureReadError{reader.payloadStart + reader.payload.pos,
+                                 "the capture holds more than " + std::to_string(maxEvents) +
+                                     " events; read it frame by frame"};
+            return result;
+        }
+        capture.frames.push_back(std::move(frame));
+        frame = CapturedFrame{};
+    }
+    result.capture = std::move(capture);
+    return result;
+}
+
+CaptureReadResult readCaptureFile(const std::filesystem::path& path, std::size_t maxEvents) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return {std::nullopt, CaptureReadError{0, "cannot open " + path.string()}};
+    }
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
+                                          std::istreambuf_iterator<char>()};
+    if (in.bad()) {
+        return {std::nullopt, CaptureReadError{0, "cannot read " + path.string()}};
+    }
+    return readCapture(bytes, maxEvents);
+}
+
+} // namespace capture

@@ -1,0 +1,93 @@
+// Recording a synthetic session: each event goes to the encoder and, built
+// here from the same inputs, to the frames the reader must give back. The
+// flushed bytes make the file, and the offsets where chunks end are kept.
+#pragma once
+
+#include "capture/capture_encoder.h"
+#include "sim/capture/capture_reader.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace capture_test {
+
+struct Call {
+    std::uint64_t hash = 0;
+    std::vector<std::uint64_t> args;
+    std::vector<std::pair<std::uint32_t, std::string>> texts;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> slots;
+    std::vector<std::uint64_t> result;
+};
+
+struct Session {
+    capture::CaptureEncoder encoder;
+    std::vector<std::uint8_t> file;
+    std::vector<std::size_t> flushEnds;         // file size after each flush
+    std::vector<capture::CapturedFrame> frames; // as the reader must give them
+    bool frameOpen = false;
+};
+
+inline capture::CapturedFrame& openFrame(Session& s) {
+    if (!s.frameOpen) {
+        s.frames.emplace_back();
+        s.frameOpen = true;
+    }
+    return s.frames.back();
+}
+
+inline void begin(Session& s, std::string_view plugin = "0.1.0",
+                  std::string_view build = "test build") {
+    capture::beginCapture(s.encoder, plugin, build);
+}
+
+// The words at text and slot indices are addresses; the reader gives 0.
+inline void call(Session& s, const Call& c) {
+    std::vector<capture::TextArg> texts;
+    std::vector<capture::SlotArg> slots;
+    capture::CapturedCall expected{c.hash, c.args, {}, {}, c.result};
+    for (const auto& [index, bytes] : c.texts) {
+        texts.push_back({index, bytes});
+        expected.texts.push_back({index, bytes});
+        expected.args[index] = 0;
+    }
+    for (const auto& [index, value] : c.slots) {
+        slots.push_back({index, value});
+        expected.slots.push_back({index, value});
+        expected.args[index] = 0;
+    }
+    capture::recordNativeCall(s.encoder, {c.hash, c.args, texts, slots, c.result});
+    openFrame(s).events.emplace_back(std::move(expected));
+}
+
+inline void peds(Session& s, std::int32_t capacity, const std::vector<std::int32_t>& handles,
+                 std::int32_t returned) {
+    capture::recordPedsAnswer(s.encoder, capacity, handles, returned);
+    openFrame(s).events.emplace_back(capture::CapturedPeds{capacity, handles, returned});
+}
+
+inline void peds(Session& s, const std::vector<std::int32_t>& handles) {
+    peds(s, 1024, handles, static_cast<std::int32_t>(handles.size()));
+}
+
+inline void wait(Session& s, std::uint32_t ms = 0) {
+    capture::recordWait(s.encoder, ms);
+    openFrame(s).events.emplace_back(capture::CapturedWait{ms});
+    s.frameOpen = false;
+}
+
+inline void append(Session& s, std::span<const std::uint8_t> bytes) {
+    s.file.insert(s.file.end(), bytes.begin(), bytes.end());
+    s.flushEnds.push_back(s.file.size());
+}
+
+inline void flush(Session& s) {
+    append(s, capture::flushCapture(s.encoder));
+}
+
+inline capture::CaptureReadResult read(const std::vector<std::uint8_t>& bytes) {
+    return capture::readCapture(bytes);
+}
+
+} // namespace capture_test
