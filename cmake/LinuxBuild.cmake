@@ -5,6 +5,8 @@ target_include_directories(pallbrook_plugin PUBLIC ${CMAKE_SOURCE_DIR}/src)
 pallbrook_warnings(pallbrook_plugin)
 
 add_subdirectory(sim)
+# The plugin with the capture layer at its host seam, for the capture tests.
+include(${CMAKE_SOURCE_DIR}/cmake/CapturePlugin.cmake)
 # On Linux the stand-in host answers the host functions the plugin imports.
 target_link_libraries(pallbrook_plugin PUBLIC pallbrook_sim)
 

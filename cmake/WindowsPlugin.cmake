@@ -18,6 +18,8 @@ add_custom_target(pallbrook_host_imports DEPENDS ${PALLBROOK_HOST_IMPORTS})
 
 # The version resource: product name, version and description from the project.
 enable_language(RC)
+set(PALLBROOK_ASI_NAME Pallbrook.asi)
+set(PALLBROOK_ASI_DESCRIPTION "${PROJECT_DESCRIPTION}")
 configure_file(${CMAKE_SOURCE_DIR}/src/plugin/version.rc.in ${CMAKE_BINARY_DIR}/version.rc @ONLY)
 
 add_library(Pallbrook MODULE ${PALLBROOK_PLUGIN_SOURCES} ${CMAKE_BINARY_DIR}/version.rc)
@@ -46,6 +48,9 @@ target_link_options(Pallbrook PRIVATE ${PALLBROOK_STATIC_RUNTIME} -s -Wl,--gc-se
                     -Wl,--exclude-all-symbols -Wl,--no-insert-timestamp
                     -Wl,--defsym,_ZN9__gnu_cxx27__verbose_terminate_handlerEv=abort)
 pallbrook_warnings(Pallbrook)
+
+# PallbrookCapture.asi, the same plugin recording a capture.
+include(${CMAKE_SOURCE_DIR}/cmake/CapturePlugin.cmake)
 
 # The stand-in host, built for Windows.
 add_subdirectory(sim)

@@ -93,11 +93,12 @@ std::optional<CaptureReadError> scanChunks(CaptureFrameReader& reader, std::size
             }
             reader.extent.ending = CaptureEnding::SizeCapReached;
             closed = true;
-        } else if (check.tag == EndTag) {
+        } else if (check.tag == EndTag || check.tag == StoodDownTag) {
             if (!check.payload.empty()) {
                 return errorAt(offset, chunkProblem(offset, "bad end mark"));
             }
-            reader.extent.ending = CaptureEnding::Closed;
+            reader.extent.ending =
+                check.tag == EndTag ? CaptureEnding::Closed : CaptureEnding::StoodDown;
             closed = true;
         } else if (check.tag != DataTag) {
             return errorAt(offset,
@@ -180,6 +181,8 @@ const char* endingName(CaptureEnding ending) {
         return "no closing mark";
     case CaptureEnding::TornTail:
         return "torn tail";
+    case CaptureEnding::StoodDown:
+        return "stood down: Pallbrook.asi was loaded too, so nothing was recorded";
     }
     return "?";
 }

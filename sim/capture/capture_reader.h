@@ -85,6 +85,7 @@ enum class CaptureEnding {
     SizeCapReached, // the capture stopped at its byte cap
     Unmarked,       // the file ends after a whole chunk, with no closing mark
     TornTail,       // the last chunk is cut short or fails its checksum
+    StoodDown,      // the shipped plugin was loaded too: nothing was recorded
 };
 
 struct CaptureExtent {

@@ -209,12 +209,24 @@ std::span<const std::uint8_t> stopAtSizeCap(CaptureEncoder& encoder, std::uint64
     return flushCapture(encoder);
 }
 
-std::span<const std::uint8_t> endCapture(CaptureEncoder& encoder) {
+namespace {
+
+std::span<const std::uint8_t> closeWith(CaptureEncoder& encoder, const ChunkTag& tag) {
     if (!encoder.stopped) {
-        writeWholeChunk(encoder, EndTag, [](std::vector<std::uint8_t>&) {});
+        writeWholeChunk(encoder, tag, [](std::vector<std::uint8_t>&) {});
         encoder.stopped = true;
     }
     return flushCapture(encoder);
+}
+
+} // namespace
+
+std::span<const std::uint8_t> endCapture(CaptureEncoder& encoder) {
+    return closeWith(encoder, EndTag);
+}
+
+std::span<const std::uint8_t> endStoodDown(CaptureEncoder& encoder) {
+    return closeWith(encoder, StoodDownTag);
 }
 
 } // namespace capture

@@ -85,5 +85,8 @@ std::span<const std::uint8_t> flushCapture(CaptureEncoder& encoder);
 // capture ended at unload. Each flushes first; afterwards records are ignored.
 std::span<const std::uint8_t> stopAtSizeCap(CaptureEncoder& encoder, std::uint64_t capBytes);
 std::span<const std::uint8_t> endCapture(CaptureEncoder& encoder);
+// The closing mark of a capture build that sat out: the shipped plugin was
+// loaded too.
+std::span<const std::uint8_t> endStoodDown(CaptureEncoder& encoder);
 
 } // namespace capture

@@ -25,6 +25,9 @@ inline constexpr ChunkTag SettingsTag{'I', 'N', 'I', 'S'}; // Pallbrook.ini as r
 inline constexpr ChunkTag DataTag{'D', 'A', 'T', 'A'};     // event records
 inline constexpr ChunkTag SizeCapTag{'F', 'U', 'L', 'L'};  // stopped: size cap reached
 inline constexpr ChunkTag EndTag{'D', 'O', 'N', 'E'};      // closed at unload
+// Closed at once: the shipped plugin was loaded too, so the capture build ran
+// no drag feature and recorded nothing.
+inline constexpr ChunkTag StoodDownTag{'S', 'A', 'T', 'O'};
 
 // A data chunk is closed once its payload reaches this size, between two
 // events; no chunk may be larger than the maximum.

@@ -1,0 +1,70 @@
+# The capture build of the plugin: the plugin's own sources, each with
+# src/capture/host_redirect.h forced in so that its host calls go through the
+# capture layer, linked with the capture layer. On Windows it is
+# PallbrookCapture.asi, built beside Pallbrook.asi; on Linux a library that the
+# capture tests and the bench link with the stand-in host. Pallbrook.asi is
+# built from none of it.
+
+# The build's identity, written into each capture's header: the version and
+# the commit it was built from.
+execute_process(COMMAND git rev-parse --short=12 HEAD WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
+                OUTPUT_VARIABLE PALLBROOK_COMMIT OUTPUT_STRIP_TRAILING_WHITESPACE
+                RESULT_VARIABLE commit_status ERROR_QUIET)
+if(NOT commit_status EQUAL 0 OR PALLBROOK_COMMIT STREQUAL "")
+    set(PALLBROOK_COMMIT "no commit")
+endif()
+
+file(GLOB PALLBROOK_CAPTURE_LAYER_SOURCES CONFIGURE_DEPENDS
+     ${CMAKE_SOURCE_DIR}/src/capture/capture_seam.cpp
+     ${CMAKE_SOURCE_DIR}/src/capture/capture_session.cpp)
+if(WIN32)
+    list(APPEND PALLBROOK_CAPTURE_LAYER_SOURCES
+         ${CMAKE_SOURCE_DIR}/src/capture/capture_platform_windows.cpp)
+    set(capture_system "Windows")
+else()
+    list(APPEND PALLBROOK_CAPTURE_LAYER_SOURCES
+         ${CMAKE_SOURCE_DIR}/src/capture/capture_platform_posix.cpp)
+    set(capture_system "stand-in host")
+endif()
+
+add_library(pallbrook_capture_plugin_objects OBJECT ${PALLBROOK_PLUGIN_SOURCES})
+target_include_directories(pallbrook_capture_plugin_objects PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(pallbrook_capture_plugin_objects PRIVATE
+                       "SHELL:-include ${CMAKE_SOURCE_DIR}/src/capture/host_redirect.h")
+pallbrook_warnings(pallbrook_capture_plugin_objects)
+
+add_library(pallbrook_capture_layer OBJECT ${PALLBROOK_CAPTURE_LAYER_SOURCES})
+target_include_directories(pallbrook_capture_layer PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_compile_definitions(pallbrook_capture_layer PRIVATE
+    PALLBROOK_VERSION="${PROJECT_VERSION}"
+    PALLBROOK_BUILD_IDENTITY="PallbrookCapture ${PROJECT_VERSION}, commit ${PALLBROOK_COMMIT}, ${capture_system}, ${CMAKE_CXX_COMPILER_ID} ${CMAKE_CXX_COMPILER_VERSION}")
+pallbrook_warnings(pallbrook_capture_layer)
+
+if(WIN32)
+    set(PALLBROOK_ASI_NAME PallbrookCapture.asi)
+    set(PALLBROOK_ASI_DESCRIPTION "${PROJECT_DESCRIPTION}, recording a capture for the developers")
+    configure_file(${CMAKE_SOURCE_DIR}/src/plugin/version.rc.in
+                   ${CMAKE_BINARY_DIR}/version-capture.rc @ONLY)
+    foreach(part pallbrook_capture_plugin_objects pallbrook_capture_layer)
+        target_compile_options(${part} PRIVATE -ffunction-sections)
+        add_dependencies(${part} pallbrook_host_imports)
+    endforeach()
+    add_library(PallbrookCapture MODULE $<TARGET_OBJECTS:pallbrook_capture_plugin_objects>
+                                        $<TARGET_OBJECTS:pallbrook_capture_layer>
+                                        ${CMAKE_BINARY_DIR}/version-capture.rc)
+    set_target_properties(PallbrookCapture PROPERTIES PREFIX "" SUFFIX ".asi"
+                                                      OUTPUT_NAME PallbrookCapture)
+    target_link_libraries(PallbrookCapture PRIVATE pallbrook_capture_format
+                                                   ${PALLBROOK_HOST_IMPORTS})
+    target_link_options(PallbrookCapture PRIVATE ${PALLBROOK_STATIC_RUNTIME} -s -Wl,--gc-sections
+                        -Wl,--exclude-all-symbols -Wl,--no-insert-timestamp
+                        -Wl,--defsym,_ZN9__gnu_cxx27__verbose_terminate_handlerEv=abort)
+    pallbrook_warnings(PallbrookCapture)
+else()
+    add_library(pallbrook_capture_plugin STATIC $<TARGET_OBJECTS:pallbrook_capture_plugin_objects>
+                                                $<TARGET_OBJECTS:pallbrook_capture_layer>)
+    target_include_directories(pallbrook_capture_plugin PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(pallbrook_capture_plugin PUBLIC pallbrook_capture_format pallbrook_sim)
+    target_link_libraries(pallbrook_capture_plugin_objects PUBLIC pallbrook_sim)
+    target_link_libraries(pallbrook_capture_layer PUBLIC pallbrook_sim pallbrook_capture_format)
+endif()

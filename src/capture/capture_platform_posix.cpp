@@ -1,0 +1,25 @@
+// The capture layer linked into the stand-in host's programs.
+#include "capture/capture_platform.h"
+
+#include "capture/capture_session.h"
+
+#include <cstdio>
+#include <ctime>
+
+namespace capture {
+
+std::string localTimeStamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d-%02d%02d%02d", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    return text;
+}
+
+bool shippedPluginLoaded() {
+    return CaptureState.options.pretendShippedPluginLoaded;
+}
+
+} // namespace capture

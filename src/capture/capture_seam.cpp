@@ -1,0 +1,74 @@
+#include "capture/capture_seam.h"
+
+#include "capture/capture_platform.h"
+#include "capture/capture_session.h"
+
+using capture::CaptureState;
+
+namespace {
+
+// The script entry the host runs in the capture build: a new capture, then
+// the plugin's own script. With the shipped plugin loaded as well, this build
+// sits out, so that exactly one drag feature runs; its file tells why.
+void captureScriptEntry() noexcept {
+    capture::startCapture();
+    if (capture::shippedPluginLoaded()) {
+        capture::standDown();
+        for (;;) {
+            scriptWait(0);
+        }
+    }
+    CaptureState.pluginEntry();
+}
+
+} // namespace
+
+void captureScriptRegister(HINSTANCE__* module, ScriptEntry entry) {
+    CaptureState.module = module;
+    CaptureState.pluginEntry = entry;
+    scriptRegister(module, captureScriptEntry);
+}
+
+void captureScriptUnregister(HINSTANCE__* module) {
+    scriptUnregister(module);
+    capture::finishCapture();
+}
+
+void captureScriptWait(unsigned long ms) {
+    capture::recordFrameEnd(ms);
+    scriptWait(ms);
+}
+
+void captureKeyboardHandlerRegister(KeyboardHandler handler) {
+    keyboardHandlerRegister(handler);
+}
+
+void captureKeyboardHandlerUnregister(KeyboardHandler handler) {
+    keyboardHandlerUnregister(handler);
+}
+
+void captureNativeInit(unsigned long long hash) {
+    nativeInit(hash);
+    CaptureState.hash = hash;
+    CaptureState.argCount = 0;
+}
+
+void captureNativePush64(unsigned long long value) {
+    nativePush64(value);
+    if (CaptureState.argCount < CaptureState.args.size()) {
+        CaptureState.args[CaptureState.argCount] = value;
+    }
+    ++CaptureState.argCount;
+}
+
+unsigned long long* captureNativeCall() {
+    unsigned long long* result = nativeCall();
+    capture::recordCall(result);
+    return result;
+}
+
+int captureWorldGetAllPeds(int* array, int arraySize) {
+    const int returned = worldGetAllPeds(array, arraySize);
+    capture::recordPeds(array, arraySize, returned);
+    return returned;
+}

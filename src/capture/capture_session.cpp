@@ -1,0 +1,233 @@
+#include "capture/capture_session.h"
+
+#include "capture/capture_platform.h"
+#include "capture/native_kinds.h"
+
+#include <algorithm>
+#include <cstring>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace capture {
+
+CaptureStateRecord CaptureState;
+
+namespace {
+
+constexpr std::uint64_t GameTimerNative = 0x4F67E8ECA7D3F667;
+constexpr std::size_t MaxTextRead = 4096;
+constexpr long MaxSettingsRead = 1 << 20;
+
+#ifndef PALLBROOK_BUILD_IDENTITY
+#define PALLBROOK_BUILD_IDENTITY "unknown build"
+#endif
+#ifndef PALLBROOK_VERSION
+#define PALLBROOK_VERSION "unknown version"
+#endif
+
+void closeFile() noexcept {
+    if (CaptureState.file != nullptr) {
+        std::fclose(CaptureState.file);
+        CaptureState.file = nullptr;
+    }
+    CaptureState.recording = false;
+}
+
+// Appends whole chunks to the file. A short write (a full disk) ends the
+// capture; what is in the file stays readable up to its last whole chunk.
+void writeOut(std::span<const std::uint8_t> bytes) noexcept {
+    if (CaptureState.file == nullptr || bytes.empty()) {
+        return;
+    }
+    const std::size_t written = std::fwrite(bytes.data(), 1, bytes.size(), CaptureState.file);
+    CaptureState.bytesWritten += written;
+    if (written != bytes.size() || std::fflush(CaptureState.file) != 0) {
+        closeFile();
+    }
+}
+
+bool fileExists(const std::string& name) {
+    if (std::FILE* existing = std::fopen(name.c_str(), "rb")) {
+        std::fclose(existing);
+        return true;
+    }
+    return false;
+}
+
+// A name no file has yet: a second capture within the same second gets a
+// number after the time.
+std::string freshFileName() {
+    if (!CaptureState.options.fileName.empty()) {
+        return CaptureState.options.fileName;
+    }
+    const std::string stem = "Pallbrook-capture-" + localTimeStamp();
+    std::string name = stem + ".pbcap";
+    for (int n = 2; fileExists(name) && n < 1000; ++n) {
+        name = stem + "-" + std::to_string(n) + ".pbcap";
+    }
+    return name;
+}
+
+// The settings file as the plugin is about to read it.
+void recordSettings() {
+    std::FILE* settings = std::fopen("Pallbrook.ini", "rb");
+    if (settings == nullptr) {
+        recordNoSettingsFile(CaptureState.encoder);
+        return;
+    }
+    std::vector<char> bytes;
+    char block[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(block, 1, sizeof block, settings)) > 0 &&
+           bytes.size() < static_cast<std::size_t>(MaxSettingsRead)) {
+        bytes.insert(bytes.end(), block, block + got);
+    }
+    std::fclose(settings);
+    recordSettingsFile(CaptureState.encoder, std::string_view(bytes.data(), bytes.size()));
+}
+
+void flushIfDue(bool force) noexcept {
+    ++CaptureState.framesSinceFlush;
+    const bool secondPassed =
+        CaptureState.timerSeen && CaptureState.gameTime - CaptureState.flushedAt >= FlushEveryMs;
+    if (!force && !secondPassed && CaptureState.framesSinceFlush < FlushEveryFrames) {
+        return;
+    }
+    CaptureState.flushedAt = CaptureState.gameTime;
+    CaptureState.framesSinceFlush = 0;
+    if (CaptureState.bytesWritten >= CaptureState.options.sizeCap) {
+        writeOut(stopAtSizeCap(CaptureState.encoder, CaptureState.options.sizeCap));
+        closeFile();
+        return;
+    }
+    writeOut(flushCapture(CaptureState.encoder));
+}
+
+} // namespace
+
+void startCapture() noexcept {
+    finishCapture();
+    try {
+        CaptureState.fileName = freshFileName();
+        CaptureState.file = std::fopen(CaptureState.fileName.c_str(), "wb");
+        if (CaptureState.file == nullptr) {
+            return;
+        }
+        CaptureState.bytesWritten = 0;
+        CaptureState.timerSeen = false;
+        CaptureState.framesSinceFlush = 0;
+        CaptureState.recording = true;
+        beginCapture(CaptureState.encoder, PALLBROOK_VERSION, PALLBROOK_BUILD_IDENTITY);
+        recordSettings();
+        writeOut(flushCapture(CaptureState.encoder));
+    } catch (...) {
+        closeFile();
+    }
+}
+
+void finishCapture() noexcept {
+    if (!CaptureState.recording) {
+        closeFile();
+        return;
+    }
+    try {
+        writeOut(endCapture(CaptureState.encoder));
+    } catch (...) {
+    }
+    closeFile();
+}
+
+void standDown() noexcept {
+    CaptureState.stoodDown = true;
+    if (CaptureState.recording) {
+        try {
+            writeOut(endStoodDown(CaptureState.encoder));
+        } catch (...) {
+        }
+    }
+    closeFile();
+}
+
+void recordCall(const unsigned long long* result) noexcept {
+    if (!CaptureState.recording) {
+        return;
+    }
+    try {
+        const NativeKinds* kinds = findNativeKinds(CaptureState.hash);
+        std::array<TextArg, MaxCallArgs> texts;
+        std::array<SlotArg, MaxCallArgs> slots;
+        std::size_t textCount = 0;
+        std::size_t slotCount = 0;
+        if (kinds != nullptr) {
+            const std::size_t n = std::min(CaptureState.argCount, kinds->args.size());
+            for (std::size_t i = 0; i < n; ++i) {
+                const std::uint64_t word = CaptureState.args[i];
+                if (word == 0) {
+                    continue;
+                }
+                if (isTextArg(kinds->args[i])) {
+                    const char* text = reinterpret_cast<const char*>(word);
+                    std::size_t length = 0;
+                    while (length < MaxTextRead && text[length] != '\0') {
+                        ++length;
+                    }
+                    texts[textCount++] = {static_cast<std::uint32_t>(i),
+                                          std::string_view(text, length)};
+                } else if (isSlotArg(kinds->args[i])) {
+                    std::uint32_t value = 0;
+                    std::memcpy(&value, reinterpret_cast<const void*>(word), sizeof value);
+                    slots[slotCount++] = {static_cast<std::uint32_t>(i), value};
+                }
+            }
+        }
+        const std::size_t resultWords =
+            result == nullptr ? 0 : (kinds != nullptr ? resultWordCount(kinds->result) : 3);
+        std::array<std::uint64_t, 3> answer{};
+        if (resultWords > 0) {
+            std::memcpy(answer.data(), result, resultWords * sizeof(std::uint64_t));
+        }
+        if (CaptureState.hash == GameTimerNative && resultWords > 0) {
+            CaptureState.gameTime = static_cast<std::int32_t>(answer[0]);
+            if (!CaptureState.timerSeen) {
+                CaptureState.timerSeen = true;
+                CaptureState.flushedAt = CaptureState.gameTime;
+            }
+        }
+        recordNativeCall(CaptureState.encoder,
+                         {CaptureState.hash,
+                          {CaptureState.args.data(), std::min(CaptureState.argCount, MaxCallArgs)},
+                          {texts.data(), textCount},
+                          {slots.data(), slotCount},
+                          {answer.data(), resultWords}});
+    } catch (...) {
+        closeFile();
+    }
+}
+
+void recordPeds(const int* array, int arraySize, int returned) noexcept {
+    if (!CaptureState.recording) {
+        return;
+    }
+    try {
+        const int written = std::max(0, std::min(returned, arraySize));
+        recordPedsAnswer(CaptureState.encoder, arraySize,
+                         {array, static_cast<std::size_t>(written)}, returned);
+    } catch (...) {
+        closeFile();
+    }
+}
+
+void recordFrameEnd(unsigned long ms) noexcept {
+    if (!CaptureState.recording) {
+        return;
+    }
+    try {
+        recordWait(CaptureState.encoder, static_cast<std::uint32_t>(ms));
+        flushIfDue(false);
+    } catch (...) {
+        closeFile();
+    }
+}
+
+} // namespace capture

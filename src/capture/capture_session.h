@@ -1,0 +1,75 @@
+// One capture: the file it goes to, the encoder, and the native call under
+// way at the seam. A capture starts when the script starts and ends when the
+// plugin is unloaded or the script starts again; each start writes a new file
+// in the working folder, named Pallbrook-capture-<local date>-<time>.pbcap.
+//
+// Capturing never changes what the plugin does: a file that cannot be opened
+// or written, memory that runs out, or the size cap reached stops the
+// capture, and the plugin plays on.
+#pragma once
+
+#include "capture/capture_encoder.h"
+#include "plugin/host_api.h"
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace capture {
+
+inline constexpr std::uint64_t DefaultSizeCap = std::uint64_t{1} << 30; // 1 GiB
+// A chunk is written at least once a second of game time, and at the latest
+// after this many frames when the game timer stands still.
+inline constexpr std::int32_t FlushEveryMs = 1000;
+inline constexpr std::uint32_t FlushEveryFrames = 240;
+inline constexpr std::size_t MaxCallArgs = 32;
+
+// Set by the programs that link the capture layer into the stand-in host.
+struct CaptureOptions {
+    std::uint64_t sizeCap = DefaultSizeCap;
+    std::string fileName; // empty: the dated name in the working folder
+    bool pretendShippedPluginLoaded = false;
+};
+
+struct CaptureStateRecord {
+    CaptureOptions options;
+    CaptureEncoder encoder;
+    std::FILE* file = nullptr;
+    std::string fileName;
+    std::uint64_t bytesWritten = 0;
+    bool recording = false;
+    bool stoodDown = false; // the shipped plugin is loaded too: this one sat out
+
+    HINSTANCE__* module = nullptr;
+    ScriptEntry pluginEntry = nullptr;
+
+    // The native call under way.
+    std::uint64_t hash = 0;
+    std::array<std::uint64_t, MaxCallArgs> args{};
+    std::size_t argCount = 0;
+
+    // When the last chunk went out, by the game timer the plugin reads.
+    bool timerSeen = false;
+    std::int32_t gameTime = 0;
+    std::int32_t flushedAt = 0;
+    std::uint32_t framesSinceFlush = 0;
+};
+
+extern CaptureStateRecord CaptureState;
+
+// Opens a new capture file and records its header and the settings file. On
+// any failure the capture is off and the plugin plays on.
+void startCapture() noexcept;
+// The closing mark, the last chunk, and the file closed.
+void finishCapture() noexcept;
+// The shipped plugin is loaded too, so this build runs no drag feature: the
+// file ends with a mark that says so, and nothing more is recorded.
+void standDown() noexcept;
+
+// What the seam records; each does nothing while no capture is on.
+void recordCall(const unsigned long long* result) noexcept;
+void recordPeds(const int* array, int arraySize, int returned) noexcept;
+void recordFrameEnd(unsigned long ms) noexcept;
+
+} // namespace capture

@@ -1,0 +1,212 @@
+// The capture build in the stand-in world: the plugin with the capture layer
+// at its host seam plays as the shipped one does, and the file it leaves in
+// the working folder holds every call and answer the host saw.
+#include "capture/capture_session.h"
+#include "capture/native_kinds.h"
+#include "drag/drag_fixture.h"
+#include "settings/scratch_folder.h"
+#include "sim/capture/capture_reader.h"
+#include "support/counting_allocator.h"
+
+#include <regex>
+#include <variant>
+
+namespace {
+
+using capture::CaptureState;
+
+class CaptureLayerTest : public DragFixture {
+  protected:
+    void SetUp() override {
+        CaptureState.options = {};
+        DragFixture::SetUp(); // loads the plugin: the capture starts with the script
+    }
+    void TearDown() override {
+        sim::unloadPlugin();
+        DragFixture::TearDown();
+    }
+
+    // In the order they were written: a second file of the same second has
+    // a number after the time.
+    std::vector<std::filesystem::path> captureFiles() const {
+        std::vector<std::pair<std::string, std::filesystem::path>> found;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+            if (entry.path().extension() == ".pbcap") {
+                std::string key = entry.path().stem().string();
+                const std::size_t dash =
+                    key.find('-', std::string("Pallbrook-capture-2026-12-08-").size());
+                const int number = dash == std::string::npos ? 1 : std::stoi(key.substr(dash + 1));
+                char order[8];
+                std::snprintf(order, sizeof order, "%04d", number);
+                found.emplace_back(key.substr(0, dash) + order, entry.path());
+            }
+        }
+        std::sort(found.begin(), found.end());
+        std::vector<std::filesystem::path> files;
+        for (auto& [key, path] : found) {
+            files.push_back(path);
+        }
+        return files;
+    }
+
+    capture::Capture readOnlyCapture() {
+        const auto files = captureFiles();
+        EXPECT_EQ(files.size(), 1u);
+        if (files.empty()) {
+            return {};
+        }
+        auto read = capture::readCaptureFile(files.front());
+        EXPECT_FALSE(read.error) << (read.error ? describe(*read.error) : "");
+        return read.capture.value_or(capture::Capture{});
+    }
+
+    // A whole drag, from the prompt to the body put down.
+    void dragOnce() {
+        holdPromptControl();
+        ASSERT_TRUE(stepUntil([this] { return inState(DragPhase::PuttingDown); }));
+        releasePromptControl();
+        ASSERT_TRUE(stepUntil([this] { return inState(DragPhase::Idle); }));
+    }
+
+    ScratchFolder folder;
+};
+
+std::vector<const capture::CapturedCall*> callsOf(const capture::Capture& captured) {
+    std::vector<const capture::CapturedCall*> calls;
+    for (const auto& frame : captured.frames) {
+        for (const auto& event : frame.events) {
+            if (const auto* call = std::get_if<capture::CapturedCall>(&event)) {
+                calls.push_back(call);
+            }
+        }
+    }
+    return calls;
+}
+
+TEST_F(CaptureLayerTest, TheFileHoldsEveryCallAndAnswerTheHostSaw) {
+    step(1);
+    writeBytes("Pallbrook.ini", "[Pallbrook]\r\nDragText=Haul\r\n");
+    sim::restartScript(); // the script starts again, with a settings file now
+    sim::host().calls.clear();
+    states.clear();
+    step(3);
+    dragOnce();
+    step(5);
+    const std::size_t framesRun = states.size();
+    sim::unloadPlugin();
+
+    const auto files = captureFiles();
+    ASSERT_EQ(files.size(), 2u) << "one file for each script start";
+    auto read = capture::readCaptureFile(files.back());
+    ASSERT_FALSE(read.error) << describe(*read.error);
+    const capture::Capture& captured = *read.capture;
+    EXPECT_EQ(captured.header.pluginVersion, "0.1.0");
+    EXPECT_NE(captured.header.buildIdentity.find("PallbrookCapture"), std::string::npos);
+    EXPECT_EQ(captured.settings.found, capture::SettingsFound::File);
+    EXPECT_EQ(captured.settings.bytes, "[Pallbrook]\r\nDragText=Haul\r\n");
+    EXPECT_EQ(captured.extent.ending, capture::CaptureEnding::Closed);
+    EXPECT_EQ(captured.frames.size(), framesRun);
+
+    // Call by call against the host's own record.
+    const auto calls = callsOf(captured);
+    const auto& seen = sim::host().calls;
+    ASSERT_EQ(calls.size(), seen.size());
+    for (std::size_t i = 0; i < seen.size(); ++i) {
+        const capture::CapturedCall& got = *calls[i];
+        const sim::NativeCall& want = seen[i];
+        ASSERT_EQ(got.hash, want.hash) << "call " << i;
+        ASSERT_EQ(got.args.size(), want.args.count) << "call " << i;
+        const NativeKinds* kinds = findNativeKinds(want.hash);
+        ASSERT_NE(kinds, nullptr);
+        std::size_t texts = 0;
+        for (std::size_t a = 0; a < want.args.count; ++a) {
+            if (isTextArg(kinds->args[a])) {
+                ASSERT_LT(texts, got.texts.size()) << "call " << i;
+                EXPECT_EQ(got.texts[texts].argIndex, a);
+                EXPECT_EQ(got.texts[texts].bytes, want.args.text(a)) << "call " << i;
+                ++texts;
+            } else if (!isSlotArg(kinds->args[a])) {
+                EXPECT_EQ(got.args[a], want.args.word(a)) << "call " << i << " word " << a;
+            }
+        }
+        const std::size_t resultWords = resultWordCount(kinds->result);
+        ASSERT_EQ(got.result.size(), resultWords) << "call " << i;
+        for (std::size_t r = 0; r < resultWords; ++r) {
+            EXPECT_EQ(got.result[r], want.result.words[r]) << "call " << i;
+        }
+    }
+    // The label from the captured settings file reached the prompt.
+    EXPECT_TRUE(std::any_of(calls.begin(), calls.end(), [](const capture::CapturedCall* call) {
+        return std::any_of(call->texts.begin(), call->texts.end(),
+                           [](const auto& text) { return text.bytes == "Haul"; });
+    }));
+}
+
+TEST_F(CaptureLayerTest, EachScriptStartWritesANewFileAndNoneIsOverwritten) {
+    step(2);
+    sim::restartScript();
+    step(2);
+    sim::restartScript();
+    step(2);
+    const auto files = captureFiles();
+    ASSERT_EQ(files.size(), 3u);
+    const std::regex name(R"(Pallbrook-capture-\d{4}-\d\d-\d\d-\d{6}(-\d+)?\.pbcap)");
+    for (const auto& file : files) {
+        EXPECT_TRUE(std::regex_match(file.filename().string(), name)) << file;
+    }
+    // The first two ended when the script started again.
+    for (std::size_t i = 0; i < 2; ++i) {
+        auto read = capture::readCaptureFile(files[i]);
+        ASSERT_TRUE(read.capture);
+        EXPECT_EQ(read.capture->extent.ending, capture::CaptureEnding::Closed);
+    }
+}
+
+TEST_F(CaptureLayerTest, PastTheSizeCapCapturingStopsAndThePluginPlaysOn) {
+    CaptureState.options.sizeCap = 2000;
+    step(200);
+    dragOnce();
+    const auto captured = readOnlyCapture();
+    EXPECT_EQ(captured.extent.ending, capture::CaptureEnding::SizeCapReached);
+    EXPECT_EQ(captured.extent.sizeCap, 2000u);
+    EXPECT_FALSE(CaptureState.recording);
+    // The file stops within a chunk of the cap: a second of frames at most.
+    EXPECT_LT(std::filesystem::file_size(captureFiles().front()), 2000u + 4096u);
+}
+
+TEST_F(CaptureLayerTest, AFileThatCannotBeWrittenLeavesThePluginPlaying) {
+    CaptureState.options.fileName = "no-such-folder/capture.pbcap";
+    step(2);
+    EXPECT_FALSE(CaptureState.recording);
+    dragOnce();
+    EXPECT_TRUE(captureFiles().empty());
+}
+
+TEST_F(CaptureLayerTest, WithTheShippedPluginLoadedTooThisBuildSitsOut) {
+    CaptureState.options.pretendShippedPluginLoaded = true;
+    holdPromptControl();
+    step(60);
+    EXPECT_TRUE(sim::host().calls.empty()) << "the capture build asked the game for something";
+    EXPECT_EQ(sim::promptCount(), 0);
+    const auto captured = readOnlyCapture();
+    EXPECT_EQ(captured.extent.ending, capture::CaptureEnding::StoodDown);
+    EXPECT_TRUE(captured.frames.empty());
+}
+
+TEST_F(CaptureLayerTest, FramesAllocateNothingOnceTheBuffersHaveGrown) {
+    for (int i = 0; i < 12; ++i) {
+        sim::addBody({static_cast<float>(i % 4), 3.0f + static_cast<float>(i / 4), 0.0f});
+    }
+    // Two drags and a few chunks out: every buffer has its working size.
+    step(120);
+    dragOnce();
+    dragOnce();
+    alloc_count::reset();
+    step(120);
+    dragOnce();
+    step(120);
+    EXPECT_EQ(alloc_count::pluginAllocations(), 0u);
+    EXPECT_TRUE(CaptureState.recording);
+}
+
+} // namespace
