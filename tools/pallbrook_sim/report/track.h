@@ -2,7 +2,7 @@
 // the moments worth marking.
 #pragma once
 
-#include "scenario/scenario.h"
+#include "common/phase.h"
 
 #include "sim/world/world.h"
 

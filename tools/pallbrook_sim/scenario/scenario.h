@@ -3,6 +3,8 @@
 // is "player".
 #pragma once
 
+#include "common/phase.h"
+
 #include "sim/world/world.h"
 
 #include <cstdint>
@@ -61,8 +63,6 @@ struct TimelineEvent {
     Action action;
     std::string pointer; // where it stands in the file
 };
-
-enum class Phase { Idle = 0, PickingUp = 1, Dragging = 2, PuttingDown = 3 };
 
 struct PromptExpectation {
     bool none = false; // no prompt at all
@@ -125,7 +125,5 @@ struct Scenario {
     std::vector<TimelineEvent> timeline;
     std::vector<Expectation> expectations;
 };
-
-const char* phaseName(Phase phase);
 
 } // namespace pbsim

@@ -188,18 +188,4 @@ ReadResult readScenario(const std::string& path) {
     return result;
 }
 
-const char* phaseName(Phase phase) {
-    switch (phase) {
-    case Phase::Idle:
-        return "Idle";
-    case Phase::PickingUp:
-        return "PickingUp";
-    case Phase::Dragging:
-        return "Dragging";
-    case Phase::PuttingDown:
-        return "PuttingDown";
-    }
-    return "?";
-}
-
 } // namespace pbsim

@@ -4,8 +4,8 @@
 // it tells the same story of the linked plugin and of Pallbrook.asi.
 #pragma once
 
+#include "common/phase.h"
 #include "report/track.h"
-#include "scenario/scenario.h"
 
 #include "sim/host.h"
 
