@@ -8,9 +8,9 @@ find_path(PALLBROOK_NLOHMANN_DIR nlohmann/json.hpp PATHS /usr/include /usr/local
           NO_CMAKE_FIND_ROOT_PATH NO_DEFAULT_PATH REQUIRED)
 file(COPY ${PALLBROOK_NLOHMANN_DIR}/nlohmann DESTINATION ${CMAKE_BINARY_DIR}/nlohmann-include)
 
-file(GLOB PALLBROOK_SIM_TOOL_WINDOWS_SOURCES CONFIGURE_DEPENDS
+file(GLOB_RECURSE PALLBROOK_SIM_TOOL_WINDOWS_SOURCES CONFIGURE_DEPENDS
      ${CMAKE_CURRENT_LIST_DIR}/pallbrook_sim/*.cpp)
-list(FILTER PALLBROOK_SIM_TOOL_WINDOWS_SOURCES EXCLUDE REGEX "platform_linked\\.cpp$")
+list(FILTER PALLBROOK_SIM_TOOL_WINDOWS_SOURCES EXCLUDE REGEX "/platform_linked\\.cpp$")
 
 # The control names come from the plugin's own table.
 add_executable(pallbrook-sim ${PALLBROOK_SIM_TOOL_WINDOWS_SOURCES}

@@ -1,8 +1,8 @@
 // pallbrook-sim: plays a scenario file through the plugin's frame loop in the
 // stand-in host and tells what the player would see.
-#include "platform.h"
-#include "run.h"
-#include "scenario_reader.h"
+#include "play/platform.h"
+#include "play/run.h"
+#include "scenario/scenario_reader.h"
 
 #include <cstdio>
 #include <cstring>

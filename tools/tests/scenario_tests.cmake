@@ -18,7 +18,7 @@ endif()
 
 # Scenario files that must be refused before anything runs: exit status 2 and a
 # message naming the file, the place and what is wrong.
-set(refused ${CMAKE_CURRENT_SOURCE_DIR}/tests/refused)
+set(refused ${CMAKE_CURRENT_SOURCE_DIR}/tests/scenario/refused)
 set(PALLBROOK_REFUSED_SCENARIOS
     "bad_json|bad_json\\.json: \\(top level\\): not valid JSON: .*line 3"
     "unknown_key|unknown_key\\.json: /world/frame_time: unknown key \\(known here: frame_time_ms"
@@ -42,15 +42,16 @@ endforeach()
 # A scenario whose expectations fail: exit status 1, each failure named.
 add_test(NAME pallbrook_sim.names_failed_expectations
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/expect_exit.sh
-                 $<TARGET_FILE:pallbrook-sim> ${CMAKE_CURRENT_SOURCE_DIR}/tests/wrong_expectations.json 1
+                 $<TARGET_FILE:pallbrook-sim> ${CMAKE_CURRENT_SOURCE_DIR}/tests/play/wrong_expectations.json 1
                  "FAILED at frame 5 \\(/expect/0\\): state is Idle, expected Dragging"
                  "FAILED at frame 5 \\(/expect/0\\): prompt label is \"Drag\", expected \"Drop\""
                  "FAILED at the end \\(/expect/1\\): the player is at \\(0\\.000, 0\\.000, 0\\.000\\)"
                  "expectations: 3 checked, 2 failed")
 
-# Unit tests of the tool's own pieces.
-add_executable(pallbrook_sim_tool_tests ${CMAKE_CURRENT_SOURCE_DIR}/tests/trace_test.cpp
-                                        ${CMAKE_CURRENT_SOURCE_DIR}/tests/scenario_reader_test.cpp)
+# Unit tests of the tool's own pieces, in folders as the tool's.
+add_executable(pallbrook_sim_tool_tests
+               ${CMAKE_CURRENT_SOURCE_DIR}/tests/report/trace/trace_test.cpp
+               ${CMAKE_CURRENT_SOURCE_DIR}/tests/scenario/scenario_reader_test.cpp)
 target_link_libraries(pallbrook_sim_tool_tests PRIVATE pallbrook_sim_tool GTest::gtest_main)
 pallbrook_warnings(pallbrook_sim_tool_tests)
 gtest_discover_tests(pallbrook_sim_tool_tests)

@@ -1,0 +1,145 @@
+#include "play/play_loop.h"
+
+#include "common/format.h"
+#include "play/platform.h"
+#include "report/trace/trace.h"
+
+#include "sim/host.h"
+#include "sim/world/world.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace pbsim {
+
+PlayLoop::PlayLoop(std::uint32_t startTimeMs, std::uint32_t frameTimeMs)
+    : startTimeMs_(startTimeMs), frameTimeMs_(frameTimeMs) {}
+
+bool PlayLoop::openTrace(const std::string& path) {
+    trace_.open(path, std::ios::binary | std::ios::trunc);
+    return static_cast<bool>(trace_);
+}
+
+void PlayLoop::listen() {
+    sim::host().onCall = [this](const sim::NativeCall& call) {
+        observer_.onCall(call);
+        if (trace_.is_open()) {
+            trace_ << traceLine(call, sim::world().frame, sim::world().gameTimeMs) << '\n';
+        }
+    };
+}
+
+void PlayLoop::stopListening() {
+    sim::host().onCall = nullptr;
+}
+
+std::int64_t PlayLoop::clock() const {
+    return static_cast<std::int64_t>(startTimeMs_) +
+           sim::world().frame * static_cast<std::int64_t>(frameTimeMs_);
+}
+
+void PlayLoop::printColumnHeads() {
+    std::puts("  frame   game time");
+}
+
+void PlayLoop::print(const std::string& line) {
+    if (progressShown_) {
+        std::fputs("\r\033[K", stderr);
+        progressShown_ = false;
+    }
+    std::string prefix = std::to_string(sim::world().frame);
+    prefix.insert(0, prefix.size() < 6 ? 6 - prefix.size() : 0, ' ');
+    std::string time = fixed(static_cast<double>(clock()) / 1000.0, 3);
+    time.insert(0, time.size() < 9 ? 9 - time.size() : 0, ' ');
+    std::fputs((prefix + time + " s  " + line + "\n").c_str(), stdout);
+}
+
+void PlayLoop::play(std::int64_t frames, const std::function<void()>& afterFrame) {
+    bool terminal = isTerminal(stderr) && frames >= 1000;
+    while (sim::world().frame < frames && fault_.empty()) {
+        frame();
+        afterFrame();
+        showProgress(terminal, frames);
+    }
+    if (progressShown_) {
+        std::fputs("\r\033[K", stderr);
+    }
+}
+
+void PlayLoop::frame() {
+    observer_.beginFrame();
+    sim::runFrame();
+    for (std::string& line : observer_.endFrame()) {
+        pending_.push_back(std::move(line));
+    }
+    for (std::string& line : promptWatch_.update(track_, sim::world().frame)) {
+        pending_.push_back(std::move(line));
+    }
+    for (const std::string& line : pending_) {
+        print(line);
+    }
+    pending_.clear();
+    sample();
+    crossCheck();
+    reportHostErrors();
+}
+
+void PlayLoop::sample() {
+    const sim::World& w = sim::world();
+    const sim::Ped& player = w.peds.at(w.player);
+    track_.samples.push_back(
+        {w.frame, player.position, player.heading, observer_.phase(), observer_.target()});
+    for (const auto& [handle, ped] : w.peds) {
+        if (!ped.exists) {
+            continue;
+        }
+        auto& path = track_.pedPaths[handle];
+        if (path.empty() ||
+            std::hypot(path.back().x - ped.position.x, path.back().y - ped.position.y) > 0.005f) {
+            path.push_back(ped.position);
+        }
+    }
+}
+
+// The linked build can see the plugin's own state: the brief must agree.
+void PlayLoop::crossCheck() {
+    auto state = pluginDragState();
+    if (state && *state != static_cast<int>(observer_.phase())) {
+        fault_ = "tool fault: the brief says " + std::string(phaseName(observer_.phase())) +
+                 " but the plugin's state is " + phaseName(static_cast<Phase>(*state));
+    }
+    auto grab = pluginGrabPoint();
+    auto seen = observer_.grabPointThisFrame();
+    if (grab && seen && observer_.phase() == Phase::PickingUp && *grab != *seen) {
+        fault_ = "tool fault: the brief says grab point " + std::to_string(*seen) +
+                 " but the plugin chose " + std::to_string(*grab);
+    }
+}
+
+void PlayLoop::reportHostErrors() {
+    const auto& errors = sim::host().errors;
+    for (; errorsShown_ < errors.size(); ++errorsShown_) {
+        print("host fault: " + errors[errorsShown_]);
+    }
+}
+
+void PlayLoop::showProgress(bool terminal, std::int64_t frames) {
+    std::int64_t frame = sim::world().frame;
+    if (terminal && frame % 250 == 0) {
+        std::fprintf(stderr, "\r  frame %lld of %lld", static_cast<long long>(frame),
+                     static_cast<long long>(frames));
+        std::fflush(stderr);
+        progressShown_ = true;
+    }
+}
+
+void PlayLoop::printEnd() const {
+    const sim::Ped& player = sim::world().peds.at(sim::world().player);
+    std::puts(("end after " + std::to_string(sim::world().frame) + " frames: state " +
+               phaseName(observer_.phase()) + ", player at (" + fixed(player.position.x, 2) + ", " +
+               fixed(player.position.y, 2) + ", " + fixed(player.position.z, 2) + ") facing " +
+               fixed(player.heading, 1) + " deg")
+                  .c_str());
+}
+
+} // namespace pbsim

@@ -1,0 +1,82 @@
+// The frame loop that every way of playing shares: it runs the plugin's frames
+// in the stand-in host, prints each frame's lines of the brief (the
+// observer's, the prompt watch's and any said for the frame) after the frame
+// number and game time, keeps the track the picture is drawn from, writes the
+// call trace, and checks the brief's account against the plugin's own state
+// where the build can see it. What is played, and what is checked, is the
+// caller's.
+#pragma once
+
+#include "common/phase.h"
+#include "report/brief/observer.h"
+#include "report/brief/prompt_watch.h"
+#include "report/track.h"
+
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace pbsim {
+
+class PlayLoop {
+  public:
+    // Game time starts at startTimeMs and runs on frameTimeMs a frame.
+    PlayLoop(std::uint32_t startTimeMs, std::uint32_t frameTimeMs);
+    PlayLoop(const PlayLoop&) = delete;
+    PlayLoop& operator=(const PlayLoop&) = delete;
+
+    // Opens the trace file, emptied; false when it cannot be written.
+    bool openTrace(const std::string& path);
+    // Hands every native call of the host to the observer and the trace,
+    // until stopListening.
+    void listen();
+    void stopListening();
+
+    // Game time as the timer reads it, counted on without wrapping.
+    std::int64_t clock() const;
+
+    // The column heads of the brief's frame lines.
+    static void printColumnHeads();
+    // A line of the brief now, after the frame number and the game time.
+    void print(const std::string& line);
+    // A line for the brief of the frame being run, printed after that frame.
+    void say(std::string line) { pending_.push_back(std::move(line)); }
+
+    // Plays frames until the world's frame count reaches `frames` or a fault
+    // stops the run, calling afterFrame after each frame. Shows progress on a
+    // terminal for long runs.
+    void play(std::int64_t frames, const std::function<void()>& afterFrame);
+
+    // Prints the host's faults not printed yet.
+    void reportHostErrors();
+    // "end after N frames: state S, player at (x, y, z) facing h deg".
+    void printEnd() const;
+
+    // A fault that ends the run after the frame it happened in.
+    void fail(std::string why) { fault_ = std::move(why); }
+    const std::string& fault() const { return fault_; }
+
+    Phase phase() const { return observer_.phase(); }
+    const Track& track() const { return track_; }
+
+  private:
+    void frame();
+    void sample();
+    void crossCheck();
+    void showProgress(bool terminal, std::int64_t frames);
+
+    std::uint32_t startTimeMs_;
+    std::uint32_t frameTimeMs_;
+    Track track_;
+    Observer observer_{track_};
+    PromptWatch promptWatch_;
+    std::ofstream trace_;
+    std::vector<std::string> pending_; // lines of the frame being run
+    std::size_t errorsShown_ = 0;
+    std::string fault_;
+    bool progressShown_ = false;
+};
+
+} // namespace pbsim

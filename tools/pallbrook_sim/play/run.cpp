@@ -1,0 +1,183 @@
+#include "play/run.h"
+
+#include "common/names.h"
+#include "play/expectations.h"
+#include "play/platform.h"
+#include "play/play_loop.h"
+#include "play/scratch_dir.h"
+#include "play/world_setup.h"
+#include "report/picture/picture.h"
+
+#include "sim/host.h"
+#include "sim/plugin_loader.h"
+#include "sim/world/world.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+
+namespace pbsim {
+
+namespace {
+
+// What a scenario's run keeps besides the frame loop: the timeline's events
+// applied and the expectations checked.
+struct Run {
+    const Scenario& scenario;
+    PlayLoop loop;
+    bool inCurrentFolder = false;
+    std::vector<bool> applied;
+    std::vector<bool> checked;
+    std::vector<std::string> failures;
+    std::size_t failedExpectations = 0;
+
+    explicit Run(const Scenario& s)
+        : scenario(s), loop(s.world.startTimeMs, s.world.frameTimeMs), applied(s.timeline.size()),
+          checked(s.expectations.size()) {}
+
+    bool due(const Moment& at) const {
+        switch (at.kind) {
+        case Moment::Kind::Frame:
+            return sim::world().frame == at.value;
+        case Moment::Kind::Time:
+            return loop.clock() >= at.value;
+        case Moment::Kind::End:
+            return false;
+        }
+        return false;
+    }
+
+    void applyDueEvents() {
+        for (std::size_t i = 0; i < scenario.timeline.size(); ++i) {
+            const TimelineEvent& event = scenario.timeline[i];
+            if (applied[i] || !due(event.at)) {
+                continue;
+            }
+            applied[i] = true;
+            try {
+                std::string said = applyAction(event.action);
+                loop.say("> " + said + (event.note.empty() ? "" : "  -- " + event.note));
+            } catch (const std::runtime_error& error) {
+                loop.fail(scenario.file + ": " + event.pointer + ": " + error.what());
+            }
+        }
+    }
+
+    void check(std::size_t i) {
+        const Expectation& expect = scenario.expectations[i];
+        checked[i] = true;
+        std::vector<std::string> failed = checkExpectation(expect, loop.phase());
+        for (const std::string& what : failed) {
+            failures.push_back("FAILED at " + describeMoment(expect) + ": " + what);
+        }
+        failedExpectations += failed.empty() ? 0u : 1u;
+    }
+
+    void checkDue() {
+        for (std::size_t i = 0; i < checked.size(); ++i) {
+            if (!checked[i] && due(scenario.expectations[i].at)) {
+                check(i);
+            }
+        }
+    }
+
+    void header() {
+        const WorldSetup& setup = scenario.world;
+        std::puts(("Pallbrook scenario " + std::filesystem::path(scenario.file).filename().string())
+                      .c_str());
+        if (!scenario.description.empty()) {
+            std::puts(("  " + scenario.description).c_str());
+        }
+        std::puts(("  " + std::to_string(scenario.frames) + " frames of " +
+                   std::to_string(setup.frameTimeMs) + " ms; " +
+                   (inCurrentFolder     ? "the Pallbrook.ini of the current folder, if any"
+                    : scenario.settings ? "settings from the scenario's Pallbrook.ini"
+                                        : "no Pallbrook.ini, default settings") +
+                   "; " + (setup.keyboard ? "keyboard and mouse" : "pad"))
+                      .c_str());
+        PlayLoop::printColumnHeads();
+    }
+
+    void footer() {
+        loop.printEnd();
+        std::size_t count = scenario.expectations.size();
+        if (failures.empty() && sim::host().errors.empty() && loop.fault().empty()) {
+            std::puts(("expectations: " + std::to_string(count) + " checked, all hold").c_str());
+            return;
+        }
+        for (const std::string& failure : failures) {
+            std::puts(failure.c_str());
+        }
+        if (!sim::host().errors.empty()) {
+            std::puts(("FAILED: the host saw " + std::to_string(sim::host().errors.size()) +
+                       " fault(s), listed above")
+                          .c_str());
+        }
+        if (!loop.fault().empty()) {
+            std::puts(("FAILED: " + loop.fault()).c_str());
+        }
+        std::puts(("expectations: " + std::to_string(count) + " checked, " +
+                   std::to_string(failedExpectations) + " failed")
+                      .c_str());
+    }
+};
+
+} // namespace
+
+int runScenario(const Scenario& scenario, const RunOptions& options) {
+    useBinaryStdout();
+    Run run(scenario);
+    run.inCurrentFolder = options.inCurrentFolder;
+    if (!options.tracePath.empty() && !run.loop.openTrace(options.tracePath)) {
+        std::fprintf(stderr, "pallbrook-sim: cannot write %s\n", options.tracePath.c_str());
+        return 2;
+    }
+    std::optional<ScratchDir> scratch;
+    if (!options.inCurrentFolder) {
+        scratch.emplace(scenario.settings);
+    }
+
+    sim::resetHost();
+    sim::installWorld();
+    pedNames() = PedNames{};
+    try {
+        buildWorld(scenario.world);
+    } catch (const std::runtime_error& error) {
+        std::fprintf(stderr, "%s: %s\n", scenario.file.c_str(), error.what());
+        return 2;
+    }
+    sim::Host& host = sim::host();
+    host.recordCalls = false;
+    run.loop.listen();
+    host.beforeFrame.push_back([&run] { run.applyDueEvents(); });
+
+    run.header();
+    if (!sim::loadPlugin(options.pluginPath)) {
+        run.loop.reportHostErrors();
+        return 1;
+    }
+    run.loop.play(scenario.frames, [&run] { run.checkDue(); });
+    for (std::size_t i = 0; i < run.checked.size(); ++i) {
+        if (!run.checked[i] && run.loop.fault().empty()) {
+            if (scenario.expectations[i].at.kind == Moment::Kind::End) {
+                run.check(i);
+            } else {
+                run.failures.push_back("FAILED at " + describeMoment(scenario.expectations[i]) +
+                                       ": the run ended before that moment");
+                ++run.failedExpectations;
+            }
+        }
+    }
+    sim::unloadPlugin();
+    run.loop.stopListening();
+    run.footer();
+    if (!options.svgPath.empty()) {
+        writePicture(options.svgPath, scenario, run.loop.track());
+    }
+    std::fflush(stdout);
+    bool ok = run.failures.empty() && host.errors.empty() && run.loop.fault().empty();
+    return ok ? 0 : 1;
+}
+
+} // namespace pbsim

@@ -1,0 +1,23 @@
+// Playing a scenario through the plugin's frame loop in the stand-in host.
+#pragma once
+
+#include "scenario/scenario.h"
+
+#include <string>
+
+namespace pbsim {
+
+struct RunOptions {
+    std::string tracePath;  // empty: no trace
+    std::string svgPath;    // empty: no picture
+    std::string pluginPath; // Pallbrook.asi, for the build that loads it
+    // Play in the current folder, as the game's working folder, with whatever
+    // Pallbrook.ini stands there, instead of a fresh folder of its own.
+    bool inCurrentFolder = false;
+};
+
+// Prints the brief on standard output; returns 0 when every expectation held
+// and the host saw no fault, 1 otherwise.
+int runScenario(const Scenario& scenario, const RunOptions& options);
+
+} // namespace pbsim

@@ -1,0 +1,315 @@
+#include "report/brief/observer.h"
+
+#include "common/format.h"
+#include "common/names.h"
+#include "report/brief/hashes.h"
+
+#include "sim/world/prompts.h"
+#include "sim/world/world.h"
+
+#include <cmath>
+
+namespace pbsim {
+
+namespace {
+
+namespace h = hashes;
+
+constexpr const char* GrabPointNames[4] = {"feet", "hands", "left hand and foot",
+                                           "right hand and foot"};
+
+std::string place(const sim::Vec3& p) {
+    return "(" + fixed(p.x, 2) + ", " + fixed(p.y, 2) + ", " + fixed(p.z, 2) + ")";
+}
+
+// The result's three floats (a float result is the first).
+sim::Vec3 vectorResult(const sim::NativeResult& result) {
+    sim::NativeArgs words;
+    words.count = 3;
+    for (std::size_t i = 0; i < 3; ++i) {
+        words.words[i] = result.words[i];
+    }
+    return {words.f32(0), words.f32(1), words.f32(2)};
+}
+
+std::int32_t i32Result(const sim::NativeResult& result) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(result.words[0]));
+}
+
+std::string text(const sim::NativeArgs& args, std::size_t i) {
+    const char* t = args.text(i);
+    return t != nullptr ? t : "";
+}
+
+sim::Vec3 positionOf(std::int32_t handle) {
+    const sim::World& w = sim::world();
+    auto found = w.peds.find(handle);
+    return found != w.peds.end() ? found->second.position : sim::Vec3{};
+}
+
+// Why a guard test of the player ends a drag, when its answer makes it fire.
+const char* guardReason(const sim::NativeCall& call) {
+    bool nonZero = i32Result(call.result) != 0;
+    switch (call.hash) {
+    case h::IsDead:
+        return nonZero ? "the player is dead" : nullptr;
+    case h::IsRidingMount:
+        return nonZero ? "the player rides a mount" : nullptr;
+    case h::IsFalling:
+        return nonZero ? "the player is falling" : nullptr;
+    case h::ConditionTest:
+        return nonZero ? "player condition test 0x886E37EC497200B6" : nullptr;
+    case h::IsSwimming:
+        return nonZero ? "the player is swimming" : nullptr;
+    case h::IsInVehicle:
+        return nonZero ? "the player is in a vehicle" : nullptr;
+    case h::IsIncapacitated:
+        return nonZero ? "the player is incapacitated" : nullptr;
+    case h::ConditionValue:
+        return i32Result(call.result) == 1 ? "player condition value 1" : nullptr;
+    case h::ConditionTestB:
+        return nonZero ? "player condition test 0x59643424B68D52B5" : nullptr;
+    case h::ConfigFlag:
+        return nonZero ? "the player's config flag 11" : nullptr;
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
+Observer::Observer(Track& track) : track_(&track) {}
+
+std::int32_t Observer::player() const {
+    return sim::world().player;
+}
+
+void Observer::changePhase(Phase to, const std::string& why) {
+    say("state " + std::string(phaseName(phase_)) + " -> " + phaseName(to) +
+        (why.empty() ? "" : " (" + why + ")"));
+    phase_ = to;
+}
+
+void Observer::onCall(const sim::NativeCall& call) {
+    watchGuards(call);
+    watchHold(call);
+    watchPickup(call);
+    watchClips(call);
+    watchDicts(call);
+    watchRelease(call);
+}
+
+void Observer::watchGuards(const sim::NativeCall& call) {
+    if (phase_ != Phase::PickingUp && phase_ != Phase::Dragging) {
+        return;
+    }
+    const sim::NativeArgs& args = call.args;
+    const std::int64_t frame = sim::world().frame;
+    auto end = [&](const std::string& why) {
+        track_->mark(Marker::Kind::DragEnd, frame, positionOf(player()), why);
+        changePhase(Phase::Idle, why);
+        target_ = 0;
+        pickup_.reset();
+    };
+    if (args.count >= 1 && args.i32(0) == player()) {
+        if (const char* reason = guardReason(call)) {
+            end("cut short: " + std::string(reason));
+            return;
+        }
+        if (call.hash == h::IsLimp && i32Result(call.result) != 0) {
+            end("cut short: the player went limp");
+            return;
+        }
+    }
+    if (call.hash == h::EntityExists && args.i32(0) == target_ && i32Result(call.result) == 0) {
+        end("cut short: the body no longer exists");
+        return;
+    }
+    if (phase_ == Phase::PickingUp && call.hash == h::FreezeEntity && args.i32(0) == target_ &&
+        args.flag(1)) {
+        say("pick-up done; " + pedNames().name(target_) + " frozen for the first drag frame");
+        track_->mark(Marker::Kind::DragStart, frame, positionOf(player()), "drag starts");
+        changePhase(Phase::Dragging, "");
+    }
+}
+
+void Observer::watchHold(const sim::NativeCall& call) {
+    if (call.hash != h::PromptHoldCompleted || i32Result(call.result) == 0) {
+        return;
+    }
+    const sim::World& w = sim::world();
+    auto prompt = w.prompts.find(call.args.i32(0));
+    std::int32_t entity = prompt != w.prompts.end() ? sim::promptEntity(prompt->second) : 0;
+    std::string held;
+    if (prompt != w.prompts.end()) {
+        auto control = w.controls.find(prompt->second.control);
+        if (control != w.controls.end()) {
+            held = " (" + controlName(prompt->second.control) + " held " +
+                   std::to_string(w.gameTimeMs - control->second.heldSince) + " ms)";
+        }
+    }
+    if (phase_ == Phase::Idle) {
+        say("hold completed on " + pedNames().name(entity) + held);
+        target_ = entity;
+        pickup_ = Pickup{};
+        changePhase(Phase::PickingUp, "");
+    } else if (phase_ == Phase::Dragging) {
+        say("drop hold completed" + held);
+        track_->mark(Marker::Kind::DragEnd, w.frame, positionOf(player()), "put-down");
+        changePhase(Phase::PuttingDown, "");
+    }
+}
+
+void Observer::watchPickup(const sim::NativeCall& call) {
+    if (!pickup_ || phase_ != Phase::PickingUp) {
+        return;
+    }
+    const sim::NativeArgs& args = call.args;
+    if (call.hash == h::BonePosition && args.i32(0) == target_) {
+        pickup_->bones.emplace_back(args.i32(1), vectorResult(call.result));
+    } else if (call.hash == h::DistanceSquared) {
+        pickup_->distances.push_back(vectorResult(call.result).x);
+    } else if (call.hash == h::SetEntityPosition && args.i32(0) == player()) {
+        pickup_->placedAt = sim::Vec3{args.f32(1), args.f32(2), args.f32(3)};
+    } else if (call.hash == h::SetEntityHeading && args.i32(0) == player()) {
+        finishPickupReport(args.f32(1));
+    }
+}
+
+void Observer::finishPickupReport(float heading) {
+    const Pickup& p = *pickup_;
+    const std::int64_t frame = sim::world().frame;
+    int chosen = 0;
+    for (std::size_t k = 1; k < p.distances.size() && k < 4; ++k) {
+        if (p.distances[k] < p.distances[static_cast<std::size_t>(chosen)]) {
+            chosen = static_cast<int>(k);
+        }
+    }
+    grabbedThisFrame_ = chosen;
+    std::string line = "grab point " + std::to_string(chosen) + " (" + GrabPointNames[chosen] + ")";
+    if (p.bones.size() >= 2) {
+        const auto& [tagA, a] = p.bones[p.bones.size() - 2];
+        const auto& [tagB, b] = p.bones.back();
+        sim::Vec3 mid{(a.x + b.x) * 0.5f, (a.y + b.y) * 0.5f, (a.z + b.z) * 0.5f};
+        line += ", bones " + std::to_string(tagA) + " and " + std::to_string(tagB) + ", midpoint " +
+                place(mid);
+        track_->mark(Marker::Kind::GrabPoint, frame, mid,
+                     "grab point " + std::to_string(chosen) + " (" + GrabPointNames[chosen] + ")");
+    }
+    say(line);
+    sim::Vec3 at = p.placedAt.value_or(positionOf(player()));
+    say((p.placedAt ? "player placed at " + place(at)
+                    : std::string("player stays where they are")) +
+        ", facing " + fixed(heading, 1) + " deg");
+    track_->mark(Marker::Kind::Placement, frame, at, "player placed", heading);
+    pickup_.reset();
+}
+
+void Observer::watchClips(const sim::NativeCall& call) {
+    const sim::NativeArgs& args = call.args;
+    if (call.hash == h::PinBone && args.i32(0) == target_) {
+        ++pinsThisFrame_;
+    } else if (call.hash == h::SetEntityHeading && args.i32(0) == player()) {
+        headingThisFrame_ = args.f32(1);
+    } else if (call.hash == h::ClipSpeed && args.i32(0) == player()) {
+        speedThisFrame_ = args.f32(3);
+    } else if (call.hash == h::PlayClip && args.i32(0) == player()) {
+        std::string clip = text(args, 2);
+        if (clip == "enter_rf") {
+            say("pick-up clip plays for " + std::to_string(args.i32(5)) + " ms");
+        } else if (clip == "breakout_fwd_undertaker") {
+            say("put-down clip plays for " + std::to_string(args.i32(5)) + " ms");
+        } else {
+            std::string filter = text(args, 11);
+            bool oneHanded = filter == "norightarm_filter";
+            say(std::string("drag clip ") +
+                (oneHanded ? "one-handed (aiming)" : "with both hands") + " from phase " +
+                fixed(args.f32(7), 2) + ", " + filter);
+        }
+    }
+}
+
+void Observer::watchDicts(const sim::NativeCall& call) {
+    if (call.hash != h::DictLoaded) {
+        return;
+    }
+    std::string dict = text(call.args, 0);
+    const std::int64_t frame = sim::world().frame;
+    auto waiting = dictWaits_.find(dict);
+    if (i32Result(call.result) == 0 && waiting == dictWaits_.end()) {
+        dictWaits_[dict] = frame;
+        say("waiting for animation dictionary " + dict + "; the script stands still");
+    } else if (i32Result(call.result) != 0 && waiting != dictWaits_.end()) {
+        say("animation dictionary " + dict + " loaded after " +
+            std::to_string(frame - waiting->second) + " frames");
+        dictWaits_.erase(waiting);
+    }
+}
+
+void Observer::watchRelease(const sim::NativeCall& call) {
+    const sim::NativeArgs& args = call.args;
+    const std::int64_t frame = sim::world().frame;
+    if (call.hash == h::DetachEntity && phase_ != Phase::Dragging) {
+        std::int32_t body = args.i32(0);
+        say(pedNames().name(body) + " detached at " + place(positionOf(body)));
+        track_->mark(Marker::Kind::Drop, frame, positionOf(body),
+                     phase_ == Phase::PuttingDown ? "put down" : "let go");
+    } else if (call.hash == h::AllowLimp) {
+        say(pedNames().name(args.i32(0)) + " may go limp again");
+    } else if (call.hash == h::ClearTasks && args.i32(0) == player()) {
+        say("put-down finished; the player's tasks are cleared");
+        if (phase_ != Phase::Idle) {
+            changePhase(Phase::Idle, "");
+        }
+        target_ = 0;
+    }
+}
+
+void Observer::reportGrip() {
+    if (pinsThisFrame_ != 0 && pinsThisFrame_ != pinsShown_) {
+        say(pedNames().name(target_) + (pinsThisFrame_ == 1
+                                            ? " held by one hand (bone 34606)"
+                                            : " held by both hands (bones 22798 and 34606)"));
+    }
+    pinsShown_ =
+        phase_ == Phase::Dragging ? (pinsThisFrame_ != 0 ? pinsThisFrame_ : pinsShown_) : 0;
+}
+
+void Observer::beginFrame() {
+    grabbedThisFrame_.reset();
+}
+
+std::vector<std::string> Observer::endFrame() {
+    reportGrip();
+    if (phase_ == Phase::Dragging && speedThisFrame_ && headingThisFrame_) {
+        float turn = lastHeading_ ? *headingThisFrame_ - *lastHeading_ : 0.0f;
+        float speed = *speedThisFrame_;
+        std::string turning =
+            std::fabs(turn) < 0.0005f
+                ? "no turn"
+                : (turn < 0 ? "turning clockwise " : "turning counter-clockwise ") +
+                      fixed(std::fabs(turn), 3) + " deg/frame";
+        std::string walking = speed == 0.0f  ? "standing"
+                              : speed > 0.0f ? "backing away with the body"
+                                             : "walking towards the body";
+        std::string steering =
+            "steering: " + turning + ", clip speed " + fixed(speed, 2) + " (" + walking + ")";
+        if (steering != steering_) {
+            say(steering);
+            steering_ = steering;
+        }
+    } else if (phase_ != Phase::Dragging) {
+        steering_.clear();
+    }
+    if (headingThisFrame_) {
+        lastHeading_ = headingThisFrame_;
+    }
+    headingThisFrame_.reset();
+    speedThisFrame_.reset();
+    pinsThisFrame_ = 0;
+    std::vector<std::string> lines;
+    lines.swap(lines_);
+    return lines;
+}
+
+} // namespace pbsim

@@ -1,0 +1,28 @@
+// The prompt as the player sees it, frame to frame: when one appears, moves,
+// changes its label or goes.
+#pragma once
+
+#include "report/track.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pbsim {
+
+class PromptWatch {
+  public:
+    // Compares the world's prompts with those after the last frame; returns
+    // the brief's lines and marks where a prompt began to stand.
+    std::vector<std::string> update(Track& track, std::int64_t frame);
+
+  private:
+    struct Seen {
+        std::int32_t handle = 0;
+        std::int32_t entity = 0;
+        std::string label;
+    };
+    std::vector<Seen> last_;
+};
+
+} // namespace pbsim

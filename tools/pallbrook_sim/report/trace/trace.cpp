@@ -1,0 +1,157 @@
+#include "report/trace/trace.h"
+
+#include "common/format.h"
+#include "common/names.h"
+#include "report/trace/native_kinds.h"
+
+#include "sim/world/native_table.h"
+#include "sim/world/world.h"
+
+#include <cstring>
+
+namespace pbsim {
+
+namespace {
+
+float asFloat(std::uint64_t word) {
+    auto bits = static_cast<std::uint32_t>(word);
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+std::int32_t asI32(std::uint64_t word) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(word));
+}
+
+void appendText(std::string& out, std::uint64_t word) {
+    const char* text = reinterpret_cast<const char*>(word);
+    out += text != nullptr ? jsonString(text) : "null";
+}
+
+void appendPed(std::string& out, std::uint64_t word) {
+    std::int32_t handle = asI32(word);
+    out += pedNames().known(handle) ? jsonString(pedNames().name(handle)) : std::to_string(handle);
+}
+
+void appendGameString(std::string& out, std::uint64_t word) {
+    const auto& strings = sim::world().strings;
+    auto found = strings.find(word);
+    out += jsonString(found != strings.end() ? found->second : hexWord(word));
+}
+
+// The argument word as it may be printed: pointers replaced by what they show.
+void appendWord(std::string& out, std::uint64_t word, char kind) {
+    switch (kind) {
+    case 't':
+        out += "{\"text\":";
+        appendText(out, word);
+        out += '}';
+        break;
+    case 'o':
+    case 'h':
+        out += word == 0 ? "null" : "\"pointer\"";
+        break;
+    default:
+        out += '"';
+        out += hexWord(word);
+        out += '"';
+    }
+}
+
+void appendArg(std::string& out, std::uint64_t word, char kind) {
+    switch (kind) {
+    case 'e':
+        appendPed(out, word);
+        break;
+    case 'f':
+        out += jsonNumber(asFloat(word));
+        break;
+    case 't':
+        appendText(out, word);
+        break;
+    case 'g':
+        appendGameString(out, word);
+        break;
+    case 'u':
+        out += jsonString(hashName(static_cast<std::uint32_t>(word)));
+        break;
+    case 'o':
+    case 'h':
+        if (word == 0) {
+            out += "null";
+        } else if (kind == 'o') {
+            std::uint32_t written;
+            std::memcpy(&written, reinterpret_cast<const void*>(word), sizeof written);
+            out += "{\"out\":" + jsonString(hashName(written)) + "}";
+        } else {
+            float written;
+            std::memcpy(&written, reinterpret_cast<const void*>(word), sizeof written);
+            out += "{\"out\":" + jsonNumber(written) + "}";
+        }
+        break;
+    default:
+        out += std::to_string(asI32(word));
+    }
+}
+
+void appendResult(std::string& out, const sim::NativeResult& result, char kind) {
+    switch (kind) {
+    case 'v':
+        out += '[';
+        for (std::size_t i = 0; i < 3; ++i) {
+            out += i ? "," : "";
+            out += jsonNumber(asFloat(result.words[i]));
+        }
+        out += ']';
+        break;
+    case 'b':
+    case 'i':
+    case 'p':
+        out += std::to_string(asI32(result.words[0]));
+        break;
+    default:
+        appendArg(out, result.words[0], kind);
+    }
+}
+
+} // namespace
+
+std::string traceLine(const sim::NativeCall& call, std::int64_t frame, std::uint32_t gameTimeMs) {
+    const sim::WorldNative* native = sim::findWorldNative(call.hash);
+    const NativeKinds* kinds = nativeKinds(call.hash);
+    bool decoded = kinds != nullptr && kinds->args.size() == call.args.count;
+
+    std::string line;
+    line.reserve(256);
+    line += "{\"frame\":";
+    line += std::to_string(frame);
+    line += ",\"time\":";
+    line += std::to_string(gameTimeMs);
+    line += ",\"hash\":\"";
+    line += hexWord(call.hash);
+    line += "\",\"native\":";
+    line += jsonString(native != nullptr ? native->role : "unknown");
+    line += ",\"words\":[";
+    for (std::size_t i = 0; i < call.args.count; ++i) {
+        line += i ? "," : "";
+        appendWord(line, call.args.words[i], decoded ? kinds->args[i] : 'i');
+    }
+    line += ']';
+    if (decoded) {
+        line += ",\"args\":[";
+        for (std::size_t i = 0; i < call.args.count; ++i) {
+            line += i ? "," : "";
+            appendArg(line, call.args.words[i], kinds->args[i]);
+        }
+        line += ']';
+        if (kinds->result != '-') {
+            line += ",\"result\":";
+            appendResult(line, call.result, kinds->result);
+        }
+    }
+    line += '}';
+    return line;
+}
+
+} // namespace pbsim

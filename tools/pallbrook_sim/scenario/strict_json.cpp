@@ -1,0 +1,232 @@
+#include "scenario/strict_json.h"
+
+#include "common/format.h"
+
+#include <algorithm>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+namespace pbsim {
+
+namespace {
+
+const char* typeName(const Json& value) {
+    switch (value.type()) {
+    case Json::value_t::null:
+        return "null";
+    case Json::value_t::object:
+        return "an object";
+    case Json::value_t::array:
+        return "an array";
+    case Json::value_t::string:
+        return "a string";
+    case Json::value_t::boolean:
+        return "true or false";
+    case Json::value_t::number_float:
+        return "a number with a fraction";
+    case Json::value_t::number_integer:
+    case Json::value_t::number_unsigned:
+        return "a whole number";
+    default:
+        return "something else";
+    }
+}
+
+void wrongType(const Json& value, const std::string& pointer, Problems& problems,
+               const char* wanted) {
+    problems.add(pointer, std::string("expected ") + wanted + ", found " + typeName(value));
+}
+
+// Follows the parser's events to know where it is, so that a key given twice
+// can be named by its place.
+class DuplicateKeyFinder {
+  public:
+    explicit DuplicateKeyFinder(Problems& problems) : problems_(&problems) {}
+
+    bool operator()(int, Json::parse_event_t event, Json& parsed) {
+        using E = Json::parse_event_t;
+        switch (event) {
+        case E::object_start:
+            frames_.push_back({false, 0, {}, {}});
+            break;
+        case E::array_start:
+            frames_.push_back({true, 0, {}, {}});
+            break;
+        case E::key:
+            if (!frames_.empty()) {
+                Frame& top = frames_.back();
+                top.key = parsed.get<std::string>();
+                if (!top.keys.insert(top.key).second) {
+                    problems_->add(place(), "the key \"" + top.key + "\" is given twice");
+                }
+            }
+            break;
+        case E::object_end:
+        case E::array_end:
+            if (!frames_.empty()) {
+                frames_.pop_back();
+            }
+            elementDone();
+            break;
+        case E::value:
+            elementDone();
+            break;
+        }
+        return true;
+    }
+
+  private:
+    struct Frame {
+        bool array;
+        std::size_t index;
+        std::string key;
+        std::set<std::string> keys;
+    };
+
+    void elementDone() {
+        if (!frames_.empty() && frames_.back().array) {
+            ++frames_.back().index;
+        }
+    }
+
+    std::string place() const {
+        std::string pointer;
+        for (const Frame& frame : frames_) {
+            pointer +=
+                "/" + (frame.array ? std::to_string(frame.index) : pointerSegment(frame.key));
+        }
+        return pointer;
+    }
+
+    Problems* problems_;
+    std::vector<Frame> frames_;
+};
+
+} // namespace
+
+void Problems::add(const std::string& pointer, const std::string& what) {
+    list_.push_back((pointer.empty() ? std::string("(top level)") : pointer) + ": " + what);
+}
+
+std::optional<Json> readJsonFile(const std::string& path, Problems& problems) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        problems.add("", "cannot open the file");
+        return std::nullopt;
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    try {
+        Json value = Json::parse(text.str(), DuplicateKeyFinder(problems));
+        if (!problems.empty()) {
+            return std::nullopt;
+        }
+        return value;
+    } catch (const Json::parse_error& error) {
+        // The library's message starts with its own tag in brackets.
+        std::string what = error.what();
+        auto tag = what.find("] ");
+        problems.add("",
+                     "not valid JSON: " + (tag == std::string::npos ? what : what.substr(tag + 2)));
+        return std::nullopt;
+    }
+}
+
+ObjectReader::ObjectReader(const Json& value, std::string pointer, Problems& problems,
+                           const std::vector<std::string_view>& known)
+    : pointer_(std::move(pointer)), problems_(&problems) {
+    if (!value.is_object()) {
+        wrongType(value, pointer_, problems, "an object");
+        return;
+    }
+    object_ = &value;
+    for (const auto& [key, item] : value.items()) {
+        if (std::find(known.begin(), known.end(), key) == known.end()) {
+            std::string list;
+            for (std::string_view name : known) {
+                list += (list.empty() ? "" : ", ") + std::string(name);
+            }
+            problems.add(at(key), "unknown key (known here: " + list + ")");
+        }
+    }
+}
+
+bool ObjectReader::has(std::string_view key) const {
+    return find(key) != nullptr;
+}
+
+const Json* ObjectReader::find(std::string_view key) const {
+    if (object_ == nullptr) {
+        return nullptr;
+    }
+    auto found = object_->find(std::string(key));
+    return found != object_->end() ? &*found : nullptr;
+}
+
+std::string ObjectReader::at(std::string_view key) const {
+    return pointer_ + "/" + pointerSegment(key);
+}
+
+const Json* ObjectReader::require(std::string_view key) const {
+    const Json* value = find(key);
+    if (value == nullptr && object_ != nullptr) {
+        problems_->add(pointer_, "the key \"" + std::string(key) + "\" is missing");
+    }
+    return value;
+}
+
+std::optional<double> readNumber(const Json& value, const std::string& pointer,
+                                 Problems& problems) {
+    if (!value.is_number()) {
+        wrongType(value, pointer, problems, "a number");
+        return std::nullopt;
+    }
+    return value.get<double>();
+}
+
+std::optional<std::int64_t> readInteger(const Json& value, const std::string& pointer,
+                                        Problems& problems, std::int64_t min, std::int64_t max) {
+    if (!value.is_number_integer()) {
+        wrongType(value, pointer, problems, "a whole number");
+        return std::nullopt;
+    }
+    if (value.is_number_unsigned() &&
+        value.get<std::uint64_t>() > static_cast<std::uint64_t>(max)) {
+        problems.add(pointer, "must be from " + std::to_string(min) + " to " + std::to_string(max));
+        return std::nullopt;
+    }
+    auto number = value.get<std::int64_t>();
+    if (number < min || number > max) {
+        problems.add(pointer, "must be from " + std::to_string(min) + " to " + std::to_string(max));
+        return std::nullopt;
+    }
+    return number;
+}
+
+std::optional<bool> readBool(const Json& value, const std::string& pointer, Problems& problems) {
+    if (!value.is_boolean()) {
+        wrongType(value, pointer, problems, "true or false");
+        return std::nullopt;
+    }
+    return value.get<bool>();
+}
+
+std::optional<std::string> readString(const Json& value, const std::string& pointer,
+                                      Problems& problems) {
+    if (!value.is_string()) {
+        wrongType(value, pointer, problems, "a string");
+        return std::nullopt;
+    }
+    return value.get<std::string>();
+}
+
+const Json* readArray(const Json& value, const std::string& pointer, Problems& problems) {
+    if (!value.is_array()) {
+        wrongType(value, pointer, problems, "an array");
+        return nullptr;
+    }
+    return &value;
+}
+
+} // namespace pbsim
