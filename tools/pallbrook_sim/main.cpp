@@ -1,6 +1,7 @@
 // pallbrook-sim: plays a scenario file through the plugin's frame loop in the
 // stand-in host and tells what the player would see.
 #include "play/platform.h"
+#include "play/replay.h"
 #include "play/run.h"
 #include "scenario/scenario_reader.h"
 
@@ -14,7 +15,10 @@
 namespace {
 
 constexpr const char* Usage =
-    R"(usage: pallbrook-sim run FILE [--trace FILE] [--svg FILE] [--plugin FILE] [--here]
+    R"(usage: pallbrook-sim run FILE [--trace FILE] [--svg FILE] [--plugin FILE]
+                              [--here | --folder DIR]
+       pallbrook-sim replay FILE [--settings FILE] [--trace FILE] [--svg FILE]
+                                 [--plugin FILE] [--names SCENARIO]
        pallbrook-sim check FILE...
        pallbrook-sim --help
 
@@ -28,11 +32,26 @@ run     plays the scenario FILE through Pallbrook's frame loop in the stand-in
           --here        plays in the current folder as the game's working
                         folder, with the Pallbrook.ini that stands there; a
                         scenario with settings of its own is refused
+          --folder DIR  plays in DIR (made if missing) as the game's
+                        working folder, with the scenario's Pallbrook.ini,
+                        and leaves what the plugin wrote there (a capture)
+replay  plays the capture FILE (a .pbcap that PallbrookCapture.asi wrote in the
+        game) through Pallbrook's frame loop, answering every call from the
+        capture, and prints the same brief as run. Stops at the first call the
+        plugin makes that differs from the recorded one and reports it, with
+        the calls before it. Takes --trace, --svg and --plugin as run does.
+          --settings FILE  plays with this Pallbrook.ini instead of the
+                           captured one: where would a changed setting first
+                           change what the plugin does?
+          --names SCENARIO names the peds as this scenario does (for a
+                           capture made by playing that scenario)
 check   reads each scenario FILE and reports what is wrong with it; runs
         nothing.
 
-Exit status: 0 all held, 1 an expectation or the host failed, 2 bad usage or
-a bad scenario file. The scenario format is told in docs/scenario-format.md.
+Exit status: 0 all held (replay: no difference), 1 an expectation or the host
+failed (replay: a difference), 2 bad usage, a bad scenario file or a file that
+is no readable capture. The scenario format is told in docs/scenario-format.md,
+the capture format in docs/capture-format.md.
 )";
 
 int usage(const char* problem) {
@@ -75,6 +94,7 @@ int run(const std::vector<std::string>& args) {
         std::string* value = arg == "--trace"    ? &options.tracePath
                              : arg == "--svg"    ? &options.svgPath
                              : arg == "--plugin" ? &options.pluginPath
+                             : arg == "--folder" ? &options.keptFolder
                                                  : nullptr;
         if (arg == "--here") {
             options.inCurrentFolder = true;
@@ -108,7 +128,49 @@ int run(const std::vector<std::string>& args) {
     options.tracePath = absolute(options.tracePath);
     options.svgPath = absolute(options.svgPath);
     options.pluginPath = absolute(options.pluginPath);
+    options.keptFolder = absolute(options.keptFolder);
+    if (options.inCurrentFolder && !options.keptFolder.empty()) {
+        return usage("--here and --folder: choose one");
+    }
     return pbsim::runScenario(*read.scenario, options);
+}
+
+int replay(const std::vector<std::string>& args) {
+    std::string file;
+    pbsim::ReplayOptions options;
+    options.pluginPath = pbsim::defaultPluginPath();
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::string* value = arg == "--trace"      ? &options.tracePath
+                             : arg == "--svg"      ? &options.svgPath
+                             : arg == "--plugin"   ? &options.pluginPath
+                             : arg == "--settings" ? &options.settingsPath
+                             : arg == "--names"    ? &options.namesPath
+                                                   : nullptr;
+        if (value != nullptr) {
+            if (i + 1 == args.size()) {
+                return usage((arg + " needs a file name").c_str());
+            }
+            *value = args[++i];
+        } else if (!arg.empty() && arg[0] == '-') {
+            return usage(("unknown option " + arg).c_str());
+        } else if (file.empty()) {
+            file = arg;
+        } else {
+            return usage("replay takes one capture file");
+        }
+    }
+    if (file.empty()) {
+        return usage("replay needs a capture file");
+    }
+    if (pbsim::pluginIsLinked() && !options.pluginPath.empty()) {
+        return usage("--plugin: this build has the plugin linked in");
+    }
+    for (std::string* path : {&file, &options.tracePath, &options.svgPath, &options.pluginPath,
+                              &options.settingsPath, &options.namesPath}) {
+        *path = absolute(*path);
+    }
+    return pbsim::replayCapture(file, options);
 }
 
 } // namespace
@@ -125,6 +187,9 @@ int main(int argc, char** argv) {
     try {
         if (args[0] == "run") {
             return run(rest);
+        }
+        if (args[0] == "replay") {
+            return replay(rest);
         }
         if (args[0] == "check") {
             return check(rest);

@@ -23,8 +23,13 @@ bool PlayLoop::openTrace(const std::string& path) {
 void PlayLoop::listen() {
     sim::host().onCall = [this](const sim::NativeCall& call) {
         observer_.onCall(call);
+        if (promptsFromCalls_) {
+            promptBook_.onCall(call);
+        }
         if (trace_.is_open()) {
-            trace_ << traceLine(call, sim::world().frame, sim::world().gameTimeMs) << '\n';
+            const auto time =
+                clock_ ? static_cast<std::uint32_t>(clock_()) : sim::world().gameTimeMs;
+            trace_ << traceLine(call, sim::world().frame, time) << '\n';
         }
     };
 }
@@ -34,6 +39,9 @@ void PlayLoop::stopListening() {
 }
 
 std::int64_t PlayLoop::clock() const {
+    if (clock_) {
+        return clock_();
+    }
     return static_cast<std::int64_t>(startTimeMs_) +
            sim::world().frame * static_cast<std::int64_t>(frameTimeMs_);
 }
@@ -57,7 +65,7 @@ void PlayLoop::print(const std::string& line) {
 void PlayLoop::play(std::int64_t frames, const std::function<void()>& afterFrame) {
     bool terminal = isTerminal(stderr) && frames >= 1000;
     while (sim::world().frame < frames && fault_.empty()) {
-        frame();
+        frame([] { sim::runFrame(); });
         afterFrame();
         showProgress(terminal, frames);
     }
@@ -66,13 +74,19 @@ void PlayLoop::play(std::int64_t frames, const std::function<void()>& afterFrame
     }
 }
 
-void PlayLoop::frame() {
+void PlayLoop::playFrame(const std::function<void()>& runFrame) {
+    frame(runFrame);
+}
+
+void PlayLoop::frame(const std::function<void()>& runFrame) {
     observer_.beginFrame();
-    sim::runFrame();
+    promptBook_.beginFrame();
+    runFrame();
     for (std::string& line : observer_.endFrame()) {
         pending_.push_back(std::move(line));
     }
-    for (std::string& line : promptWatch_.update(track_, sim::world().frame)) {
+    const auto prompts = promptsFromCalls_ ? promptBook_.prompts() : sim::prompts();
+    for (std::string& line : promptWatch_.update(track_, sim::world().frame, prompts)) {
         pending_.push_back(std::move(line));
     }
     for (const std::string& line : pending_) {

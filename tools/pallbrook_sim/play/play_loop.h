@@ -9,6 +9,7 @@
 
 #include "common/phase.h"
 #include "report/brief/observer.h"
+#include "report/brief/prompt_book.h"
 #include "report/brief/prompt_watch.h"
 #include "report/track.h"
 
@@ -32,10 +33,17 @@ class PlayLoop {
     // Hands every native call of the host to the observer and the trace,
     // until stopListening.
     void listen();
+    // The prompts come from the plugin's calls, not from the world (a replay).
+    void watchPromptsFromCalls() {
+        promptsFromCalls_ = true;
+        observer_.worldDoesNotTell();
+    }
     void stopListening();
 
     // Game time as the timer reads it, counted on without wrapping.
     std::int64_t clock() const;
+    // Game time from elsewhere (a capture's timer answers) instead.
+    void useClock(std::function<std::int64_t()> clock) { clock_ = std::move(clock); }
 
     // The column heads of the brief's frame lines.
     static void printColumnHeads();
@@ -48,6 +56,9 @@ class PlayLoop {
     // stops the run, calling afterFrame after each frame. Shows progress on a
     // terminal for long runs.
     void play(std::int64_t frames, const std::function<void()>& afterFrame);
+    // One frame, run by `runFrame` instead of the host's frame step, with the
+    // brief's lines, the track and the checks of any other frame.
+    void playFrame(const std::function<void()>& runFrame);
 
     // Prints the host's faults not printed yet.
     void reportHostErrors();
@@ -62,7 +73,7 @@ class PlayLoop {
     const Track& track() const { return track_; }
 
   private:
-    void frame();
+    void frame(const std::function<void()>& runFrame);
     void sample();
     void crossCheck();
     void showProgress(bool terminal, std::int64_t frames);
@@ -72,11 +83,14 @@ class PlayLoop {
     Track track_;
     Observer observer_{track_};
     PromptWatch promptWatch_;
+    PromptBook promptBook_;
+    bool promptsFromCalls_ = false;
     std::ofstream trace_;
     std::vector<std::string> pending_; // lines of the frame being run
     std::size_t errorsShown_ = 0;
     std::string fault_;
     bool progressShown_ = false;
+    std::function<std::int64_t()> clock_;
 };
 
 } // namespace pbsim

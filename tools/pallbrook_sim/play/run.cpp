@@ -5,6 +5,7 @@
 #include "play/platform.h"
 #include "play/play_loop.h"
 #include "play/scratch_dir.h"
+#include "play/timeline.h"
 #include "play/world_setup.h"
 #include "report/picture/picture.h"
 
@@ -27,41 +28,21 @@ struct Run {
     const Scenario& scenario;
     PlayLoop loop;
     bool inCurrentFolder = false;
-    std::vector<bool> applied;
+    TimelinePlay timeline;
     std::vector<bool> checked;
     std::vector<std::string> failures;
     std::size_t failedExpectations = 0;
 
     explicit Run(const Scenario& s)
-        : scenario(s), loop(s.world.startTimeMs, s.world.frameTimeMs), applied(s.timeline.size()),
+        : scenario(s), loop(s.world.startTimeMs, s.world.frameTimeMs), timeline(s),
           checked(s.expectations.size()) {}
 
-    bool due(const Moment& at) const {
-        switch (at.kind) {
-        case Moment::Kind::Frame:
-            return sim::world().frame == at.value;
-        case Moment::Kind::Time:
-            return loop.clock() >= at.value;
-        case Moment::Kind::End:
-            return false;
-        }
-        return false;
-    }
+    bool due(const Moment& at) const { return isDue(at, loop.clock()); }
 
     void applyDueEvents() {
-        for (std::size_t i = 0; i < scenario.timeline.size(); ++i) {
-            const TimelineEvent& event = scenario.timeline[i];
-            if (applied[i] || !due(event.at)) {
-                continue;
-            }
-            applied[i] = true;
-            try {
-                std::string said = applyAction(event.action);
-                loop.say("> " + said + (event.note.empty() ? "" : "  -- " + event.note));
-            } catch (const std::runtime_error& error) {
-                loop.fail(scenario.file + ": " + event.pointer + ": " + error.what());
-            }
-        }
+        pbsim::applyDueEvents(
+            timeline, loop.clock(), [this](std::string line) { loop.say(std::move(line)); },
+            [this](std::string why) { loop.fail(std::move(why)); });
     }
 
     void check(std::size_t i) {
@@ -135,7 +116,7 @@ int runScenario(const Scenario& scenario, const RunOptions& options) {
     }
     std::optional<ScratchDir> scratch;
     if (!options.inCurrentFolder) {
-        scratch.emplace(scenario.settings);
+        scratch.emplace(scenario.settings, options.keptFolder);
     }
 
     sim::resetHost();

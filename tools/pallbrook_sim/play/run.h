@@ -14,6 +14,9 @@ struct RunOptions {
     // Play in the current folder, as the game's working folder, with whatever
     // Pallbrook.ini stands there, instead of a fresh folder of its own.
     bool inCurrentFolder = false;
+    // Play in this folder (made if missing), with the scenario's Pallbrook.ini
+    // written there, and leave it with what the plugin wrote (a capture).
+    std::string keptFolder;
 };
 
 // Prints the brief on standard output; returns 0 when every expectation held

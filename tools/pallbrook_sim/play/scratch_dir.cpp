@@ -8,12 +8,17 @@ namespace pbsim {
 
 namespace fs = std::filesystem;
 
-ScratchDir::ScratchDir(const std::optional<std::string>& settings) {
+ScratchDir::ScratchDir(const std::optional<std::string>& settings, const fs::path& keptFolder) {
     previous_ = fs::current_path();
+    keep_ = !keptFolder.empty();
+    if (keep_) {
+        fs::create_directories(keptFolder);
+        folder_ = keptFolder;
+    }
     auto seed = static_cast<unsigned long long>(
         std::chrono::steady_clock::now().time_since_epoch().count());
     fs::path base = fs::temp_directory_path();
-    for (unsigned attempt = 0;; ++attempt) {
+    for (unsigned attempt = 0; !keep_; ++attempt) {
         fs::path candidate = base / ("pallbrook-sim-" + std::to_string(seed + attempt));
         std::error_code error;
         if (fs::create_directory(candidate, error)) {
@@ -37,7 +42,9 @@ ScratchDir::ScratchDir(const std::optional<std::string>& settings) {
 ScratchDir::~ScratchDir() {
     std::error_code error;
     fs::current_path(previous_, error);
-    fs::remove_all(folder_, error);
+    if (!keep_) {
+        fs::remove_all(folder_, error);
+    }
 }
 
 } // namespace pbsim

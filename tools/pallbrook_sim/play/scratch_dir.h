@@ -13,7 +13,10 @@ class ScratchDir {
   public:
     // Makes the folder, writes Pallbrook.ini when settings text is given, and
     // makes the folder the working directory. Throws std::runtime_error.
-    explicit ScratchDir(const std::optional<std::string>& settings);
+    // With a folder of the caller's, that folder is used (made if missing)
+    // and kept, with what the plugin left there.
+    explicit ScratchDir(const std::optional<std::string>& settings,
+                        const std::filesystem::path& keptFolder = {});
     ~ScratchDir();
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
@@ -21,6 +24,7 @@ class ScratchDir {
   private:
     std::filesystem::path previous_;
     std::filesystem::path folder_;
+    bool keep_ = false;
 };
 
 } // namespace pbsim

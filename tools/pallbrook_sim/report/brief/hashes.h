@@ -5,6 +5,9 @@
 
 namespace pbsim::hashes {
 
+inline constexpr std::uint64_t PlayerPed = 0x096275889B8E0EE0;
+inline constexpr std::uint64_t GameTimer = 0x4F67E8ECA7D3F667;
+inline constexpr std::uint64_t ShowPromptGroup = 0x315C81D760609108;
 inline constexpr std::uint64_t EntityExists = 0xD42BD6EB2E0F1677;
 inline constexpr std::uint64_t EntityPosition = 0xA86D5F069399F44D;
 inline constexpr std::uint64_t IsDead = 0x7D5B1F88E7504BBA;

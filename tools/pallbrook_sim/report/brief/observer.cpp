@@ -80,8 +80,9 @@ const char* guardReason(const sim::NativeCall& call) {
 
 Observer::Observer(Track& track) : track_(&track) {}
 
+// The player as the game names it to the plugin; until it has, the world's.
 std::int32_t Observer::player() const {
-    return sim::world().player;
+    return player_ != 0 ? player_ : sim::world().player;
 }
 
 void Observer::changePhase(Phase to, const std::string& why) {
@@ -91,6 +92,11 @@ void Observer::changePhase(Phase to, const std::string& why) {
 }
 
 void Observer::onCall(const sim::NativeCall& call) {
+    if (call.hash == h::PlayerPed) {
+        player_ = i32Result(call.result);
+    } else if (call.hash == h::ShowPromptGroup) {
+        lastShownOn_ = call.args.i32(0);
+    }
     watchGuards(call);
     watchHold(call);
     watchPickup(call);
@@ -139,7 +145,10 @@ void Observer::watchHold(const sim::NativeCall& call) {
     }
     const sim::World& w = sim::world();
     auto prompt = w.prompts.find(call.args.i32(0));
-    std::int32_t entity = prompt != w.prompts.end() ? sim::promptEntity(prompt->second) : 0;
+    // A prompt the world does not hold (a capture's) stands on the entity
+    // whose prompt group the plugin showed last.
+    std::int32_t entity =
+        prompt != w.prompts.end() ? sim::promptEntity(prompt->second) : lastShownOn_;
     std::string held;
     if (prompt != w.prompts.end()) {
         auto control = w.controls.find(prompt->second.control);
@@ -251,7 +260,9 @@ void Observer::watchRelease(const sim::NativeCall& call) {
     const std::int64_t frame = sim::world().frame;
     if (call.hash == h::DetachEntity && phase_ != Phase::Dragging) {
         std::int32_t body = args.i32(0);
-        say(pedNames().name(body) + " detached at " + place(positionOf(body)));
+        // Where the body lies is the world's to tell: a capture has no world.
+        say(pedNames().name(body) + " detached" +
+            (worldTells_ ? " at " + place(positionOf(body)) : std::string()));
         track_->mark(Marker::Kind::Drop, frame, positionOf(body),
                      phase_ == Phase::PuttingDown ? "put down" : "let go");
     } else if (call.hash == h::AllowLimp) {

@@ -21,6 +21,10 @@ class Observer {
   public:
     explicit Observer(Track& track);
 
+    // The calls come from a capture: the stand-in world does not hold the
+    // peds they name, so the brief tells nothing that only the world knows.
+    void worldDoesNotTell() { worldTells_ = false; }
+
     void beginFrame();
     void onCall(const sim::NativeCall& call);
     // The brief's lines for the frame that has just run.
@@ -52,6 +56,9 @@ class Observer {
     void reportGrip();
 
     Track* track_;
+    bool worldTells_ = true;
+    std::int32_t player_ = 0;
+    std::int32_t lastShownOn_ = 0;
     Phase phase_ = Phase::Idle;
     std::int32_t target_ = 0;
     std::vector<std::string> lines_;

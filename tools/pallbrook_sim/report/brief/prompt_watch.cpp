@@ -15,9 +15,9 @@ std::string onWhom(std::int32_t entity) {
 
 } // namespace
 
-std::vector<std::string> PromptWatch::update(Track& track, std::int64_t frame) {
+std::vector<std::string> PromptWatch::update(Track& track, std::int64_t frame,
+                                             const std::vector<sim::PromptView>& now) {
     std::vector<std::string> lines;
-    std::vector<sim::PromptView> now = sim::prompts();
     std::vector<Seen> seen;
     for (const sim::PromptView& p : now) {
         seen.push_back({p.handle, p.entity, p.label});

@@ -4,6 +4,8 @@
 
 #include "report/track.h"
 
+#include "sim/world/scene.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,9 +14,11 @@ namespace pbsim {
 
 class PromptWatch {
   public:
-    // Compares the world's prompts with those after the last frame; returns
-    // the brief's lines and marks where a prompt began to stand.
-    std::vector<std::string> update(Track& track, std::int64_t frame);
+    // Compares the prompts that stand now (the world's, or a prompt book's)
+    // with those after the last frame; returns the brief's lines and marks
+    // where a prompt began to stand.
+    std::vector<std::string> update(Track& track, std::int64_t frame,
+                                    const std::vector<sim::PromptView>& now);
 
   private:
     struct Seen {

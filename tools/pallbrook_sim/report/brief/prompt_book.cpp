@@ -1,0 +1,118 @@
+#include "report/brief/prompt_book.h"
+
+namespace pbsim {
+
+namespace {
+
+constexpr std::uint64_t MakeGameString = 0xFA925AC00EB830B9;
+constexpr std::uint64_t PromptBegin = 0x04F97DE45A519419;
+constexpr std::uint64_t PromptSetControl = 0xB5352B7494A08258;
+constexpr std::uint64_t PromptSetLabel = 0x5DD02A8318420DD7;
+constexpr std::uint64_t PromptSetHoldTime = 0x94073D5CA3F16B7B;
+constexpr std::uint64_t PromptFinish = 0xF7AA2696A22AD8B9;
+constexpr std::uint64_t PromptSetEnabled = 0x8A0FB4D03A630D21;
+constexpr std::uint64_t PromptSetVisible = 0x71215ACCFDE075EE;
+constexpr std::uint64_t PromptSetGroup = 0x2F11D3A254169EA4;
+constexpr std::uint64_t PromptDelete = 0x00EDE88D4D13CF59;
+constexpr std::uint64_t PromptGroupOf = 0xB796970BD125FCE8;
+constexpr std::uint64_t ShowPromptGroupOnEntity = 0x315C81D760609108;
+
+std::int32_t i32Result(const sim::NativeCall& call) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(call.result.words[0]));
+}
+
+} // namespace
+
+void PromptBook::onCall(const sim::NativeCall& call) {
+    const sim::NativeArgs& args = call.args;
+    auto prompt = [&]() -> sim::PromptView* {
+        auto found = prompts_.find(args.i32(0));
+        return found != prompts_.end() ? &found->second : nullptr;
+    };
+    switch (call.hash) {
+    case MakeGameString:
+        if (args.text(2) != nullptr) {
+            strings_[call.result.words[0]] = args.text(2);
+        }
+        break;
+    case PromptBegin: {
+        sim::PromptView view;
+        view.handle = i32Result(call);
+        prompts_[view.handle] = view;
+        break;
+    }
+    case PromptSetControl:
+        if (auto* p = prompt()) {
+            p->control = args.u32(1);
+        }
+        break;
+    case PromptSetLabel:
+        if (auto* p = prompt()) {
+            auto text = strings_.find(args.word(1));
+            p->label = text != strings_.end() ? text->second : "";
+        }
+        break;
+    case PromptSetHoldTime:
+        if (auto* p = prompt()) {
+            p->holdTimeMs = args.i32(1);
+        }
+        break;
+    case PromptFinish:
+        if (auto* p = prompt()) {
+            p->finished = true;
+        }
+        break;
+    case PromptSetEnabled:
+        if (auto* p = prompt()) {
+            p->enabled = args.flag(1);
+        }
+        break;
+    case PromptSetVisible:
+        if (auto* p = prompt()) {
+            p->visible = args.flag(1);
+        }
+        break;
+    case PromptSetGroup:
+        if (auto* p = prompt()) {
+            p->group = args.i32(1);
+        }
+        break;
+    case PromptDelete:
+        prompts_.erase(args.i32(0));
+        break;
+    case PromptGroupOf:
+        if (i32Result(call) != -1) {
+            groupOwner_[i32Result(call)] = args.i32(0);
+        }
+        break;
+    case ShowPromptGroupOnEntity:
+        shownThisFrame_.emplace_back(args.i32(4), args.i32(0));
+        break;
+    default:
+        break;
+    }
+}
+
+std::vector<sim::PromptView> PromptBook::prompts() const {
+    std::vector<sim::PromptView> views;
+    for (const auto& [handle, prompt] : prompts_) {
+        sim::PromptView view = prompt;
+        view.entity = 0;
+        // The entity whose group was shown last this frame, else the one the
+        // game named as the group's owner.
+        for (auto shown = shownThisFrame_.rbegin(); shown != shownThisFrame_.rend(); ++shown) {
+            if (shown->first == prompt.group) {
+                view.entity = shown->second;
+                break;
+            }
+        }
+        if (view.entity == 0 && prompt.group != -1) {
+            auto owner = groupOwner_.find(prompt.group);
+            view.entity = owner != groupOwner_.end() ? owner->second : 0;
+        }
+        views.push_back(view);
+    }
+    return views;
+}
+
+} // namespace pbsim
