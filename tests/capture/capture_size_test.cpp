@@ -140,6 +140,53 @@ TEST(CaptureSize, APedComingOrGoingInTheMiddleCostsItsOwnCallsOnly) {
     EXPECT_LE(come, same + 6 * 40 + 16);
 }
 
+// A pick-up: the frame stops at a dictionary load and waits for it over a few
+// frames, then goes on. The ordinary frames after it are written against the
+// last ordinary frame, not against the waiting ones.
+TEST(CaptureSize, ADictionaryWaitLeavesTheOrdinaryFramesCheap) {
+    Session s;
+    begin(s);
+    const auto handles = pedHandles(64);
+    std::uint32_t timer = 0;
+    for (int frame = 0; frame < 3; ++frame) {
+        idleFrame(s, handles, timer += 16);
+    }
+    flush(s);
+    std::size_t start = s.file.size();
+    idleFrame(s, handles, timer += 16);
+    flush(s);
+    const std::size_t ordinary = s.file.size() - start;
+
+    start = s.file.size();
+    call(s, {GameTimer, {}, {}, {}, {timer += 16}});
+    call(s, {RequestDict, {0}, {{0, "script@mech@drag"}}, {}, {0}});
+    wait(s);
+    for (int waiting = 0; waiting < 5; ++waiting) {
+        call(s, {RequestDict, {0}, {{0, "script@mech@drag"}}, {}, {0}});
+        wait(s);
+    }
+    call(s, {RequestDict, {0}, {{0, "script@mech@drag"}}, {}, {1}});
+    call(s, {PlayerPed, {0}, {}, {}, {42}});
+    wait(s);
+    flush(s);
+    const std::size_t pickUp = s.file.size() - start;
+
+    start = s.file.size();
+    idleFrame(s, handles, timer += 16);
+    flush(s);
+    const std::size_t after = s.file.size() - start;
+    std::printf(
+        "64 peds: ordinary frame %zu bytes, pick-up with 7 waits %zu, the frame after %zu\n",
+        ordinary, pickUp, after);
+    // One byte more than an ordinary frame: the record naming its base.
+    EXPECT_LE(after, ordinary + 1);
+    EXPECT_LE(pickUp, std::size_t{200});
+
+    const auto read = capture_test::read(s.file);
+    ASSERT_FALSE(read.error) << describe(*read.error);
+    EXPECT_EQ(read.capture->frames, s.frames);
+}
+
 TEST(CaptureSize, FramesAllocateNothingOnceBuffersHaveGrown) {
     Session s;
     begin(s);
