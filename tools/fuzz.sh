@@ -5,7 +5,7 @@
 # run can be repeated. Any crash, sanitizer report, leak, timeout or broken
 # check fails; the failing input is saved under build/fuzz/artifacts/.
 #
-#   bash tools/fuzz.sh               the amounts that CI runs (about a minute)
+#   bash tools/fuzz.sh               the amounts that CI runs (about a minute and a quarter)
 #   bash tools/fuzz.sh --scale 100   a longer run: 100 times those amounts
 #   bash tools/fuzz.sh --runs 1000000 --seed 7
 #                                    the same number of executions for every
