@@ -9,40 +9,19 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace capture_test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline Bytes chunk(const capture::ChunkTag& tag, const Bytes& payload) {
-    Bytes out(tag.begin(), tag.end());
-    capture::putU32(out, static_cast<std::uint32_t>(payload.size()));
-    capture::putU32(out, capture::crc32(payload));
-    capture::putU32(out, capture::crc32({out.data(), 12}));
-    out.insert(out.end(), payload.begin(), payload.end());
+inline Bytes join(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& part : parts) {
+        out.insert(out.end(), part.begin(), part.end());
+    }
     return out;
 }
-
-// The signature and header chunk, as the encoder writes them.
-inline Bytes captureStart() {
-    capture::CaptureEncoder encoder;
-    capture::beginCapture(encoder, "0.1.0", "raw");
-    const auto bytes = capture::flushCapture(encoder);
-    return {bytes.begin(), bytes.end()};
-}
-
-inline Bytes& operator<<(Bytes& out, const Bytes& more) {
-    out.insert(out.end(), more.begin(), more.end());
-    return out;
-}
-inline Bytes operator<<(Bytes&& out, const Bytes& more) {
-    out.insert(out.end(), more.begin(), more.end());
-    return std::move(out);
-}
-
-// Payload pieces.
 inline Bytes varint(std::uint64_t value) {
     Bytes out;
     capture::putVarint(out, value);
@@ -53,21 +32,27 @@ inline Bytes u64(std::uint64_t value) {
     capture::putU64(out, value);
     return out;
 }
-inline Bytes bytes(std::initializer_list<std::uint8_t> list) {
-    return Bytes(list);
-}
 inline Bytes text(std::string_view s) {
     return Bytes(s.begin(), s.end());
 }
-inline Bytes join(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& part : parts) {
-        out << part;
-    }
-    return out;
+
+inline Bytes chunk(const capture::ChunkTag& tag, const Bytes& payload) {
+    Bytes out(tag.begin(), tag.end());
+    capture::putU32(out, static_cast<std::uint32_t>(payload.size()));
+    capture::putU32(out, capture::crc32(payload));
+    capture::putU32(out, capture::crc32({out.data(), 12}));
+    return join({out, payload});
 }
 
-// Chunk ends, walking the lengths from the signature on.
+// The signature and header chunk, as the encoder writes them.
+inline Bytes captureStart() {
+    capture::CaptureEncoder encoder;
+    capture::beginCapture(encoder, "0.1.0", "raw");
+    const auto bytes = capture::flushCapture(encoder);
+    return {bytes.begin(), bytes.end()};
+}
+
+// Where each chunk starts, walking the lengths; the last entry is the end.
 inline std::vector<std::size_t> chunkStarts(const Bytes& file) {
     std::vector<std::size_t> starts;
     std::size_t at = capture::SignatureSize;
@@ -76,7 +61,7 @@ inline std::vector<std::size_t> chunkStarts(const Bytes& file) {
         at += capture::ChunkHeaderSize + capture::loadU32(file.data() + at + 4);
     }
     starts.push_back(at);
-    return starts; // the last entry is the end of the last chunk
+    return starts;
 }
 
 } // namespace capture_test

@@ -1,10 +1,12 @@
 // Recording a synthetic session: each event goes to the encoder and, built
-// here from the same inputs, to the frames the reader must give back. The
-// flushed bytes make the file, and the offsets where chunks end are kept.
+// here from the same inputs, to the frames the reader must give back (words
+// at text and slot indices read as 0). The flushed bytes make the file.
 #pragma once
 
 #include "capture/capture_encoder.h"
 #include "sim/capture/capture_reader.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
@@ -37,12 +39,10 @@ inline capture::CapturedFrame& openFrame(Session& s) {
     return s.frames.back();
 }
 
-inline void begin(Session& s, std::string_view plugin = "0.1.0",
-                  std::string_view build = "test build") {
-    capture::beginCapture(s.encoder, plugin, build);
+inline void begin(Session& s, std::string_view build = "test build") {
+    capture::beginCapture(s.encoder, "0.1.0", build);
 }
 
-// The words at text and slot indices are addresses; the reader gives 0.
 inline void call(Session& s, const Call& c) {
     std::vector<capture::TextArg> texts;
     std::vector<capture::SlotArg> slots;
@@ -61,14 +61,9 @@ inline void call(Session& s, const Call& c) {
     openFrame(s).events.emplace_back(std::move(expected));
 }
 
-inline void peds(Session& s, std::int32_t capacity, const std::vector<std::int32_t>& handles,
-                 std::int32_t returned) {
-    capture::recordPedsAnswer(s.encoder, capacity, handles, returned);
-    openFrame(s).events.emplace_back(capture::CapturedPeds{capacity, handles, returned});
-}
-
-inline void peds(Session& s, const std::vector<std::int32_t>& handles) {
-    peds(s, 1024, handles, static_cast<std::int32_t>(handles.size()));
+inline void peds(Session& s, const std::vector<std::int32_t>& handles, std::int32_t returned) {
+    capture::recordPedsAnswer(s.encoder, 1024, handles, returned);
+    openFrame(s).events.emplace_back(capture::CapturedPeds{1024, handles, returned});
 }
 
 inline void wait(Session& s, std::uint32_t ms = 0) {
@@ -88,6 +83,48 @@ inline void flush(Session& s) {
 
 inline capture::CaptureReadResult read(const std::vector<std::uint8_t>& bytes) {
     return capture::readCapture(bytes);
+}
+
+// Records read frames into an encoder again.
+inline void recordFrame(capture::CaptureEncoder& encoder, const capture::CapturedFrame& frame) {
+    for (const capture::CapturedEvent& event : frame.events) {
+        if (const auto* c = std::get_if<capture::CapturedCall>(&event)) {
+            std::vector<capture::TextArg> texts;
+            std::vector<capture::SlotArg> slots;
+            for (const auto& text : c->texts) {
+                texts.push_back({text.argIndex, text.bytes});
+            }
+            for (const auto& slot : c->slots) {
+                slots.push_back({slot.argIndex, slot.value});
+            }
+            capture::recordNativeCall(encoder, {c->hash, c->args, texts, slots, c->result});
+        } else if (const auto* p = std::get_if<capture::CapturedPeds>(&event)) {
+            capture::recordPedsAnswer(encoder, p->capacity, p->handles, p->returned);
+        } else {
+            capture::recordWait(encoder, std::get<capture::CapturedWait>(event).ms);
+        }
+    }
+}
+
+// Names the first frame and event that differ.
+inline ::testing::AssertionResult sameFrames(const std::vector<capture::CapturedFrame>& actual,
+                                             const std::vector<capture::CapturedFrame>& expected) {
+    for (std::size_t f = 0; f < std::min(actual.size(), expected.size()); ++f) {
+        const auto& a = actual[f].events;
+        const auto& e = expected[f].events;
+        for (std::size_t i = 0; i < std::min(a.size(), e.size()); ++i) {
+            if (a[i] != e[i]) {
+                return ::testing::AssertionFailure() << "frame " << f << " event " << i;
+            }
+        }
+        if (a.size() != e.size()) {
+            return ::testing::AssertionFailure() << "frame " << f << ": " << a.size() << " events";
+        }
+    }
+    if (actual.size() != expected.size()) {
+        return ::testing::AssertionFailure() << actual.size() << " frames";
+    }
+    return ::testing::AssertionSuccess();
 }
 
 } // namespace capture_test

@@ -1,5 +1,5 @@
 // Frames shaped like the plugin's: the game timer, the player, the ped list
-// and a handful of calls for each ped, then the wait.
+// and six calls for each ped, then the wait.
 #pragma once
 
 #include "capture/session.h"
@@ -14,7 +14,6 @@ inline constexpr std::uint64_t GameTimer = 0x4F67E8ECA7D3F667;
 inline constexpr std::uint64_t PlayerPed = 0x096275889B8E0EE0;
 inline constexpr std::uint64_t EntityExists = 0xD42BD6EB2E0F1677;
 inline constexpr std::uint64_t IsPedDead = 0x3317DEDB88C95038;
-inline constexpr std::uint64_t IsPedAPlayer = 0x12534C348C6CB68B;
 inline constexpr std::uint64_t EntityCoords = 0xA86D5F069399F44D;
 inline constexpr std::uint64_t Distance = 0x0BE7F4E3CDBAFB28;
 inline constexpr std::uint64_t IsAttached = 0xEE6AD63ABF59C0B7;
@@ -29,40 +28,34 @@ inline std::vector<std::uint64_t> vector3(float x, float y, float z) {
     return {floatWord(x), floatWord(y), floatWord(z)};
 }
 
-inline std::vector<std::int32_t> pedHandles(int count, std::int32_t first = 1000) {
+inline std::vector<std::int32_t> pedHandles(int count) {
     std::vector<std::int32_t> handles;
     for (int i = 0; i < count; ++i) {
-        handles.push_back(first + 7 * i);
+        handles.push_back(1000 + 7 * i);
     }
     return handles;
 }
 
-// Six calls for one ped, all answered the same in every frame.
-inline void pedCalls(Session& s, std::int32_t handle) {
-    const auto h = static_cast<std::uint64_t>(static_cast<std::uint32_t>(handle));
-    const float x = static_cast<float>(handle % 97) * 0.5f;
-    const float y = static_cast<float>(handle % 89) * 0.25f;
-    call(s, {EntityExists, {h}, {}, {}, {1}});
-    call(s, {IsPedDead, {h, 0}, {}, {}, {0}});
-    call(s, {IsPedAPlayer, {h}, {}, {}, {0}});
-    call(s, {EntityCoords, {h, 1, 0}, {}, {}, vector3(x, y, 40.0f)});
-    call(s, {Distance,
-             {floatWord(x), floatWord(y), floatWord(40.0f), floatWord(1.0f), floatWord(2.0f),
-              floatWord(40.0f), 1},
-             {},
-             {},
-             {floatWord(x + y)}});
-    call(s, {IsAttached, {h}, {}, {}, {0}});
-}
-
-// The idle frame: nothing changes but the timer.
+// The idle frame: every answer the same in each frame but the timer's.
 inline void idleFrame(Session& s, const std::vector<std::int32_t>& handles, std::uint32_t timer) {
     call(s, {GameTimer, {}, {}, {}, {timer}});
     call(s, {PlayerPed, {0}, {}, {}, {42}});
     call(s, {EntityCoords, {42, 1, 0}, {}, {}, vector3(1.0f, 2.0f, 40.0f)});
-    peds(s, handles);
+    peds(s, handles, static_cast<std::int32_t>(handles.size()));
     for (std::int32_t handle : handles) {
-        pedCalls(s, handle);
+        const auto h = static_cast<std::uint64_t>(static_cast<std::uint32_t>(handle));
+        const float x = static_cast<float>(handle % 97) * 0.5f;
+        call(s, {EntityExists, {h}, {}, {}, {1}});
+        call(s, {IsPedDead, {h, 0}, {}, {}, {0}});
+        call(s, {IsAttached, {h}, {}, {}, {0}});
+        call(s, {EntityCoords, {h, 1, 0}, {}, {}, vector3(x, 3.0f, 40.0f)});
+        call(s, {Distance,
+                 {floatWord(x), floatWord(3.0f), floatWord(40.0f), floatWord(1.0f), floatWord(2.0f),
+                  floatWord(40.0f), 1},
+                 {},
+                 {},
+                 {floatWord(x + 1.0f)}});
+        call(s, {PromptText, {0x7FFE0000, h}, {{0, "Drag"}}, {}, {0}});
     }
     wait(s);
 }

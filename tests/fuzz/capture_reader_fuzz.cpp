@@ -1,0 +1,170 @@
+// The capture reader on arbitrary bytes, as they come and with every chunk's
+// checksums made to fit (so that the records behind them are reached): it
+// refuses with an offset inside the file or reads a capture whose parts add
+// up, and whatever it reads, written again by the encoder and read back,
+// gives the same header, settings, frames and closing mark.
+#include "fuzz_check.h"
+
+#include "capture/byte_codec.h"
+#include "capture/capture_encoder.h"
+#include "capture/capture_format.h"
+#include "capture/crc32.h"
+#include "sim/capture/capture_reader.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <variant>
+#include <vector>
+
+namespace {
+
+// Frames kept for the comparison; a longer capture is read to its end unchecked.
+constexpr std::size_t MaxEventsCompared = 100000;
+
+void recordEvent(capture::CaptureEncoder& encoder, const capture::CapturedEvent& event) {
+    if (const auto* call = std::get_if<capture::CapturedCall>(&event)) {
+        std::vector<capture::TextArg> texts;
+        std::vector<capture::SlotArg> slots;
+        for (const auto& text : call->texts) {
+            texts.push_back({text.argIndex, text.bytes});
+        }
+        for (const auto& slot : call->slots) {
+            slots.push_back({slot.argIndex, slot.value});
+        }
+        capture::recordNativeCall(encoder, {call->hash, call->args, texts, slots, call->result});
+    } else if (const auto* peds = std::get_if<capture::CapturedPeds>(&event)) {
+        capture::recordPedsAnswer(encoder, peds->capacity, peds->handles, peds->returned);
+    } else {
+        capture::recordWait(encoder, std::get<capture::CapturedWait>(event).ms);
+    }
+}
+
+void append(std::vector<std::uint8_t>& file, std::span<const std::uint8_t> bytes) {
+    file.insert(file.end(), bytes.begin(), bytes.end());
+}
+
+void checkCapture(std::span<const std::uint8_t> bytes) {
+    capture::CaptureFrameReader reader;
+    if (const auto error = capture::openCapture(reader, bytes)) {
+        FUZZ_CHECK(error->offset <= bytes.size());
+        FUZZ_CHECK(!error->message.empty());
+        return;
+    }
+    const capture::CaptureExtent extent = reader.extent;
+    FUZZ_CHECK(extent.chunks >= 1);
+    FUZZ_CHECK(extent.keptBytes + extent.droppedBytes == bytes.size());
+    FUZZ_CHECK((extent.droppedBytes > 0) == (extent.ending == capture::CaptureEnding::TornTail));
+
+    // Written again as it is read, with chunk boundaries of the input's choosing.
+    capture::CaptureEncoder encoder;
+    std::vector<std::uint8_t> again;
+    capture::beginCapture(encoder, reader.header.pluginVersion, reader.header.buildIdentity);
+    switch (reader.settings.found) {
+    case capture::SettingsFound::NotRecorded:
+        break;
+    case capture::SettingsFound::NoFile:
+        capture::recordNoSettingsFile(encoder);
+        break;
+    case capture::SettingsFound::File:
+        capture::recordSettingsFile(encoder, reader.settings.bytes);
+        break;
+    case capture::SettingsFound::FileCut:
+        // The encoder cuts only a file longer than the limit.
+        capture::recordSettingsFile(encoder, reader.settings.bytes + '.');
+        break;
+    }
+    const std::size_t flushEvery = bytes.size() % 7 + 1;
+    std::vector<capture::CapturedFrame> frames;
+    std::size_t events = 0;
+    capture::CapturedFrame frame;
+    capture::CaptureReadError error;
+    for (;;) {
+        const capture::FrameRead read = capture::readNextFrame(reader, frame, error);
+        if (read == capture::FrameRead::Failed) {
+            FUZZ_CHECK(error.offset < bytes.size());
+            FUZZ_CHECK(!error.message.empty());
+            return;
+        }
+        if (read == capture::FrameRead::Finished) {
+            break;
+        }
+        // Every frame but the last ends with its wait, and has no other.
+        FUZZ_CHECK(!frame.events.empty());
+        for (std::size_t i = 0; i + 1 < frame.events.size(); ++i) {
+            FUZZ_CHECK(!std::holds_alternative<capture::CapturedWait>(frame.events[i]));
+        }
+        if (events > MaxEventsCompared) {
+            continue;
+        }
+        for (const capture::CapturedEvent& event : frame.events) {
+            recordEvent(encoder, event);
+            if (++events % flushEvery == 0) {
+                append(again, capture::flushCapture(encoder));
+            }
+        }
+        frames.push_back(frame);
+    }
+    FUZZ_CHECK(reader.framesRead >= frames.size());
+    if (events > MaxEventsCompared) {
+        return;
+    }
+    for (std::size_t i = 0; i + 1 < frames.size(); ++i) {
+        FUZZ_CHECK(std::holds_alternative<capture::CapturedWait>(frames[i].events.back()));
+    }
+    switch (extent.ending) {
+    case capture::CaptureEnding::Closed:
+        append(again, capture::endCapture(encoder));
+        break;
+    case capture::CaptureEnding::SizeCapReached:
+        append(again, capture::stopAtSizeCap(encoder, extent.sizeCap));
+        break;
+    default:
+        append(again, capture::flushCapture(encoder));
+        break;
+    }
+
+    const capture::CaptureReadResult reread = capture::readCapture(again, MaxEventsCompared + 1);
+    FUZZ_CHECK(!reread.error);
+    const capture::Capture& copy = *reread.capture;
+    FUZZ_CHECK(copy.header.pluginVersion == reader.header.pluginVersion);
+    FUZZ_CHECK(copy.header.buildIdentity == reader.header.buildIdentity);
+    FUZZ_CHECK(copy.settings.found == reader.settings.found);
+    FUZZ_CHECK(copy.settings.bytes == reader.settings.bytes);
+    FUZZ_CHECK(copy.frames == frames);
+    FUZZ_CHECK(copy.extent.droppedBytes == 0);
+    FUZZ_CHECK(copy.extent.keptBytes == again.size());
+    if (extent.ending == capture::CaptureEnding::TornTail) {
+        FUZZ_CHECK(copy.extent.ending == capture::CaptureEnding::Unmarked);
+    } else {
+        FUZZ_CHECK(copy.extent.ending == extent.ending);
+        FUZZ_CHECK(copy.extent.sizeCap == extent.sizeCap);
+    }
+}
+
+// The same bytes with each chunk's checksums recomputed, as far as the
+// chunk lengths lead.
+std::vector<std::uint8_t> withFittingChecksums(std::span<const std::uint8_t> bytes) {
+    std::vector<std::uint8_t> fixed(bytes.begin(), bytes.end());
+    std::size_t at = capture::SignatureSize;
+    while (at <= fixed.size() && fixed.size() - at >= capture::ChunkHeaderSize) {
+        std::uint8_t* header = fixed.data() + at;
+        const std::size_t length = capture::loadU32(header + 4);
+        if (length > fixed.size() - at - capture::ChunkHeaderSize) {
+            break;
+        }
+        capture::storeU32(header + 8, capture::crc32({header + capture::ChunkHeaderSize, length}));
+        capture::storeU32(header + 12, capture::crc32({header, 12}));
+        at += capture::ChunkHeaderSize + length;
+    }
+    return fixed;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::span<const std::uint8_t> bytes(data, size);
+    checkCapture(bytes);
+    checkCapture(withFittingChecksums(bytes));
+    return 0;
+}
