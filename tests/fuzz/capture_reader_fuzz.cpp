@@ -119,6 +119,9 @@ void checkCapture(std::span<const std::uint8_t> bytes) {
     case capture::CaptureEnding::SizeCapReached:
         append(again, capture::stopAtSizeCap(encoder, extent.sizeCap));
         break;
+    case capture::CaptureEnding::StoodDown:
+        append(again, capture::endStoodDown(encoder));
+        break;
     default:
         append(again, capture::flushCapture(encoder));
         break;

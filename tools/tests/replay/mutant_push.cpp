@@ -1,0 +1,28 @@
+// The change of the mutant plugin, at its host seam.
+#undef nativeInit
+#undef nativePush64
+#include "plugin/host_api.h"
+
+#include <bit>
+#include <cstdint>
+
+namespace {
+constexpr unsigned long long PlayClipTask = 0xEA47FE3719165B94;
+unsigned long long hashNow = 0;
+int argumentNow = 0;
+} // namespace
+
+void mutantNativeInit(unsigned long long hash) {
+    hashNow = hash;
+    argumentNow = 0;
+    nativeInit(hash);
+}
+
+void mutantNativePush64(unsigned long long value) {
+    if (hashNow == PlayClipTask && argumentNow == 3 &&
+        value == std::bit_cast<std::uint32_t>(4.0f)) {
+        value = std::bit_cast<std::uint32_t>(5.0f);
+    }
+    ++argumentNow;
+    nativePush64(value);
+}
