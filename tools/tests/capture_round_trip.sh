@@ -76,5 +76,21 @@ else
     failed=$((failed + 1))
 fi
 
+# The Windows pallbrook-sim replays through the real Pallbrook.asi: the same
+# brief as the Linux replay, byte for byte.
+demo_capture=("$out"/demo/Pallbrook-capture-*.pbcap)
+"$linux_sim" replay "${demo_capture[0]}" >"$out/demo.linux-replay.brief" 2>&1 || true
+(cd "$windows_dir" &&
+    "$here/../run-wine.sh" "$windows_dir/pallbrook-sim.exe" replay "Z:${demo_capture[0]}" \
+        --plugin "Z:$windows_dir/Pallbrook.asi" >"$out/demo.wine-replay.brief" 2>&1) || true
+if cmp -s "$out/demo.linux-replay.brief" "$out/demo.wine-replay.brief" &&
+    grep -q 'no difference' "$out/demo.wine-replay.brief"; then
+    echo "demo: replayed through Pallbrook.asi under Wine with no difference, the same brief as on Linux"
+else
+    echo "FAIL demo: the replay under Wine differs from the one on Linux:"
+    diff "$out/demo.linux-replay.brief" "$out/demo.wine-replay.brief" | head -10
+    failed=$((failed + 1))
+fi
+
 echo "$count scenarios captured and replayed, $failed failed"
 [ "$failed" -eq 0 ]
