@@ -148,12 +148,13 @@ void recordNativeCall(CaptureEncoder& encoder, const NativeCallRecord& call) {
     const FrameEvent& event = beginNativeCall(frame, call.hash);
     const std::size_t firstWord = event.firstWord;
     const auto argCount = static_cast<std::uint32_t>(std::min(call.args.size(), MaxArgs));
-    for (std::size_t i = 0; i < argCount; ++i) {
-        addArg(frame, call.args[i]);
-    }
-    for (std::size_t i = 0; i < std::min(call.result.size(), MaxResultWords); ++i) {
-        addResultWord(frame, call.result[i]);
-    }
+    const auto resultCount =
+        static_cast<std::uint32_t>(std::min(call.result.size(), MaxResultWords));
+    // The words in one go: this runs for every native call of every frame.
+    frame.words.insert(frame.words.end(), call.args.begin(), call.args.begin() + argCount);
+    frame.words.insert(frame.words.end(), call.result.begin(), call.result.begin() + resultCount);
+    frame.events.back().argCount = argCount;
+    frame.events.back().resultCount = resultCount;
     std::int64_t lastIndex = -1;
     for (const TextArg& text : call.texts) {
         if (keepArg(text, argCount, lastIndex)) {

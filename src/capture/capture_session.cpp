@@ -4,6 +4,7 @@
 #include "capture/native_kinds.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <span>
 #include <string_view>
@@ -25,6 +26,39 @@ constexpr long MaxSettingsRead = 1 << 20;
 #ifndef PALLBROOK_VERSION
 #define PALLBROOK_VERSION "unknown version"
 #endif
+
+// What the layer needs to know of a native, looked up once per hash: which
+// arguments point at texts or slots, and how many result words it gives. A
+// small table indexed by the hash, as the calls of a frame repeat.
+struct CallShape {
+    std::uint64_t hash = 0;
+    const NativeKinds* kinds = nullptr;
+    std::uint32_t pointerArgs = 0; // bit i: argument i is a text or a slot
+    std::size_t resultWords = 3;   // a native we do not know: all three words
+    bool filled = false;
+};
+std::array<CallShape, 256> callShapes;
+
+const CallShape& shapeOf(std::uint64_t hash) {
+    CallShape& shape = callShapes[static_cast<std::size_t>((hash * 0x9E3779B97F4A7C15ull) >> 56)];
+    if (!shape.filled || shape.hash != hash) {
+        shape = {hash, findNativeKinds(hash), 0, 3, true};
+        if (shape.kinds != nullptr) {
+            shape.resultWords = resultWordCount(shape.kinds->result);
+            for (std::size_t i = 0; i < shape.kinds->args.size() && i < MaxCallArgs; ++i) {
+                const char kind = shape.kinds->args[i];
+                if (isTextArg(kind) || isSlotArg(kind)) {
+                    shape.pointerArgs |= std::uint32_t{1} << i;
+                }
+            }
+        }
+    }
+    return shape;
+}
+
+// Reused from call to call.
+std::array<TextArg, MaxCallArgs> scratchTexts;
+std::array<SlotArg, MaxCallArgs> scratchSlots;
 
 void closeFile() noexcept {
     if (CaptureState.file != nullptr) {
@@ -154,35 +188,30 @@ void recordCall(const unsigned long long* result) noexcept {
         return;
     }
     try {
-        const NativeKinds* kinds = findNativeKinds(CaptureState.hash);
-        std::array<TextArg, MaxCallArgs> texts;
-        std::array<SlotArg, MaxCallArgs> slots;
+        const CallShape& shape = shapeOf(CaptureState.hash);
+        const std::size_t argCount = std::min(CaptureState.argCount, MaxCallArgs);
         std::size_t textCount = 0;
         std::size_t slotCount = 0;
-        if (kinds != nullptr) {
-            const std::size_t n = std::min(CaptureState.argCount, kinds->args.size());
-            for (std::size_t i = 0; i < n; ++i) {
-                const std::uint64_t word = CaptureState.args[i];
-                if (word == 0) {
-                    continue;
+        for (std::uint32_t pointers = shape.pointerArgs; pointers != 0; pointers &= pointers - 1) {
+            const auto i = static_cast<std::uint32_t>(std::countr_zero(pointers));
+            const std::uint64_t word = i < argCount ? CaptureState.args[i] : 0;
+            if (word == 0) {
+                continue;
+            }
+            if (isTextArg(shape.kinds->args[i])) {
+                const char* text = reinterpret_cast<const char*>(word);
+                std::size_t length = 0;
+                while (length < MaxTextRead && text[length] != '\0') {
+                    ++length;
                 }
-                if (isTextArg(kinds->args[i])) {
-                    const char* text = reinterpret_cast<const char*>(word);
-                    std::size_t length = 0;
-                    while (length < MaxTextRead && text[length] != '\0') {
-                        ++length;
-                    }
-                    texts[textCount++] = {static_cast<std::uint32_t>(i),
-                                          std::string_view(text, length)};
-                } else if (isSlotArg(kinds->args[i])) {
-                    std::uint32_t value = 0;
-                    std::memcpy(&value, reinterpret_cast<const void*>(word), sizeof value);
-                    slots[slotCount++] = {static_cast<std::uint32_t>(i), value};
-                }
+                scratchTexts[textCount++] = {i, std::string_view(text, length)};
+            } else {
+                std::uint32_t value = 0;
+                std::memcpy(&value, reinterpret_cast<const void*>(word), sizeof value);
+                scratchSlots[slotCount++] = {i, value};
             }
         }
-        const std::size_t resultWords =
-            result == nullptr ? 0 : (kinds != nullptr ? resultWordCount(kinds->result) : 3);
+        const std::size_t resultWords = result == nullptr ? 0 : shape.resultWords;
         std::array<std::uint64_t, 3> answer{};
         if (resultWords > 0) {
             std::memcpy(answer.data(), result, resultWords * sizeof(std::uint64_t));
@@ -194,12 +223,11 @@ void recordCall(const unsigned long long* result) noexcept {
                 CaptureState.flushedAt = CaptureState.gameTime;
             }
         }
-        recordNativeCall(CaptureState.encoder,
-                         {CaptureState.hash,
-                          {CaptureState.args.data(), std::min(CaptureState.argCount, MaxCallArgs)},
-                          {texts.data(), textCount},
-                          {slots.data(), slotCount},
-                          {answer.data(), resultWords}});
+        recordNativeCall(CaptureState.encoder, {CaptureState.hash,
+                                                {CaptureState.args.data(), argCount},
+                                                {scratchTexts.data(), textCount},
+                                                {scratchSlots.data(), slotCount},
+                                                {answer.data(), resultWords}});
     } catch (...) {
         closeFile();
     }

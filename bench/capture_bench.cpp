@@ -1,0 +1,159 @@
+// What capturing costs, scene by scene: the bytes that a minute of frames at
+// 60 a second writes to the capture file, and the time of a frame with the
+// capture on against the same frame with it off, measured side by side in one
+// run (batches of frames alternating between the two, their ratio per round,
+// the median of the rounds). The plugin here is the capture build; "off" is
+// its capture layer passing the calls on without recording them, which costs
+// what a function call costs (bench/capture_callgrind.sh counts it against
+// the shipped plugin's frame in instructions).
+//
+//   pallbrook_capture_bench                      both tables
+//   pallbrook_capture_bench bytes|time           one of them
+//   pallbrook_capture_bench frame on|off SCENE FRAMES
+//                                                frames for callgrind: only
+//                                                measuredFrame is counted
+#include "frame_scenes.h"
+
+#include "capture/capture_session.h"
+#include "sim/world/world.h"
+#include "support/on_fibre.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace {
+
+using capture::CaptureState;
+
+constexpr int FramesPerMinute = 60 * 60;
+constexpr std::uint32_t FrameTimeMs = 17; // about 60 frames a second
+constexpr int Rounds = 15;
+
+// One frame as the script loop runs it: the plugin's frame, then the wait
+// that ends it, which the capture layer records.
+extern "C" __attribute__((noinline)) void measuredFrame() {
+    bench::pluginFrame();
+    capture::recordFrameEnd(0);
+}
+
+// Between frames game time passes, so the timer's answer changes as in the
+// game; everything else repeats.
+void nextFrame() {
+    bench::endFrame();
+    sim::world().gameTimeMs += FrameTimeMs;
+}
+
+void runFrames(int count) {
+    runOnFibre([count] {
+        for (int i = 0; i < count; ++i) {
+            measuredFrame();
+            nextFrame();
+        }
+    });
+}
+
+// The scene set up afresh, with a new capture going to nowhere: the bytes are
+// counted, not kept.
+void setUp(const bench::Scene& scene, bool recording) {
+    capture::finishCapture();
+    scene.setUp();
+    CaptureState.options.fileName = "/dev/null";
+    capture::startCapture();
+    CaptureState.recording = recording && CaptureState.file != nullptr;
+}
+
+std::uint64_t bytesOfAMinute(const bench::Scene& scene) {
+    setUp(scene, true);
+    runFrames(FramesPerMinute);
+    capture::finishCapture();
+    return CaptureState.bytesWritten;
+}
+
+double secondsOf(int frames) {
+    const auto start = std::chrono::steady_clock::now();
+    runFrames(frames);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+struct Timing {
+    double offNs = 0.0;
+    double onNs = 0.0;
+    double ratio = 0.0;
+};
+
+Timing timeOnAgainstOff(const bench::Scene& scene) {
+    setUp(scene, true);
+    runFrames(600); // the capture's buffers grow to their working size
+    int batch = 50;
+    while (secondsOf(batch) < 0.005 && batch < 1'000'000) {
+        batch *= 2;
+    }
+    std::vector<double> ratios, on, off;
+    for (int round = 0; round < Rounds; ++round) {
+        double seconds[2] = {};
+        for (int k = 0; k < 2; ++k) {
+            const bool recording = (k == 0) == (round % 2 == 0); // the order alternates
+            CaptureState.recording = recording;
+            seconds[recording ? 1 : 0] = secondsOf(batch);
+        }
+        off.push_back(seconds[0] / batch * 1e9);
+        on.push_back(seconds[1] / batch * 1e9);
+        ratios.push_back(seconds[1] / seconds[0]);
+    }
+    const auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    capture::finishCapture();
+    return {median(off), median(on), median(ratios)};
+}
+
+int frameMode(const std::string& mode, const std::string& name, int frames) {
+    for (const bench::Scene& scene : bench::scenes()) {
+        if (scene.name == name) {
+            setUp(scene, mode == "on");
+            runFrames(frames);
+            capture::finishCapture();
+            return 0;
+        }
+    }
+    std::fprintf(stderr, "no scene %s\n", name.c_str());
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        const std::string what = argc > 1 ? argv[1] : "";
+        if (what == "frame" && argc == 5) {
+            return frameMode(argv[2], argv[3], std::atoi(argv[4]));
+        }
+        if (what == "" || what == "bytes") {
+            std::printf("%-24s %14s %12s\n", "scene", "bytes/minute", "KiB/minute");
+            for (const bench::Scene& scene : bench::scenes()) {
+                const std::uint64_t bytes = bytesOfAMinute(scene);
+                std::printf("%-24s %14llu %12.1f\n", scene.name.c_str(),
+                            static_cast<unsigned long long>(bytes),
+                            static_cast<double>(bytes) / 1024.0);
+            }
+        }
+        if (what == "" || what == "time") {
+            std::printf("%-24s %12s %12s %8s\n", "scene", "off ns", "on ns", "on/off");
+            for (const bench::Scene& scene : bench::scenes()) {
+                const Timing t = timeOnAgainstOff(scene);
+                std::printf("%-24s %12.0f %12.0f %8.3f\n", scene.name.c_str(), t.offNs, t.onNs,
+                            t.ratio);
+            }
+        }
+        return 0;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "pallbrook_capture_bench: %s\n", error.what());
+        return 1;
+    }
+}
