@@ -1,12 +1,12 @@
 # The zip that players get, Pallbrook-<version>.zip, with the plugin, the sample
 # settings file, the player's README and SHA256SUMS at its top level, ready to
-# be unpacked into the game folder. Made by the `package` target of the Windows
-# build.
+# be unpacked into the game folder, and the capture build with its note in the
+# folder capture/. Made by the `package` target of the Windows build.
 
 # The text files go with Windows line ends (CR LF), as a player's editor on
 # Windows expects; the sources keep Unix ones.
 set(PALLBROOK_DIST_TEXT ${CMAKE_BINARY_DIR}/dist)
-foreach(name Pallbrook.ini README.txt)
+foreach(name Pallbrook.ini README.txt capture/README.txt)
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/dist/${name})
     file(READ ${CMAKE_SOURCE_DIR}/dist/${name} text)
     string(REPLACE "\r\n" "\n" text "${text}")
@@ -24,12 +24,17 @@ endforeach()
 install(TARGETS Pallbrook LIBRARY DESTINATION . RUNTIME DESTINATION .)
 install(FILES ${PALLBROOK_DIST_TEXT}/Pallbrook.ini ${PALLBROOK_DIST_TEXT}/README.txt
         DESTINATION .)
+# The capture build, in a folder of its own with its note: only for when a mod
+# developer asks for a capture.
+install(TARGETS PallbrookCapture LIBRARY DESTINATION capture RUNTIME DESTINATION capture)
+install(FILES ${PALLBROOK_DIST_TEXT}/capture/README.txt DESTINATION capture)
 # SHA256SUMS lists every other file of the zip, in the form `sha256sum -c`
 # reads: the hash, two blanks, the name.
 install(CODE [[
     set(root "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
     set(sums "")
-    foreach(name Pallbrook.asi Pallbrook.ini README.txt)
+    foreach(name Pallbrook.asi Pallbrook.ini README.txt capture/PallbrookCapture.asi
+                 capture/README.txt)
         file(SHA256 "${root}/${name}" hash)
         string(APPEND sums "${hash}  ${name}\n")
     endforeach()

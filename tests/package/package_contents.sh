@@ -34,13 +34,16 @@ rm -rf "$game"
 mkdir -p "$game"
 unzip -q "$zip" -d "$game"
 
-# What the player gets: four files, no folders, nothing else.
+# What the player gets: four files, and the capture build with its note in a
+# folder of its own; nothing else.
 listing=$(cd "$game" && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')
-[[ $listing == "Pallbrook.asi Pallbrook.ini README.txt SHA256SUMS " ]] ||
-    fail "the package holds '$listing' instead of Pallbrook.asi, Pallbrook.ini, README.txt and SHA256SUMS"
+[[ $listing == "Pallbrook.asi Pallbrook.ini README.txt SHA256SUMS capture capture/PallbrookCapture.asi capture/README.txt " ]] ||
+    fail "the package holds '$listing' instead of Pallbrook.asi, Pallbrook.ini, README.txt, SHA256SUMS and capture/ with PallbrookCapture.asi and README.txt"
+cmp -s "$game/capture/PallbrookCapture.asi" "$windows_build/PallbrookCapture.asi" ||
+    fail "capture/PallbrookCapture.asi in the package is not the one in $windows_build"
 
 # The text files as in the source tree, but with Windows line ends throughout.
-for name in Pallbrook.ini README.txt; do
+for name in Pallbrook.ini README.txt capture/README.txt; do
     [[ -f $game/$name ]] || continue
     cmp -s <(sed 's/$/\r/' "$source_dir/dist/$name") "$game/$name" ||
         fail "$name in the package is not dist/$name with CR LF line ends"
@@ -50,7 +53,7 @@ done
 # standard tool, as a player or developer would.
 if [[ -f $game/SHA256SUMS ]]; then
     listed=$(awk '{ print $2 }' "$game/SHA256SUMS" | tr '\n' ' ')
-    [[ $listed == "Pallbrook.asi Pallbrook.ini README.txt " ]] ||
+    [[ $listed == "Pallbrook.asi Pallbrook.ini README.txt capture/PallbrookCapture.asi capture/README.txt " ]] ||
         fail "SHA256SUMS lists '$listed'"
     (cd "$game" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match the files"
 fi
