@@ -54,9 +54,195 @@ void openDataChunk(CaptureEncoder& encoder) {
     }
 }
 
+// The stored frame a frame starting with this event most likely repeats: the
+// latest with the same first event.
+bool predictRepeat(CaptureEncoder& encoder, std::uint64_t firstShapeWord) {
+    const FrameHistory& history = encoder.history;
+    std::size_t best = BaseSlotCount;
+    std::uint64_t bestAt = 0;
+    for (std::size_t i = 0; i < BaseSlotCount; ++i) {
+        if (history.storedAt[i] > bestAt && history.shapes[i].first == firstShapeWord) {
+            best = i;
+            bestAt = history.storedAt[i];
+        }
+    }
+    if (best == BaseSlotCount) {
+        return false;
+    }
+    RepeatedFrame& repeated = encoder.repeated;
+    repeated.active = true;
+    repeated.slot = best;
+    repeated.matched = 0;
+    repeated.changed.clear();
+    clearFrame(encoder.changed);
+    return true;
+}
+
+// The next event of the repeated frame, if the frame still repeats one and
+// has events left.
+const FrameEvent* repeatedNext(CaptureEncoder& encoder, std::uint64_t shapeWord) {
+    RepeatedFrame& repeated = encoder.repeated;
+    if (!repeated.active &&
+        (!encoder.current.events.empty() || !predictRepeat(encoder, shapeWord))) {
+        return nullptr;
+    }
+    const EventFrame& base = encoder.history.frames[repeated.slot];
+    return repeated.matched < base.events.size() ? &base.events[repeated.matched] : nullptr;
+}
+
+// The call repeats the stored event: the same hash, texts and slots, and the
+// same words and answer, or it is one of the few changed calls a frame may
+// hold.
+bool repeatsCall(CaptureEncoder& encoder, const NativeCallRecord& call, std::uint32_t argCount,
+                 std::uint32_t resultCount) {
+    const FrameEvent* was = repeatedNext(encoder, call.hash);
+    if (was == nullptr || was->kind != EventKind::NativeCall || was->hash != call.hash ||
+        was->argCount != argCount || was->resultCount != resultCount ||
+        was->textCount != call.texts.size() || was->slotCount != call.slots.size()) {
+        return false;
+    }
+    const EventFrame& base = encoder.history.frames[encoder.repeated.slot];
+    const std::uint64_t* words = base.words.data() + was->firstWord;
+    std::uint32_t pointers = 0;
+    const auto texts = textsOf(base, *was);
+    for (std::size_t k = 0; k < call.texts.size(); ++k) {
+        if (texts[k].argIndex != call.texts[k].argIndex ||
+            textBytesOf(base, texts[k]) != call.texts[k].bytes.substr(0, MaxTextBytes)) {
+            return false;
+        }
+        pointers |= std::uint32_t{1} << (call.texts[k].argIndex & 31);
+    }
+    const auto slots = slotsOf(base, *was);
+    for (std::size_t k = 0; k < call.slots.size(); ++k) {
+        if (slots[k].argIndex != call.slots[k].argIndex || slots[k].value != call.slots[k].value) {
+            return false;
+        }
+        pointers |= std::uint32_t{1} << (call.slots[k].argIndex & 31);
+    }
+    bool same =
+        std::equal(call.result.begin(), call.result.begin() + resultCount, words + argCount);
+    for (std::uint32_t i = 0; i < argCount && same; ++i) {
+        same = words[i] == call.args[i] || (pointers >> i & 1u) != 0;
+    }
+    RepeatedFrame& repeated = encoder.repeated;
+    if (!same) {
+        if (repeated.changed.size() == MaxChangedEvents) {
+            return false;
+        }
+        repeated.changed.push_back(repeated.matched);
+        EventFrame& changed = encoder.changed;
+        copyEvent(changed, base, *was);
+        std::uint64_t* now = changed.words.data() + changed.events.back().firstWord;
+        for (std::uint32_t i = 0; i < argCount; ++i) {
+            if ((pointers >> i & 1u) == 0) {
+                now[i] = call.args[i];
+            }
+        }
+        std::copy(call.result.begin(), call.result.begin() + resultCount, now + argCount);
+    }
+    ++repeated.matched;
+    return true;
+}
+
+// The frame stops repeating: the events matched so far go into the current
+// frame, with their changed answers, and it is recorded event by event.
+void stopRepeating(CaptureEncoder& encoder) {
+    RepeatedFrame& repeated = encoder.repeated;
+    if (!repeated.active) {
+        return;
+    }
+    repeated.active = false;
+    const EventFrame& base = encoder.history.frames[repeated.slot];
+    std::size_t j = 0;
+    for (std::size_t k = 0; k < repeated.matched; ++k) {
+        if (j < repeated.changed.size() && repeated.changed[j] == k) {
+            copyEvent(encoder.current, encoder.changed, encoder.changed.events[j++]);
+        } else {
+            copyEvent(encoder.current, base, base.events[k]);
+        }
+    }
+}
+
+// A frame that repeated a stored one to its wait: runs of the same events and
+// the changed calls, written as the event-by-event writer writes them; the
+// stored frame takes the changes and becomes the latest, as the reader's copy
+// does when it reads the frame.
+void writeRepeatedFrame(CaptureEncoder& encoder) {
+    RepeatedFrame& repeated = encoder.repeated;
+    repeated.active = false;
+    FrameHistory& history = encoder.history;
+    EventFrame& base = history.frames[repeated.slot];
+    DeltaWriter& writer = encoder.writer;
+    prepareOutput(encoder);
+    openDataChunk(encoder);
+    if (repeated.slot != history.lastSlot) {
+        putByte(encoder.output, static_cast<std::uint8_t>(op::Base | repeated.slot));
+    }
+    std::size_t next = 0;
+    for (std::size_t j = 0; j < repeated.changed.size(); ++j) {
+        const std::size_t at = repeated.changed[j];
+        writer.sameRun += at - next;
+        closeSameRun(writer, encoder.output);
+        writeChangedCall(writer, base, base.events[at], encoder.changed, encoder.changed.events[j],
+                         encoder.output);
+        next = at + 1;
+    }
+    writer.sameRun += base.events.size() - next;
+    closeSameRun(writer, encoder.output);
+    for (std::size_t j = 0; j < repeated.changed.size(); ++j) {
+        const FrameEvent& was = base.events[repeated.changed[j]];
+        const FrameEvent& now = encoder.changed.events[j];
+        const auto words =
+            std::span(encoder.changed.words).subspan(now.firstWord, now.argCount + now.resultCount);
+        std::copy(words.begin(), words.end(),
+                  base.words.begin() + static_cast<std::ptrdiff_t>(was.firstWord));
+    }
+    history.storedAt[repeated.slot] = ++history.framesStored;
+    history.lastSlot = repeated.slot;
+    startNextFrame(writer);
+    if (encoder.output.size() - encoder.chunkStart - ChunkHeaderSize >= DataChunkTargetSize) {
+        closeDataChunk(encoder);
+    }
+}
+
+// A frame larger than any before: every frame buffer makes room for it now.
+void keepRoomFor(CaptureEncoder& encoder, const EventFrame& frame) {
+    FrameRoom& room = encoder.room;
+    bool grew = false;
+    const auto atLeast = [&grew](std::size_t& kept, std::size_t size) {
+        if (size > kept) {
+            kept = size;
+            grew = true;
+        }
+    };
+    atLeast(room.events, frame.events.size());
+    atLeast(room.words, frame.words.size());
+    atLeast(room.texts, frame.texts.size());
+    atLeast(room.textBytes, frame.textBytes.size());
+    atLeast(room.slots, frame.slots.size());
+    atLeast(room.handles, frame.handles.size());
+    if (!grew) {
+        return;
+    }
+    const auto reserve = [&room](EventFrame& f) {
+        f.events.reserve(room.events);
+        f.words.reserve(room.words);
+        f.texts.reserve(room.texts);
+        f.textBytes.reserve(room.textBytes);
+        f.slots.reserve(room.slots);
+        f.handles.reserve(room.handles);
+    };
+    for (EventFrame& stored : encoder.history.frames) {
+        reserve(stored);
+    }
+    reserve(encoder.current);
+    reserve(encoder.changed);
+}
+
 // Writes the recorded events not yet written, into data chunks of about
 // DataChunkTargetSize. A frame's first write picks its base.
 void writePending(CaptureEncoder& encoder, bool frameComplete) {
+    stopRepeating(encoder);
     prepareOutput(encoder);
     if (encoder.writer.nextEvent == 0 && !encoder.current.events.empty()) {
         encoder.baseSlot = chooseBase(encoder.history, encoder.current, frameComplete);
@@ -107,6 +293,9 @@ template <class Arg> bool keepArg(const Arg& arg, std::uint32_t argCount, std::i
 
 void beginCapture(CaptureEncoder& encoder, std::string_view pluginVersion,
                   std::string_view buildIdentity) {
+    encoder.repeated.active = false;
+    encoder.repeated.changed.reserve(MaxChangedEvents);
+    encoder.room = {};
     clearHistory(encoder.history);
     clearFrame(encoder.current);
     encoder.writer = DeltaWriter{};
@@ -144,12 +333,16 @@ void recordNativeCall(CaptureEncoder& encoder, const NativeCallRecord& call) {
     if (encoder.stopped) {
         return;
     }
-    EventFrame& frame = encoder.current;
-    const FrameEvent& event = beginNativeCall(frame, call.hash);
-    const std::size_t firstWord = event.firstWord;
     const auto argCount = static_cast<std::uint32_t>(std::min(call.args.size(), MaxArgs));
     const auto resultCount =
         static_cast<std::uint32_t>(std::min(call.result.size(), MaxResultWords));
+    if (repeatsCall(encoder, call, argCount, resultCount)) {
+        return;
+    }
+    stopRepeating(encoder);
+    EventFrame& frame = encoder.current;
+    const FrameEvent& event = beginNativeCall(frame, call.hash);
+    const std::size_t firstWord = event.firstWord;
     // The words in one go: this runs for every native call of every frame.
     frame.words.insert(frame.words.end(), call.args.begin(), call.args.begin() + argCount);
     frame.words.insert(frame.words.end(), call.result.begin(), call.result.begin() + resultCount);
@@ -176,9 +369,21 @@ void recordPedsAnswer(CaptureEncoder& encoder, std::int32_t capacity,
     if (encoder.stopped) {
         return;
     }
+    const auto kept = written.first(std::min(written.size(), MaxPedHandles));
+    FrameEvent probe;
+    probe.kind = EventKind::PedsAnswer;
+    const FrameEvent* was = repeatedNext(encoder, eventShapeWord(probe));
+    if (was != nullptr && was->kind == EventKind::PedsAnswer && was->pedsCapacity == capacity &&
+        was->pedsReturned == returned && was->handleCount == kept.size()) {
+        const auto handles = handlesOf(encoder.history.frames[encoder.repeated.slot], *was);
+        if (std::equal(kept.begin(), kept.end(), handles.begin())) {
+            ++encoder.repeated.matched;
+            return;
+        }
+    }
+    stopRepeating(encoder);
     EventFrame& frame = encoder.current;
     beginPedsAnswer(frame, capacity, returned);
-    const auto kept = written.first(std::min(written.size(), MaxPedHandles));
     frame.handles.insert(frame.handles.end(), kept.begin(), kept.end());
     frame.events.back().handleCount = kept.size();
 }
@@ -187,7 +392,18 @@ void recordWait(CaptureEncoder& encoder, std::uint32_t ms) {
     if (encoder.stopped) {
         return;
     }
+    FrameEvent probe;
+    probe.kind = EventKind::Wait;
+    const FrameEvent* was = repeatedNext(encoder, eventShapeWord(probe));
+    if (was != nullptr && was->kind == EventKind::Wait && was->waitMs == ms &&
+        encoder.repeated.matched + 1 ==
+            encoder.history.frames[encoder.repeated.slot].events.size()) {
+        writeRepeatedFrame(encoder);
+        return;
+    }
+    stopRepeating(encoder);
     addWait(encoder.current, ms);
+    keepRoomFor(encoder, encoder.current);
     writePending(encoder, true);
     closeSameRun(encoder.writer, encoder.output);
     storeFrame(encoder.history, encoder.current);

@@ -49,9 +49,37 @@ struct NativeCallRecord {
     std::span<const std::uint64_t> result;
 };
 
+// A frame that, so far, repeats a stored frame event for event, with at most
+// a few calls whose words or answers changed: nothing of it is copied until it
+// stops repeating (then the events matched so far are copied into the current
+// frame), and a frame that repeats to its wait is written from these alone.
+// The common frame costs a comparison per call this way.
+struct RepeatedFrame {
+    bool active = false;
+    std::size_t slot = 0;             // of the stored frame it repeats
+    std::size_t matched = 0;          // events that repeat it
+    std::vector<std::size_t> changed; // events whose words or answer changed, in order
+};
+inline constexpr std::size_t MaxChangedEvents = 16;
+
+// The largest frame seen, by the size of each of its pools: every frame buffer
+// keeps room for it, so that buffers passed from slot to slot never grow again
+// once a frame of working size has been seen.
+struct FrameRoom {
+    std::size_t events = 0;
+    std::size_t words = 0;
+    std::size_t texts = 0;
+    std::size_t textBytes = 0;
+    std::size_t slots = 0;
+    std::size_t handles = 0;
+};
+
 struct CaptureEncoder {
     FrameHistory history; // the frames a frame may be written against
     EventFrame current;   // the frame being recorded
+    RepeatedFrame repeated;
+    EventFrame changed; // the changed events of the repeated frame, as they are now
+    FrameRoom room;
     DeltaWriter writer;
     std::size_t baseSlot = 0;         // of the current frame's base
     std::vector<std::uint8_t> output; // chunks not yet handed out, then the open chunk

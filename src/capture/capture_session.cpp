@@ -212,10 +212,8 @@ void recordCall(const unsigned long long* result) noexcept {
             }
         }
         const std::size_t resultWords = result == nullptr ? 0 : shape.resultWords;
-        std::array<std::uint64_t, 3> answer{};
-        if (resultWords > 0) {
-            std::memcpy(answer.data(), result, resultWords * sizeof(std::uint64_t));
-        }
+        // The answer is read where the host keeps it, before any other host call.
+        const auto* answer = reinterpret_cast<const std::uint64_t*>(result);
         if (CaptureState.hash == GameTimerNative && resultWords > 0) {
             CaptureState.gameTime = static_cast<std::int32_t>(answer[0]);
             if (!CaptureState.timerSeen) {
@@ -227,7 +225,7 @@ void recordCall(const unsigned long long* result) noexcept {
                                                 {CaptureState.args.data(), argCount},
                                                 {scratchTexts.data(), textCount},
                                                 {scratchSlots.data(), slotCount},
-                                                {answer.data(), resultWords}});
+                                                {answer, resultWords}});
     } catch (...) {
         closeFile();
     }

@@ -273,6 +273,12 @@ void writeWhole(DeltaWriter& writer, const EventFrame& frame, const FrameEvent& 
 
 } // namespace
 
+void writeChangedCall(DeltaWriter& writer, const EventFrame& base, const FrameEvent& was,
+                      const EventFrame& frame, const FrameEvent& event,
+                      std::vector<std::uint8_t>& out) {
+    writeCallDelta(writer, base, was, frame, event, out);
+}
+
 void closeSameRun(DeltaWriter& writer, std::vector<std::uint8_t>& out) {
     if (writer.sameRun > 0) {
         putOp(out, op::Same, writer.sameRun - 1);
