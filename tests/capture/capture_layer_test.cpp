@@ -142,6 +142,15 @@ TEST_F(CaptureLayerTest, TheFileHoldsEveryCallAndAnswerTheHostSaw) {
     }));
 }
 
+TEST_F(CaptureLayerTest, ChunksReachTheFileAtLeastOnceASecondOfGameTime) {
+    step(75); // 2.5 s of 33 ms frames, and the game never unloads the plugin
+    const auto captured = readOnlyCapture();
+    EXPECT_EQ(captured.extent.ending, capture::CaptureEnding::Unmarked);
+    // What a crash now would leave: every frame up to the last whole second.
+    EXPECT_GE(captured.frames.size(), 60u);
+    EXPECT_LE(captured.frames.size(), 75u);
+}
+
 TEST_F(CaptureLayerTest, EachScriptStartWritesANewFileAndNoneIsOverwritten) {
     step(2);
     sim::restartScript();
