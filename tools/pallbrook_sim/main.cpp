@@ -9,6 +9,8 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,34 +87,45 @@ int check(const std::vector<std::string>& files) {
     return ok ? 0 : 2;
 }
 
-int run(const std::vector<std::string>& args) {
-    std::string file;
-    pbsim::RunOptions options;
-    options.pluginPath = pbsim::defaultPluginPath();
+// Reads "FILE [--option VALUE | --flag]..." into the places given. Returns
+// the exit status of a usage error, or nothing when all is well.
+std::optional<int> readArguments(const std::vector<std::string>& args, const std::string& command,
+                                 const std::map<std::string, std::string*>& values,
+                                 const std::map<std::string, bool*>& flags, std::string& file) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        std::string* value = arg == "--trace"    ? &options.tracePath
-                             : arg == "--svg"    ? &options.svgPath
-                             : arg == "--plugin" ? &options.pluginPath
-                             : arg == "--folder" ? &options.keptFolder
-                                                 : nullptr;
-        if (arg == "--here") {
-            options.inCurrentFolder = true;
-        } else if (value != nullptr) {
+        if (auto flag = flags.find(arg); flag != flags.end()) {
+            *flag->second = true;
+        } else if (auto value = values.find(arg); value != values.end()) {
             if (i + 1 == args.size()) {
                 return usage((arg + " needs a file name").c_str());
             }
-            *value = args[++i];
+            *value->second = args[++i];
         } else if (!arg.empty() && arg[0] == '-') {
             return usage(("unknown option " + arg).c_str());
         } else if (file.empty()) {
             file = arg;
         } else {
-            return usage("run takes one scenario file");
+            return usage((command + " takes one file").c_str());
         }
     }
     if (file.empty()) {
-        return usage("run needs a scenario file");
+        return usage((command + " needs a file").c_str());
+    }
+    return std::nullopt;
+}
+
+int run(const std::vector<std::string>& args) {
+    std::string file;
+    pbsim::RunOptions options;
+    options.pluginPath = pbsim::defaultPluginPath();
+    if (auto status = readArguments(args, "run",
+                                    {{"--trace", &options.tracePath},
+                                     {"--svg", &options.svgPath},
+                                     {"--plugin", &options.pluginPath},
+                                     {"--folder", &options.keptFolder}},
+                                    {{"--here", &options.inCurrentFolder}}, file)) {
+        return *status;
     }
     if (pbsim::pluginIsLinked() && !options.pluginPath.empty()) {
         return usage("--plugin: this build has the plugin linked in");
@@ -139,29 +152,14 @@ int replay(const std::vector<std::string>& args) {
     std::string file;
     pbsim::ReplayOptions options;
     options.pluginPath = pbsim::defaultPluginPath();
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        std::string* value = arg == "--trace"      ? &options.tracePath
-                             : arg == "--svg"      ? &options.svgPath
-                             : arg == "--plugin"   ? &options.pluginPath
-                             : arg == "--settings" ? &options.settingsPath
-                             : arg == "--names"    ? &options.namesPath
-                                                   : nullptr;
-        if (value != nullptr) {
-            if (i + 1 == args.size()) {
-                return usage((arg + " needs a file name").c_str());
-            }
-            *value = args[++i];
-        } else if (!arg.empty() && arg[0] == '-') {
-            return usage(("unknown option " + arg).c_str());
-        } else if (file.empty()) {
-            file = arg;
-        } else {
-            return usage("replay takes one capture file");
-        }
-    }
-    if (file.empty()) {
-        return usage("replay needs a capture file");
+    if (auto status = readArguments(args, "replay",
+                                    {{"--trace", &options.tracePath},
+                                     {"--svg", &options.svgPath},
+                                     {"--plugin", &options.pluginPath},
+                                     {"--settings", &options.settingsPath},
+                                     {"--names", &options.namesPath}},
+                                    {}, file)) {
+        return *status;
     }
     if (pbsim::pluginIsLinked() && !options.pluginPath.empty()) {
         return usage("--plugin: this build has the plugin linked in");

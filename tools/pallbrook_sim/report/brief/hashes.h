@@ -35,5 +35,17 @@ inline constexpr std::uint64_t DictLoaded = 0x27FF6FE8009B40CA;
 inline constexpr std::uint64_t PlayClip = 0xEA47FE3719165B94;
 inline constexpr std::uint64_t ClipSpeed = 0xEAA885BA3CEA4E4A;
 inline constexpr std::uint64_t ClearTasks = 0xE1EF3C1216AFF2CD;
+// Prompts, as the prompt book follows them.
+inline constexpr std::uint64_t MakeGameString = 0xFA925AC00EB830B9;
+inline constexpr std::uint64_t PromptBegin = 0x04F97DE45A519419;
+inline constexpr std::uint64_t PromptSetControl = 0xB5352B7494A08258;
+inline constexpr std::uint64_t PromptSetLabel = 0x5DD02A8318420DD7;
+inline constexpr std::uint64_t PromptSetHoldTime = 0x94073D5CA3F16B7B;
+inline constexpr std::uint64_t PromptFinish = 0xF7AA2696A22AD8B9;
+inline constexpr std::uint64_t PromptSetEnabled = 0x8A0FB4D03A630D21;
+inline constexpr std::uint64_t PromptSetVisible = 0x71215ACCFDE075EE;
+inline constexpr std::uint64_t PromptSetGroup = 0x2F11D3A254169EA4;
+inline constexpr std::uint64_t PromptDelete = 0x00EDE88D4D13CF59;
+inline constexpr std::uint64_t PromptGroupOf = 0xB796970BD125FCE8;
 
 } // namespace pbsim::hashes

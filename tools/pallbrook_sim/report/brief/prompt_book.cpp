@@ -1,21 +1,12 @@
 #include "report/brief/prompt_book.h"
 
+#include "report/brief/hashes.h"
+
 namespace pbsim {
 
 namespace {
 
-constexpr std::uint64_t MakeGameString = 0xFA925AC00EB830B9;
-constexpr std::uint64_t PromptBegin = 0x04F97DE45A519419;
-constexpr std::uint64_t PromptSetControl = 0xB5352B7494A08258;
-constexpr std::uint64_t PromptSetLabel = 0x5DD02A8318420DD7;
-constexpr std::uint64_t PromptSetHoldTime = 0x94073D5CA3F16B7B;
-constexpr std::uint64_t PromptFinish = 0xF7AA2696A22AD8B9;
-constexpr std::uint64_t PromptSetEnabled = 0x8A0FB4D03A630D21;
-constexpr std::uint64_t PromptSetVisible = 0x71215ACCFDE075EE;
-constexpr std::uint64_t PromptSetGroup = 0x2F11D3A254169EA4;
-constexpr std::uint64_t PromptDelete = 0x00EDE88D4D13CF59;
-constexpr std::uint64_t PromptGroupOf = 0xB796970BD125FCE8;
-constexpr std::uint64_t ShowPromptGroupOnEntity = 0x315C81D760609108;
+using namespace hashes;
 
 std::int32_t i32Result(const sim::NativeCall& call) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(call.result.words[0]));
@@ -85,7 +76,7 @@ void PromptBook::onCall(const sim::NativeCall& call) {
             groupOwner_[i32Result(call)] = args.i32(0);
         }
         break;
-    case ShowPromptGroupOnEntity:
+    case ShowPromptGroup:
         shownThisFrame_.emplace_back(args.i32(4), args.i32(0));
         break;
     default:
