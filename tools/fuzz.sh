@@ -17,7 +17,7 @@ cd "$(dirname "$0")/.."
 
 # Executions per target for CI: together about a minute and a quarter on two cores.
 declare -A ci_runs=([ini_reader]=100000 [load_settings]=60000 [classify_line]=400000
-                    [numbers]=400000 [capture_reader]=200000)
+                    [numbers]=400000 [capture_reader]=60000)
 declare -A max_len=([ini_reader]=4096 [load_settings]=4096 [classify_line]=1024 [numbers]=128
                     [capture_reader]=8192)
 # The settings targets share the settings dictionary.
