@@ -364,6 +364,14 @@ void recordNativeCall(CaptureEncoder& encoder, const NativeCallRecord& call) {
     }
 }
 
+void recordPlainCall(CaptureEncoder& encoder, std::uint64_t hash,
+                     std::span<const std::uint64_t> args, std::span<const std::uint64_t> result) {
+    if (!recordRepeatedPlainCall(encoder, hash, args.data(), args.size(), result.data(),
+                                 result.size())) {
+        recordNativeCall(encoder, {hash, args, {}, {}, result});
+    }
+}
+
 void recordPedsAnswer(CaptureEncoder& encoder, std::int32_t capacity,
                       std::span<const std::int32_t> written, std::int32_t returned) {
     if (encoder.stopped) {

@@ -98,6 +98,45 @@ void recordSettingsFile(CaptureEncoder& encoder, std::string_view bytes);
 void recordNoSettingsFile(CaptureEncoder& encoder);
 
 void recordNativeCall(CaptureEncoder& encoder, const NativeCallRecord& call);
+// The same for a call with no text or slot argument (most calls).
+void recordPlainCall(CaptureEncoder& encoder, std::uint64_t hash,
+                     std::span<const std::uint64_t> args, std::span<const std::uint64_t> result);
+
+// Records a call with no text or slot argument when it repeats the next
+// event of the stored frame the current frame repeats, and says whether it
+// did: that is most calls of most frames, and it costs a comparison of a few
+// words, here where the caller can inline it. Otherwise nothing is recorded.
+inline bool recordRepeatedPlainCall(CaptureEncoder& encoder, std::uint64_t hash,
+                                    const std::uint64_t* args, std::size_t argCount,
+                                    const std::uint64_t* result, std::size_t resultCount) {
+    RepeatedFrame& repeated = encoder.repeated;
+    if (!repeated.active || encoder.stopped) {
+        return false;
+    }
+    const EventFrame& base = encoder.history.frames[repeated.slot];
+    if (repeated.matched >= base.events.size()) {
+        return false;
+    }
+    const FrameEvent& was = base.events[repeated.matched];
+    if (was.kind != EventKind::NativeCall || was.hash != hash || was.argCount != argCount ||
+        was.resultCount != resultCount || was.textCount != 0 || was.slotCount != 0) {
+        return false;
+    }
+    // A handful of words: compared one by one, which beats a call to memcmp.
+    const std::uint64_t* words = base.words.data() + was.firstWord;
+    for (std::size_t i = 0; i < argCount; ++i) {
+        if (words[i] != args[i]) {
+            return false;
+        }
+    }
+    for (std::size_t i = 0; i < resultCount; ++i) {
+        if (words[argCount + i] != result[i]) {
+            return false;
+        }
+    }
+    ++repeated.matched;
+    return true;
+}
 // worldGetAllPeds: the array size it was given, the handles it wrote (at most
 // MaxPedHandles kept) and the count it returned.
 void recordPedsAnswer(CaptureEncoder& encoder, std::int32_t capacity,

@@ -63,7 +63,7 @@ void captureNativePush64(unsigned long long value) {
 
 unsigned long long* captureNativeCall() {
     unsigned long long* result = nativeCall();
-    capture::recordCall(result);
+    capture::recordCallAtSeam(result);
     return result;
 }
 

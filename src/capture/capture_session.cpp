@@ -16,7 +16,6 @@ CaptureStateRecord CaptureState;
 
 namespace {
 
-constexpr std::uint64_t GameTimerNative = 0x4F67E8ECA7D3F667;
 constexpr std::size_t MaxTextRead = 4096;
 constexpr long MaxSettingsRead = 1 << 20;
 
@@ -26,35 +25,6 @@ constexpr long MaxSettingsRead = 1 << 20;
 #ifndef PALLBROOK_VERSION
 #define PALLBROOK_VERSION "unknown version"
 #endif
-
-// What the layer needs to know of a native, looked up once per hash: which
-// arguments point at texts or slots, and how many result words it gives. A
-// small table indexed by the hash, as the calls of a frame repeat.
-struct CallShape {
-    std::uint64_t hash = 0;
-    const NativeKinds* kinds = nullptr;
-    std::uint32_t pointerArgs = 0; // bit i: argument i is a text or a slot
-    std::size_t resultWords = 3;   // a native we do not know: all three words
-    bool filled = false;
-};
-std::array<CallShape, 256> callShapes;
-
-const CallShape& shapeOf(std::uint64_t hash) {
-    CallShape& shape = callShapes[static_cast<std::size_t>((hash * 0x9E3779B97F4A7C15ull) >> 56)];
-    if (!shape.filled || shape.hash != hash) {
-        shape = {hash, findNativeKinds(hash), 0, 3, true};
-        if (shape.kinds != nullptr) {
-            shape.resultWords = resultWordCount(shape.kinds->result);
-            for (std::size_t i = 0; i < shape.kinds->args.size() && i < MaxCallArgs; ++i) {
-                const char kind = shape.kinds->args[i];
-                if (isTextArg(kind) || isSlotArg(kind)) {
-                    shape.pointerArgs |= std::uint32_t{1} << i;
-                }
-            }
-        }
-    }
-    return shape;
-}
 
 // Reused from call to call.
 std::array<TextArg, MaxCallArgs> scratchTexts;
@@ -140,6 +110,21 @@ void flushIfDue(bool force) noexcept {
 
 } // namespace
 
+const CallShape& fillCallShape(std::uint64_t hash) {
+    CallShape& shape = CaptureState.callShapes[callShapeSlot(hash)];
+    shape = {hash, findNativeKinds(hash), 0, 3, true};
+    if (shape.kinds != nullptr) {
+        shape.resultWords = resultWordCount(shape.kinds->result);
+        for (std::size_t i = 0; i < shape.kinds->args.size() && i < MaxCallArgs; ++i) {
+            const char kind = shape.kinds->args[i];
+            if (isTextArg(kind) || isSlotArg(kind)) {
+                shape.pointerArgs |= std::uint32_t{1} << i;
+            }
+        }
+    }
+    return shape;
+}
+
 void startCapture() noexcept {
     finishCapture();
     try {
@@ -188,8 +173,26 @@ void recordCall(const unsigned long long* result) noexcept {
         return;
     }
     try {
-        const CallShape& shape = shapeOf(CaptureState.hash);
+        const CallShape& shape = callShapeOf(CaptureState.hash);
         const std::size_t argCount = std::min(CaptureState.argCount, MaxCallArgs);
+        const std::size_t resultWords = result == nullptr ? 0 : shape.resultWords;
+        // The answer is read where the host keeps it, before any other host call.
+        const auto* answer = reinterpret_cast<const std::uint64_t*>(result);
+        if (CaptureState.hash == GameTimerNative && resultWords > 0) {
+            CaptureState.gameTime = static_cast<std::int32_t>(answer[0]);
+            if (!CaptureState.timerSeen) {
+                CaptureState.timerSeen = true;
+                CaptureState.flushedAt = CaptureState.gameTime;
+            }
+        }
+        if (shape.pointerArgs == 0) {
+            if (!recordRepeatedPlainCall(CaptureState.encoder, CaptureState.hash,
+                                         CaptureState.args.data(), argCount, answer, resultWords)) {
+                recordPlainCall(CaptureState.encoder, CaptureState.hash,
+                                {CaptureState.args.data(), argCount}, {answer, resultWords});
+            }
+            return;
+        }
         std::size_t textCount = 0;
         std::size_t slotCount = 0;
         for (std::uint32_t pointers = shape.pointerArgs; pointers != 0; pointers &= pointers - 1) {
@@ -209,16 +212,6 @@ void recordCall(const unsigned long long* result) noexcept {
                 std::uint32_t value = 0;
                 std::memcpy(&value, reinterpret_cast<const void*>(word), sizeof value);
                 scratchSlots[slotCount++] = {i, value};
-            }
-        }
-        const std::size_t resultWords = result == nullptr ? 0 : shape.resultWords;
-        // The answer is read where the host keeps it, before any other host call.
-        const auto* answer = reinterpret_cast<const std::uint64_t*>(result);
-        if (CaptureState.hash == GameTimerNative && resultWords > 0) {
-            CaptureState.gameTime = static_cast<std::int32_t>(answer[0]);
-            if (!CaptureState.timerSeen) {
-                CaptureState.timerSeen = true;
-                CaptureState.flushedAt = CaptureState.gameTime;
             }
         }
         recordNativeCall(CaptureState.encoder, {CaptureState.hash,

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "capture/capture_encoder.h"
+#include "capture/native_kinds.h"
 #include "plugin/host_api.h"
 
 #include <array>
@@ -24,6 +25,22 @@ inline constexpr std::uint64_t DefaultSizeCap = std::uint64_t{1} << 30; // 1 GiB
 inline constexpr std::int32_t FlushEveryMs = 1000;
 inline constexpr std::uint32_t FlushEveryFrames = 240;
 inline constexpr std::size_t MaxCallArgs = 32;
+
+inline constexpr std::uint64_t GameTimerNative = 0x4F67E8ECA7D3F667;
+
+// What the layer needs to know of a native, looked up once per hash: which
+// arguments point at texts or slots, and how many result words it gives. A
+// small table indexed by the hash, as the calls of a frame repeat.
+struct CallShape {
+    std::uint64_t hash = 0;
+    const NativeKinds* kinds = nullptr;
+    std::uint32_t pointerArgs = 0; // bit i: argument i is a text or a slot
+    std::size_t resultWords = 3;   // a native we do not know: all three words
+    bool filled = false;
+};
+inline constexpr std::size_t callShapeSlot(std::uint64_t hash) {
+    return static_cast<std::size_t>((hash * 0x9E3779B97F4A7C15ull) >> 56);
+}
 
 // Set by the programs that link the capture layer into the stand-in host.
 struct CaptureOptions {
@@ -43,6 +60,8 @@ struct CaptureStateRecord {
 
     HINSTANCE__* module = nullptr;
     ScriptEntry pluginEntry = nullptr;
+
+    std::array<CallShape, 256> callShapes;
 
     // The native call under way.
     std::uint64_t hash = 0;
@@ -69,6 +88,31 @@ void standDown() noexcept;
 
 // What the seam records; each does nothing while no capture is on.
 void recordCall(const unsigned long long* result) noexcept;
+
+const CallShape& fillCallShape(std::uint64_t hash);
+inline const CallShape& callShapeOf(std::uint64_t hash) {
+    const CallShape& shape = CaptureState.callShapes[callShapeSlot(hash)];
+    return shape.filled && shape.hash == hash ? shape : fillCallShape(hash);
+}
+
+// recordCall with its common case inlined where the seam makes the call: a
+// call with no text or slot argument that repeats the stored frame's. Comparing
+// its words allocates nothing and cannot fail.
+inline void recordCallAtSeam(const unsigned long long* result) noexcept {
+    if (!CaptureState.recording) {
+        return;
+    }
+    const CallShape& shape = callShapeOf(CaptureState.hash);
+    if (shape.pointerArgs == 0 && result != nullptr && CaptureState.hash != GameTimerNative &&
+        CaptureState.argCount <= MaxCallArgs &&
+        recordRepeatedPlainCall(CaptureState.encoder, CaptureState.hash, CaptureState.args.data(),
+                                CaptureState.argCount,
+                                reinterpret_cast<const std::uint64_t*>(result),
+                                shape.resultWords)) {
+        return;
+    }
+    recordCall(result);
+}
 void recordPeds(const int* array, int arraySize, int returned) noexcept;
 void recordFrameEnd(unsigned long ms) noexcept;
 
