@@ -24,7 +24,6 @@ void captureScriptEntry() noexcept {
 } // namespace
 
 void captureScriptRegister(HINSTANCE__* module, ScriptEntry entry) {
-    CaptureState.module = module;
     CaptureState.pluginEntry = entry;
     scriptRegister(module, captureScriptEntry);
 }

@@ -158,7 +158,6 @@ void finishCapture() noexcept {
 }
 
 void standDown() noexcept {
-    CaptureState.stoodDown = true;
     if (CaptureState.recording) {
         try {
             writeOut(endStoodDown(CaptureState.encoder));

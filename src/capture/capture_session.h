@@ -56,9 +56,7 @@ struct CaptureStateRecord {
     std::string fileName;
     std::uint64_t bytesWritten = 0;
     bool recording = false;
-    bool stoodDown = false; // the shipped plugin is loaded too: this one sat out
 
-    HINSTANCE__* module = nullptr;
     ScriptEntry pluginEntry = nullptr;
 
     std::array<CallShape, 256> callShapes;
