@@ -1,10 +1,10 @@
 // Files that are damaged, cut off or hostile: a torn tail keeps exactly the
 // whole chunks before it, damage before the last chunk is refused at the
 // damaged chunk, and no count in the data is taken on trust.
-#include "capture/counting_new.h"
 #include "capture/raw_chunks.h"
 #include "capture/session.h"
 #include "capture/synthetic_frames.h"
+#include "support/counting_allocator.h"
 
 #include <gtest/gtest.h>
 
@@ -236,9 +236,9 @@ TEST(CaptureDamage, HostileRecordsAreRefusedAtTheRecordWithBoundedMemory) {
         Bytes file = captureStart();
         const std::size_t payloadAt = file.size() + capture::ChunkHeaderSize;
         file = join({file, chunk(capture::DataTag, hostile.payload)});
-        const std::size_t before = counting_new::bytesAllocated();
+        const std::size_t before = alloc_count::bytesAllocated();
         const auto read = capture_test::read(file);
-        EXPECT_LT(counting_new::bytesAllocated() - before, 64u << 10) << hostile.what;
+        EXPECT_LT(alloc_count::bytesAllocated() - before, 64u << 10) << hostile.what;
         if (hostile.badRecordAt == Good) {
             EXPECT_FALSE(read.error) << hostile.what << ": " << describe(*read.error);
             continue;

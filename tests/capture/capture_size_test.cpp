@@ -1,9 +1,9 @@
 // What a capture costs: bytes a minute of idle frames at 60 frames a second
 // (goals: 100 KiB with 64 peds, 1 MiB with 1024), a ped coming or going, a
 // dictionary wait, and no allocation once the buffers have grown.
-#include "capture/counting_new.h"
 #include "capture/session.h"
 #include "capture/synthetic_frames.h"
+#include "support/counting_allocator.h"
 
 #include <gtest/gtest.h>
 
@@ -142,12 +142,12 @@ TEST(CaptureSize, FramesAllocateNothingOnceBuffersHaveGrown) {
     };
     second();
     second();
-    const std::size_t before = counting_new::allocations();
+    const std::size_t before = alloc_count::allAllocations();
     std::size_t bytes = 0;
     for (int i = 0; i < 5; ++i) {
         bytes += second();
     }
-    EXPECT_EQ(counting_new::allocations() - before, 0u);
+    EXPECT_EQ(alloc_count::allAllocations() - before, 0u);
     EXPECT_GT(bytes, 0u);
 }
 

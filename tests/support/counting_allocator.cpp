@@ -8,10 +8,14 @@
 
 namespace {
 std::atomic<std::size_t> counted{0};
+std::atomic<std::size_t> all{0};
+std::atomic<std::size_t> allBytes{0};
 std::atomic<bool> failNext{false};
 std::atomic<std::size_t> failAt{0};
 
 void* allocate(std::size_t size) {
+    ++all;
+    allBytes += size;
     if (sim::inPluginCode()) {
         const std::size_t number = ++counted;
         if (failNext.exchange(false) || number == failAt.load()) {
@@ -28,6 +32,12 @@ void* allocate(std::size_t size) {
 namespace alloc_count {
 std::size_t pluginAllocations() {
     return counted.load();
+}
+std::size_t allAllocations() {
+    return all.load();
+}
+std::size_t bytesAllocated() {
+    return allBytes.load();
 }
 void reset() {
     counted = 0;

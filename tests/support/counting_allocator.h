@@ -9,6 +9,10 @@
 namespace alloc_count {
 
 std::size_t pluginAllocations();
+// Every allocation of the program, wherever it is made, and the bytes asked
+// for, since it started.
+std::size_t allAllocations();
+std::size_t bytesAllocated();
 void reset();
 // The next allocation made by plugin code throws std::bad_alloc.
 void failNextPluginAllocation();
