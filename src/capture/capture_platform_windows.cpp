@@ -1,12 +1,6 @@
 #include "capture/capture_platform.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "plugin/win_types.h"
 
 #include <cstdio>
 

@@ -19,7 +19,12 @@ bool sameWords(std::span<const std::uint64_t> a, std::span<const std::uint64_t> 
     return std::equal(a.begin(), a.end(), b.begin(), b.end());
 }
 
+} // namespace
+
 bool sameTexts(const EventFrame& a, const FrameEvent& x, const EventFrame& b, const FrameEvent& y) {
+    if (x.textCount != y.textCount) {
+        return false;
+    }
     const auto textsA = textsOf(a, x);
     const auto textsB = textsOf(b, y);
     for (std::size_t i = 0; i < textsA.size(); ++i) {
@@ -30,8 +35,6 @@ bool sameTexts(const EventFrame& a, const FrameEvent& x, const EventFrame& b, co
     }
     return true;
 }
-
-} // namespace
 
 bool differsInCall(const EventFrame& a, const FrameEvent& x, const EventFrame& b,
                    const FrameEvent& y) {

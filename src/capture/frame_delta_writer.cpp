@@ -58,22 +58,6 @@ void writeCall(DeltaWriter& writer, const EventFrame& frame, const FrameEvent& e
     }
 }
 
-bool sameTextList(const EventFrame& a, const FrameEvent& x, const EventFrame& b,
-                  const FrameEvent& y) {
-    if (x.textCount != y.textCount) {
-        return false;
-    }
-    const auto textsA = textsOf(a, x);
-    const auto textsB = textsOf(b, y);
-    for (std::size_t i = 0; i < textsA.size(); ++i) {
-        if (textsA[i].argIndex != textsB[i].argIndex ||
-            textBytesOf(a, textsA[i]) != textBytesOf(b, textsB[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Words beyond the base's count are written against zero.
 std::uint64_t wordOrZero(std::span<const std::uint64_t> words, std::size_t i) {
     return i < words.size() ? words[i] : 0;
@@ -96,7 +80,7 @@ void writeCallDelta(DeltaWriter& writer, const EventFrame& base, const FrameEven
     if (!std::equal(args.begin(), args.end(), wasArgs.begin(), wasArgs.end())) {
         mask |= delta_field::Args;
     }
-    if (!sameTextList(frame, event, base, was)) {
+    if (!sameTexts(frame, event, base, was)) {
         mask |= delta_field::Texts;
     }
     if (!std::equal(slots.begin(), slots.end(), wasSlots.begin(), wasSlots.end())) {
