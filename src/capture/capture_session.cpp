@@ -1,5 +1,6 @@
 #include "capture/capture_session.h"
 
+#include "capture/capture_format.h"
 #include "capture/capture_platform.h"
 #include "capture/native_kinds.h"
 
@@ -17,7 +18,6 @@ CaptureStateRecord CaptureState;
 namespace {
 
 constexpr std::size_t MaxTextRead = 4096;
-constexpr long MaxSettingsRead = 1 << 20;
 
 #ifndef PALLBROOK_BUILD_IDENTITY
 #define PALLBROOK_BUILD_IDENTITY "unknown build"
@@ -73,7 +73,8 @@ std::string freshFileName() {
     return name;
 }
 
-// The settings file as the plugin is about to read it.
+// The settings file as the plugin is about to read it. A file larger than a
+// capture keeps is read one byte further, so that the encoder marks it cut.
 void recordSettings() {
     std::FILE* settings = std::fopen("Pallbrook.ini", "rb");
     if (settings == nullptr) {
@@ -83,19 +84,22 @@ void recordSettings() {
     std::vector<char> bytes;
     char block[4096];
     std::size_t got = 0;
-    while ((got = std::fread(block, 1, sizeof block, settings)) > 0 &&
-           bytes.size() < static_cast<std::size_t>(MaxSettingsRead)) {
+    while (bytes.size() <= MaxSettingsBytes &&
+           (got = std::fread(block, 1, sizeof block, settings)) > 0) {
         bytes.insert(bytes.end(), block, block + got);
     }
     std::fclose(settings);
     recordSettingsFile(CaptureState.encoder, std::string_view(bytes.data(), bytes.size()));
 }
 
-void flushIfDue(bool force) noexcept {
+void flushIfDue() noexcept {
     ++CaptureState.framesSinceFlush;
-    const bool secondPassed =
-        CaptureState.timerSeen && CaptureState.gameTime - CaptureState.flushedAt >= FlushEveryMs;
-    if (!force && !secondPassed && CaptureState.framesSinceFlush < FlushEveryFrames) {
+    // The timer wraps: the time since the last chunk as a wrapping difference.
+    const auto sinceFlush =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(CaptureState.gameTime) -
+                                  static_cast<std::uint32_t>(CaptureState.flushedAt));
+    const bool secondPassed = CaptureState.timerSeen && sinceFlush >= FlushEveryMs;
+    if (!secondPassed && CaptureState.framesSinceFlush < FlushEveryFrames) {
         return;
     }
     CaptureState.flushedAt = CaptureState.gameTime;
@@ -242,7 +246,7 @@ void recordFrameEnd(unsigned long ms) noexcept {
     }
     try {
         recordWait(CaptureState.encoder, static_cast<std::uint32_t>(ms));
-        flushIfDue(false);
+        flushIfDue();
     } catch (...) {
         closeFile();
     }

@@ -1,6 +1,7 @@
 // The capture build in the stand-in world: the plugin with the capture layer
 // at its host seam plays as the shipped one does, and the file it leaves in
 // the working folder holds every call and answer the host saw.
+#include "capture/capture_format.h"
 #include "capture/capture_session.h"
 #include "capture/native_kinds.h"
 #include "drag/drag_fixture.h"
@@ -143,12 +144,23 @@ TEST_F(CaptureLayerTest, TheFileHoldsEveryCallAndAnswerTheHostSaw) {
 }
 
 TEST_F(CaptureLayerTest, ChunksReachTheFileAtLeastOnceASecondOfGameTime) {
+    // Across the wrap of the game timer, half a second in.
+    sim::world().gameTimeMs = 0xFFFFFFFFu - 500u;
     step(75); // 2.5 s of 33 ms frames, and the game never unloads the plugin
     const auto captured = readOnlyCapture();
     EXPECT_EQ(captured.extent.ending, capture::CaptureEnding::Unmarked);
     // What a crash now would leave: every frame up to the last whole second.
     EXPECT_GE(captured.frames.size(), 60u);
     EXPECT_LE(captured.frames.size(), 75u);
+}
+
+TEST_F(CaptureLayerTest, ASettingsFileLargerThanACaptureKeepsIsMarkedCut) {
+    writeBytes("Pallbrook.ini", "[Pallbrook]\n" + std::string(capture::MaxSettingsBytes, ';'));
+    step(2);
+    sim::unloadPlugin();
+    const auto captured = readOnlyCapture();
+    EXPECT_EQ(captured.settings.found, capture::SettingsFound::FileCut);
+    EXPECT_EQ(captured.settings.bytes.size(), capture::MaxSettingsBytes);
 }
 
 TEST_F(CaptureLayerTest, EachScriptStartWritesANewFileAndNoneIsOverwritten) {
