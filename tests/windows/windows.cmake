@@ -11,3 +11,12 @@ target_link_libraries(pallbrook-wine-load-cycles PRIVATE pallbrook_sim)
 target_link_options(pallbrook-wine-load-cycles PRIVATE ${PALLBROOK_STATIC_RUNTIME})
 pallbrook_warnings(pallbrook-wine-load-cycles)
 add_dependencies(pallbrook-wine-load-cycles Pallbrook ScriptHookRDR2)
+
+# Pallbrook.asi and PallbrookCapture.asi loaded together: one drag feature runs.
+add_executable(pallbrook-wine-capture-beside-shipped
+               ${CMAKE_CURRENT_LIST_DIR}/wine_capture_beside_shipped.cpp)
+target_link_libraries(pallbrook-wine-capture-beside-shipped PRIVATE pallbrook_sim
+                                                                    pallbrook_capture_reader)
+target_link_options(pallbrook-wine-capture-beside-shipped PRIVATE ${PALLBROOK_STATIC_RUNTIME})
+pallbrook_warnings(pallbrook-wine-capture-beside-shipped)
+add_dependencies(pallbrook-wine-capture-beside-shipped Pallbrook PallbrookCapture ScriptHookRDR2)
