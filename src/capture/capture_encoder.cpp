@@ -5,6 +5,8 @@
 #include "capture/crc32.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 namespace capture {
 
@@ -73,6 +75,9 @@ bool predictRepeat(CaptureEncoder& encoder, std::uint64_t firstShapeWord) {
     repeated.active = true;
     repeated.slot = best;
     repeated.matched = 0;
+    repeated.events = history.frames[best].events.data();
+    repeated.eventCount = history.frames[best].events.size();
+    repeated.words = history.frames[best].words.data();
     repeated.changed.clear();
     clearFrame(encoder.changed);
     return true;
@@ -90,6 +95,38 @@ const FrameEvent* repeatedNext(CaptureEncoder& encoder, std::uint64_t shapeWord)
     return repeated.matched < base.events.size() ? &base.events[repeated.matched] : nullptr;
 }
 
+// The words of a call against those of the stored call it repeats in all
+// else, its texts and slots (the words at `pointers`, kept as 0, are not
+// compared). The same words repeat the stored call; other words make it one
+// of the few changed calls a frame may hold.
+bool repeatsWords(CaptureEncoder& encoder, const FrameEvent& was, const std::uint64_t* args,
+                  std::uint32_t pointers, const std::uint64_t* result) {
+    RepeatedFrame& repeated = encoder.repeated;
+    const std::uint32_t argCount = was.argCount;
+    const std::uint64_t* words = repeated.words + was.firstWord;
+    bool same = std::equal(result, result + was.resultCount, words + argCount);
+    for (std::uint32_t i = 0; i < argCount && same; ++i) {
+        same = words[i] == args[i] || (pointers >> i & 1u) != 0;
+    }
+    if (!same) {
+        if (repeated.changed.size() == MaxChangedEvents) {
+            return false;
+        }
+        repeated.changed.push_back(repeated.matched);
+        EventFrame& changed = encoder.changed;
+        copyEvent(changed, encoder.history.frames[repeated.slot], was);
+        std::uint64_t* now = changed.words.data() + changed.events.back().firstWord;
+        for (std::uint32_t i = 0; i < argCount; ++i) {
+            if ((pointers >> i & 1u) == 0) {
+                now[i] = args[i];
+            }
+        }
+        std::copy(result, result + was.resultCount, now + argCount);
+    }
+    ++repeated.matched;
+    return true;
+}
+
 // The call repeats the stored event: the same hash, texts and slots, and the
 // same words and answer, or it is one of the few changed calls a frame may
 // hold.
@@ -102,7 +139,6 @@ bool repeatsCall(CaptureEncoder& encoder, const NativeCallRecord& call, std::uin
         return false;
     }
     const EventFrame& base = encoder.history.frames[encoder.repeated.slot];
-    const std::uint64_t* words = base.words.data() + was->firstWord;
     std::uint32_t pointers = 0;
     const auto texts = textsOf(base, *was);
     for (std::size_t k = 0; k < call.texts.size(); ++k) {
@@ -119,29 +155,7 @@ bool repeatsCall(CaptureEncoder& encoder, const NativeCallRecord& call, std::uin
         }
         pointers |= std::uint32_t{1} << (call.slots[k].argIndex & 31);
     }
-    bool same =
-        std::equal(call.result.begin(), call.result.begin() + resultCount, words + argCount);
-    for (std::uint32_t i = 0; i < argCount && same; ++i) {
-        same = words[i] == call.args[i] || (pointers >> i & 1u) != 0;
-    }
-    RepeatedFrame& repeated = encoder.repeated;
-    if (!same) {
-        if (repeated.changed.size() == MaxChangedEvents) {
-            return false;
-        }
-        repeated.changed.push_back(repeated.matched);
-        EventFrame& changed = encoder.changed;
-        copyEvent(changed, base, *was);
-        std::uint64_t* now = changed.words.data() + changed.events.back().firstWord;
-        for (std::uint32_t i = 0; i < argCount; ++i) {
-            if ((pointers >> i & 1u) == 0) {
-                now[i] = call.args[i];
-            }
-        }
-        std::copy(call.result.begin(), call.result.begin() + resultCount, now + argCount);
-    }
-    ++repeated.matched;
-    return true;
+    return repeatsWords(encoder, *was, call.args.data(), pointers, call.result.data());
 }
 
 // The frame stops repeating: the events matched so far go into the current
@@ -364,10 +378,64 @@ void recordNativeCall(CaptureEncoder& encoder, const NativeCallRecord& call) {
     }
 }
 
+bool recordRepeatedLiveCall(CaptureEncoder& encoder, std::uint64_t hash,
+                            std::span<const std::uint64_t> args,
+                            std::span<const std::uint64_t> result, std::uint32_t pointerArgs) {
+    if (encoder.stopped) {
+        return false;
+    }
+    const FrameEvent* was = repeatedNext(encoder, hash);
+    if (was == nullptr || was->kind != EventKind::NativeCall || was->hash != hash ||
+        was->argCount != args.size() || was->resultCount != result.size()) {
+        return false;
+    }
+    const EventFrame& base = encoder.history.frames[encoder.repeated.slot];
+    std::uint32_t pointers = 0;
+    for (const TextEntry& text : textsOf(base, *was)) {
+        const auto* live = reinterpret_cast<const char*>(args[text.argIndex]);
+        if (live == nullptr || text.size >= MaxLiveTextRead) {
+            return false;
+        }
+        // Byte by byte up to the kept text's end, so that a shorter live text
+        // is read no further than its own end.
+        const char* kept = base.textBytes.data() + text.offset;
+        for (std::size_t i = 0; i < text.size; ++i) {
+            if (live[i] != kept[i]) {
+                return false;
+            }
+        }
+        if (live[text.size] != '\0') {
+            return false;
+        }
+        pointers |= std::uint32_t{1} << text.argIndex;
+    }
+    for (const SlotEntry& slot : slotsOf(base, *was)) {
+        const auto* live = reinterpret_cast<const void*>(args[slot.argIndex]);
+        std::uint32_t value = 0;
+        if (live == nullptr) {
+            return false;
+        }
+        std::memcpy(&value, live, sizeof value);
+        if (value != slot.value) {
+            return false;
+        }
+        pointers |= std::uint32_t{1} << slot.argIndex;
+    }
+    // A text or slot the stored call did not have (its address was null then)
+    // is not a changed word.
+    for (std::uint32_t absent = pointerArgs & ~pointers; absent != 0; absent &= absent - 1) {
+        const auto i = static_cast<std::size_t>(std::countr_zero(absent));
+        if (i < args.size() && args[i] != 0) {
+            return false;
+        }
+    }
+    return repeatsWords(encoder, *was, args.data(), pointers, result.data());
+}
+
 void recordPlainCall(CaptureEncoder& encoder, std::uint64_t hash,
                      std::span<const std::uint64_t> args, std::span<const std::uint64_t> result) {
-    if (!recordRepeatedPlainCall(encoder, hash, args.data(), args.size(), result.data(),
-                                 result.size())) {
+    if (encoder.stopped ||
+        !repeatsPlainCall(encoder, hash, args.data(), args.size(), result.data(), result.size())) {
         recordNativeCall(encoder, {hash, args, {}, {}, result});
     }
 }

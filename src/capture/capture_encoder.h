@@ -59,8 +59,15 @@ struct RepeatedFrame {
     std::size_t slot = 0;             // of the stored frame it repeats
     std::size_t matched = 0;          // events that repeat it
     std::vector<std::size_t> changed; // events whose words or answer changed, in order
+    // The stored frame's events and words, while it is repeated (its buffers
+    // do not move before the frame ends).
+    const FrameEvent* events = nullptr;
+    std::size_t eventCount = 0;
+    const std::uint64_t* words = nullptr;
 };
 inline constexpr std::size_t MaxChangedEvents = 16;
+// For repeatsPlainCall: as many result words as the stored call has.
+inline constexpr std::size_t AnyResultCount = ~std::size_t{0};
 
 // The largest frame seen, by the size of each of its pools: every frame buffer
 // keeps room for it, so that buffers passed from slot to slot never grow again
@@ -98,39 +105,57 @@ void recordSettingsFile(CaptureEncoder& encoder, std::string_view bytes);
 void recordNoSettingsFile(CaptureEncoder& encoder);
 
 void recordNativeCall(CaptureEncoder& encoder, const NativeCallRecord& call);
+
+// The most bytes of a text the seam reads (a text without its end within
+// them is kept cut there).
+inline constexpr std::size_t MaxLiveTextRead = 4096;
+// A call as the host saw it, with the words of its text and slot arguments
+// (bit i of pointerArgs: argument i is one) still the addresses of the text
+// and the slot: when it repeats the next
+// event of the stored frame the current frame repeats (the same native, words
+// and answer, texts by content and slots by value), or differs from it only
+// in its words or answer, it is recorded so and the result is true. Otherwise
+// nothing is recorded. What it reads through the addresses is what
+// recordNativeCall would be given for them: the kept text's bytes and the end
+// after them, and each slot's 32 bits.
+bool recordRepeatedLiveCall(CaptureEncoder& encoder, std::uint64_t hash,
+                            std::span<const std::uint64_t> args,
+                            std::span<const std::uint64_t> result, std::uint32_t pointerArgs);
 // The same for a call with no text or slot argument (most calls).
 void recordPlainCall(CaptureEncoder& encoder, std::uint64_t hash,
                      std::span<const std::uint64_t> args, std::span<const std::uint64_t> result);
 
-// Records a call with no text or slot argument when it repeats the next
-// event of the stored frame the current frame repeats, and says whether it
-// did: that is most calls of most frames, and it costs a comparison of a few
-// words, here where the caller can inline it. Otherwise nothing is recorded.
-inline bool recordRepeatedPlainCall(CaptureEncoder& encoder, std::uint64_t hash,
-                                    const std::uint64_t* args, std::size_t argCount,
-                                    const std::uint64_t* result, std::size_t resultCount) {
+// The words of a call against those of the stored call it would repeat: the
+// next event of the stored frame the current frame repeats, if that is a call
+// of the same native with as many words and no text or slot. The result words
+// compared are the stored call's count of them (resultCount, when given, must
+// be that count), and on a match the call is recorded as repeating it. A call
+// whose texts or slots the stored call kept as 0 differs in those words and
+// takes the general path. Most calls of most frames end here, for a
+// comparison of a few words where the caller can inline it.
+inline bool repeatsPlainCall(CaptureEncoder& encoder, std::uint64_t hash, const std::uint64_t* args,
+                             std::size_t argCount, const std::uint64_t* result,
+                             std::size_t resultCount) {
     RepeatedFrame& repeated = encoder.repeated;
-    if (!repeated.active || encoder.stopped) {
+    if (!repeated.active || repeated.matched >= repeated.eventCount) {
         return false;
     }
-    const EventFrame& base = encoder.history.frames[repeated.slot];
-    if (repeated.matched >= base.events.size()) {
-        return false;
-    }
-    const FrameEvent& was = base.events[repeated.matched];
-    if (was.kind != EventKind::NativeCall || was.hash != hash || was.argCount != argCount ||
-        was.resultCount != resultCount || was.textCount != 0 || was.slotCount != 0) {
+    const FrameEvent& was = repeated.events[repeated.matched];
+    if (was.hash != hash || was.argCount != argCount || was.kind != EventKind::NativeCall ||
+        (was.textCount | was.slotCount) != 0 ||
+        (resultCount != AnyResultCount && was.resultCount != resultCount)) {
         return false;
     }
     // A handful of words: compared one by one, which beats a call to memcmp.
-    const std::uint64_t* words = base.words.data() + was.firstWord;
+    const std::uint64_t* words = repeated.words + was.firstWord;
     for (std::size_t i = 0; i < argCount; ++i) {
         if (words[i] != args[i]) {
             return false;
         }
     }
-    for (std::size_t i = 0; i < resultCount; ++i) {
-        if (words[argCount + i] != result[i]) {
+    words += argCount;
+    for (std::size_t i = 0; i < was.resultCount; ++i) {
+        if (words[i] != result[i]) {
             return false;
         }
     }

@@ -46,26 +46,6 @@ void captureKeyboardHandlerUnregister(KeyboardHandler handler) {
     keyboardHandlerUnregister(handler);
 }
 
-void captureNativeInit(unsigned long long hash) {
-    nativeInit(hash);
-    CaptureState.hash = hash;
-    CaptureState.argCount = 0;
-}
-
-void captureNativePush64(unsigned long long value) {
-    nativePush64(value);
-    if (CaptureState.argCount < CaptureState.args.size()) {
-        CaptureState.args[CaptureState.argCount] = value;
-    }
-    ++CaptureState.argCount;
-}
-
-unsigned long long* captureNativeCall() {
-    unsigned long long* result = nativeCall();
-    capture::recordCallAtSeam(result);
-    return result;
-}
-
 int captureWorldGetAllPeds(int* array, int arraySize) {
     const int returned = worldGetAllPeds(array, arraySize);
     capture::recordPeds(array, arraySize, returned);

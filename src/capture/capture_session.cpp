@@ -17,8 +17,6 @@ CaptureStateRecord CaptureState;
 
 namespace {
 
-constexpr std::size_t MaxTextRead = 4096;
-
 #ifndef PALLBROOK_BUILD_IDENTITY
 #define PALLBROOK_BUILD_IDENTITY "unknown build"
 #endif
@@ -36,6 +34,7 @@ void closeFile() noexcept {
         CaptureState.file = nullptr;
     }
     CaptureState.recording = false;
+    CaptureState.answersInPlace = false;
 }
 
 // Appends whole chunks to the file. A short write (a full disk) ends the
@@ -141,6 +140,7 @@ void startCapture() noexcept {
         CaptureState.timerSeen = false;
         CaptureState.framesSinceFlush = 0;
         CaptureState.recording = true;
+        CaptureState.answersInPlace = true;
         beginCapture(CaptureState.encoder, PALLBROOK_VERSION, PALLBROOK_BUILD_IDENTITY);
         recordSettings();
         writeOut(flushCapture(CaptureState.encoder));
@@ -179,6 +179,9 @@ void recordCall(const unsigned long long* result) noexcept {
         const CallShape& shape = callShapeOf(CaptureState.hash);
         const std::size_t argCount = std::min(CaptureState.argCount, MaxCallArgs);
         const std::size_t resultWords = result == nullptr ? 0 : shape.resultWords;
+        if (result == nullptr) {
+            CaptureState.answersInPlace = false;
+        }
         // The answer is read where the host keeps it, before any other host call.
         const auto* answer = reinterpret_cast<const std::uint64_t*>(result);
         if (CaptureState.hash == GameTimerNative && resultWords > 0) {
@@ -188,12 +191,9 @@ void recordCall(const unsigned long long* result) noexcept {
                 CaptureState.flushedAt = CaptureState.gameTime;
             }
         }
-        if (shape.pointerArgs == 0) {
-            if (!recordRepeatedPlainCall(CaptureState.encoder, CaptureState.hash,
-                                         CaptureState.args.data(), argCount, answer, resultWords)) {
-                recordPlainCall(CaptureState.encoder, CaptureState.hash,
-                                {CaptureState.args.data(), argCount}, {answer, resultWords});
-            }
+        if (recordRepeatedLiveCall(CaptureState.encoder, CaptureState.hash,
+                                   {CaptureState.args.data(), argCount}, {answer, resultWords},
+                                   shape.pointerArgs)) {
             return;
         }
         std::size_t textCount = 0;
@@ -207,7 +207,7 @@ void recordCall(const unsigned long long* result) noexcept {
             if (isTextArg(shape.kinds->args[i])) {
                 const char* text = reinterpret_cast<const char*>(word);
                 std::size_t length = 0;
-                while (length < MaxTextRead && text[length] != '\0') {
+                while (length < MaxLiveTextRead && text[length] != '\0') {
                     ++length;
                 }
                 scratchTexts[textCount++] = {i, std::string_view(text, length)};

@@ -56,6 +56,8 @@ struct CaptureStateRecord {
     std::string fileName;
     std::uint64_t bytesWritten = 0;
     bool recording = false;
+    // Recording, and every answer so far had its words where the host put them.
+    bool answersInPlace = false;
 
     ScriptEntry pluginEntry = nullptr;
 
@@ -95,21 +97,19 @@ inline const CallShape& callShapeOf(std::uint64_t hash) {
 
 // recordCall with its common case inlined where the seam makes the call: a
 // call with no text or slot argument that repeats the stored frame's. Comparing
-// its words allocates nothing and cannot fail.
+// its words allocates nothing and cannot fail. A call the host answered with
+// no result words at all is recorded with none, which the stored call's count
+// does not tell: after the first such answer every call takes recordCall.
 inline void recordCallAtSeam(const unsigned long long* result) noexcept {
-    if (!CaptureState.recording) {
+    if (CaptureState.answersInPlace && result != nullptr &&
+        repeatsPlainCall(CaptureState.encoder, CaptureState.hash, CaptureState.args.data(),
+                         CaptureState.argCount, reinterpret_cast<const std::uint64_t*>(result),
+                         AnyResultCount)) {
         return;
     }
-    const CallShape& shape = callShapeOf(CaptureState.hash);
-    if (shape.pointerArgs == 0 && result != nullptr && CaptureState.hash != GameTimerNative &&
-        CaptureState.argCount <= MaxCallArgs &&
-        recordRepeatedPlainCall(CaptureState.encoder, CaptureState.hash, CaptureState.args.data(),
-                                CaptureState.argCount,
-                                reinterpret_cast<const std::uint64_t*>(result),
-                                shape.resultWords)) {
-        return;
+    if (CaptureState.recording) {
+        recordCall(result);
     }
-    recordCall(result);
 }
 void recordPeds(const int* array, int arraySize, int returned) noexcept;
 void recordFrameEnd(unsigned long ms) noexcept;

@@ -4,6 +4,8 @@
 // unchanged. The shipped plugin is built without it.
 #pragma once
 
+#include "capture/capture_seam.h"
+
 #define scriptRegister captureScriptRegister
 #define scriptUnregister captureScriptUnregister
 #define scriptWait captureScriptWait

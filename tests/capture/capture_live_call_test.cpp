@@ -1,0 +1,127 @@
+// A call recorded where the seam sees it, with its texts and slots still
+// addresses, is written byte for byte as the general path writes the same
+// call given its texts and slot values, whichever way the call differs from
+// the stored one it would repeat.
+#include "capture/capture_encoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::uint64_t LoadClip = 0x1A2B3C4D5E6F7081;
+constexpr std::uint64_t ReadSlot = 0x2B3C4D5E6F708192;
+constexpr std::uint64_t Timer = 0x4F67E8ECA7D3F667;
+
+std::uint64_t address(const void* p) {
+    return reinterpret_cast<std::uintptr_t>(p);
+}
+
+// One call, as both paths are given it: the general path gets the texts up
+// to their end (at most MaxLiveTextRead bytes, as the seam reads them) and
+// the slots' values; a null address gives neither.
+struct LiveCall {
+    std::uint64_t hash = 0;
+    std::vector<std::uint64_t> args;
+    std::vector<std::uint32_t> textArgs;
+    std::vector<std::uint32_t> slotArgs;
+    std::vector<std::uint64_t> result;
+};
+
+void recordGeneral(capture::CaptureEncoder& encoder, const LiveCall& c) {
+    std::vector<capture::TextArg> texts;
+    std::vector<capture::SlotArg> slots;
+    for (std::uint32_t i : c.textArgs) {
+        if (const auto* text = reinterpret_cast<const char*>(c.args[i])) {
+            texts.push_back({i, std::string_view(text, strnlen(text, capture::MaxLiveTextRead))});
+        }
+    }
+    for (std::uint32_t i : c.slotArgs) {
+        if (c.args[i] != 0) {
+            std::uint32_t value = 0;
+            std::memcpy(&value, reinterpret_cast<const void*>(c.args[i]), sizeof value);
+            slots.push_back({i, value});
+        }
+    }
+    capture::recordNativeCall(encoder, {c.hash, c.args, texts, slots, c.result});
+}
+
+struct TwoEncoders {
+    capture::CaptureEncoder general;
+    capture::CaptureEncoder live;
+    int liveTaken = 0;
+
+    TwoEncoders() {
+        capture::beginCapture(general, "0.1.0", "test");
+        capture::beginCapture(live, "0.1.0", "test");
+    }
+    void call(const LiveCall& c) {
+        recordGeneral(general, c);
+        std::uint32_t pointerArgs = 0;
+        for (std::uint32_t i : c.textArgs) {
+            pointerArgs |= 1u << i;
+        }
+        for (std::uint32_t i : c.slotArgs) {
+            pointerArgs |= 1u << i;
+        }
+        if (capture::recordRepeatedLiveCall(live, c.hash, c.args, c.result, pointerArgs)) {
+            ++liveTaken;
+        } else {
+            recordGeneral(live, c);
+        }
+    }
+    void wait() {
+        capture::recordWait(general, 0);
+        capture::recordWait(live, 0);
+    }
+    void expectSameBytes() {
+        const auto a = capture::flushCapture(general);
+        const std::vector<std::uint8_t> generalBytes(a.begin(), a.end());
+        const auto b = capture::flushCapture(live);
+        EXPECT_EQ(std::vector<std::uint8_t>(b.begin(), b.end()), generalBytes);
+    }
+};
+
+TEST(CaptureLiveCall, IsWrittenAsTheGeneralPathWritesItHoweverItDiffers) {
+    const std::string clip = "ai_combat@drag_ped@base";
+    std::uint32_t slot = 5;
+    TwoEncoders e;
+    // A frame: the timer, a call with a text and a word, a call with a slot.
+    const auto frame = [&](std::uint64_t text, std::uint64_t word, std::uint32_t timer) {
+        e.call({Timer, {}, {}, {}, {timer}});
+        e.call({LoadClip, {text, word}, {0}, {}, {1}});
+        e.call({ReadSlot, {7, address(&slot)}, {}, {1}, {1}});
+        e.wait();
+    };
+    frame(address(clip.c_str()), 7, 100);
+    const int firstFrame = e.liveTaken;
+
+    const std::string copy = clip; // the same text at another address
+    frame(address(copy.c_str()), 7, 117);
+    EXPECT_EQ(e.liveTaken, firstFrame + 3) << "a repeated frame is taken whole";
+
+    const std::string shorter = "ai_combat@drag";
+    const std::string longer = clip + "s";
+    frame(address(shorter.c_str()), 7, 134);
+    frame(address(longer.c_str()), 7, 151);
+    frame(0, 7, 168); // no text at all
+    slot = 6;
+    frame(address(clip.c_str()), 7, 185);
+    const int beforeChangedWord = e.liveTaken;
+    frame(address(clip.c_str()), 8, 202); // only a word changed
+    EXPECT_EQ(e.liveTaken, beforeChangedWord + 3) << "changed words are taken too";
+    frame(address(clip.c_str()), 8, 219);
+
+    // A text as long as the seam reads, with no end within it: kept cut, and
+    // never read past (under the address sanitizer a byte more is an error).
+    std::vector<char> endless(capture::MaxLiveTextRead, 'x');
+    frame(address(endless.data()), 8, 236);
+    frame(address(endless.data()), 8, 253);
+    e.expectSameBytes();
+}
+
+} // namespace
