@@ -197,7 +197,7 @@ void writeRepeatedFrame(CaptureEncoder& encoder) {
         const std::size_t at = repeated.changed[j];
         writer.sameRun += at - next;
         closeSameRun(writer, encoder.output);
-        writeChangedCall(writer, base, base.events[at], encoder.changed, encoder.changed.events[j],
+        writeChangedCall(base, base.events[at], encoder.changed, encoder.changed.events[j],
                          encoder.output);
         next = at + 1;
     }

@@ -63,6 +63,40 @@ std::uint64_t wordOrZero(std::span<const std::uint64_t> words, std::size_t i) {
     return i < words.size() ? words[i] : 0;
 }
 
+// The argument words that changed, each against the base's word.
+void putArgsDelta(std::vector<std::uint8_t>& out, std::span<const std::uint64_t> args,
+                  std::span<const std::uint64_t> wasArgs) {
+    putByte(out, static_cast<std::uint8_t>(args.size()));
+    std::uint32_t changed = 0;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] != wordOrZero(wasArgs, i)) {
+            changed |= 1u << i;
+        }
+    }
+    putVarint(out, changed);
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if ((changed >> i & 1u) != 0) {
+            putVarint(out, wordDelta(args[i], wordOrZero(wasArgs, i)));
+        }
+    }
+}
+
+void putResultDelta(std::vector<std::uint8_t>& out, std::span<const std::uint64_t> result,
+                    std::span<const std::uint64_t> wasResult) {
+    std::uint32_t changed = 0;
+    for (std::size_t i = 0; i < result.size(); ++i) {
+        if (result[i] != wordOrZero(wasResult, i)) {
+            changed |= 1u << i;
+        }
+    }
+    putByte(out, static_cast<std::uint8_t>(result.size() | changed << 2));
+    for (std::size_t i = 0; i < result.size(); ++i) {
+        if ((changed >> i & 1u) != 0) {
+            putVarint(out, wordDelta(result[i], wordOrZero(wasResult, i)));
+        }
+    }
+}
+
 void writeCallDelta(DeltaWriter& writer, const EventFrame& base, const FrameEvent& was,
                     const EventFrame& frame, const FrameEvent& event,
                     std::vector<std::uint8_t>& out) {
@@ -96,19 +130,7 @@ void writeCallDelta(DeltaWriter& writer, const EventFrame& base, const FrameEven
         putHash(writer, out, event.hash);
     }
     if ((mask & delta_field::Args) != 0) {
-        putByte(out, static_cast<std::uint8_t>(args.size()));
-        std::uint32_t changed = 0;
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            if (args[i] != wordOrZero(wasArgs, i)) {
-                changed |= 1u << i;
-            }
-        }
-        putVarint(out, changed);
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            if ((changed >> i & 1u) != 0) {
-                putVarint(out, wordDelta(args[i], wordOrZero(wasArgs, i)));
-            }
-        }
+        putArgsDelta(out, args, wasArgs);
     }
     if ((mask & delta_field::Texts) != 0) {
         putTexts(out, frame, event);
@@ -123,18 +145,7 @@ void writeCallDelta(DeltaWriter& writer, const EventFrame& base, const FrameEven
         }
     }
     if ((mask & delta_field::Result) != 0) {
-        std::uint32_t changed = 0;
-        for (std::size_t i = 0; i < result.size(); ++i) {
-            if (result[i] != wordOrZero(wasResult, i)) {
-                changed |= 1u << i;
-            }
-        }
-        putByte(out, static_cast<std::uint8_t>(result.size() | changed << 2));
-        for (std::size_t i = 0; i < result.size(); ++i) {
-            if ((changed >> i & 1u) != 0) {
-                putVarint(out, wordDelta(result[i], wordOrZero(wasResult, i)));
-            }
-        }
+        putResultDelta(out, result, wasResult);
     }
 }
 
@@ -257,10 +268,23 @@ void writeWhole(DeltaWriter& writer, const EventFrame& frame, const FrameEvent& 
 
 } // namespace
 
-void writeChangedCall(DeltaWriter& writer, const EventFrame& base, const FrameEvent& was,
-                      const EventFrame& frame, const FrameEvent& event,
-                      std::vector<std::uint8_t>& out) {
-    writeCallDelta(writer, base, was, frame, event, out);
+void writeChangedCall(const EventFrame& base, const FrameEvent& was, const EventFrame& frame,
+                      const FrameEvent& event, std::vector<std::uint8_t>& out) {
+    const auto args = argsOf(frame, event);
+    const auto wasArgs = argsOf(base, was);
+    const auto result = resultOf(frame, event);
+    const auto wasResult = resultOf(base, was);
+    const bool argsChanged = !std::equal(args.begin(), args.end(), wasArgs.begin());
+    const bool resultChanged = !std::equal(result.begin(), result.end(), wasResult.begin());
+    putByte(out, op::CallDelta);
+    putByte(out, static_cast<std::uint8_t>((argsChanged ? delta_field::Args : 0) |
+                                           (resultChanged ? delta_field::Result : 0)));
+    if (argsChanged) {
+        putArgsDelta(out, args, wasArgs);
+    }
+    if (resultChanged) {
+        putResultDelta(out, result, wasResult);
+    }
 }
 
 void closeSameRun(DeltaWriter& writer, std::vector<std::uint8_t>& out) {

@@ -31,11 +31,11 @@ inline constexpr std::size_t HandleRealignWindow = 8;
 void writeNextEvent(DeltaWriter& writer, const EventFrame& base, const EventFrame& current,
                     std::vector<std::uint8_t>& out);
 void closeSameRun(DeltaWriter& writer, std::vector<std::uint8_t>& out);
-// Writes a call against the base call it changes, with only the fields that
-// changed (the same hash, texts and slots, and word counts).
-void writeChangedCall(DeltaWriter& writer, const EventFrame& base, const FrameEvent& was,
-                      const EventFrame& frame, const FrameEvent& event,
-                      std::vector<std::uint8_t>& out);
+// Writes a call against the base call it changes in its words alone (the
+// same hash, texts, slots and word counts): as the delta of any call is
+// written, with only the fields that changed.
+void writeChangedCall(const EventFrame& base, const FrameEvent& was, const EventFrame& frame,
+                      const FrameEvent& event, std::vector<std::uint8_t>& out);
 // After a wait: the current frame becomes the base of the next.
 void startNextFrame(DeltaWriter& writer);
 
