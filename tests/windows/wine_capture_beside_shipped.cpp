@@ -16,6 +16,7 @@
 #include "sim/plugin_loader.h"
 #include "sim/world/scene.h"
 #include "sim/world/world.h"
+#include "wine_checks.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -36,17 +37,7 @@ constexpr const char* Shipped = "Pallbrook.asi";
 constexpr const char* CaptureBuild = "PallbrookCapture.asi";
 constexpr int Frames = 30;
 
-int passed = 0;
-int failed = 0;
-
-void check(bool ok, const std::string& what) {
-    if (ok) {
-        ++passed;
-    } else {
-        ++failed;
-        std::printf("FAILED: %s\n", what.c_str());
-    }
-}
+using wine_checks::check;
 
 using Kind = sim::HostEvent::Kind;
 
@@ -281,6 +272,5 @@ int main() {
 
     std::error_code ignored;
     fs::remove_all(scratch, ignored);
-    std::printf("wine capture beside shipped: %d passed, %d failed\n", passed, failed);
-    return failed == 0 ? 0 : 1;
+    return wine_checks::tally("wine capture beside shipped");
 }

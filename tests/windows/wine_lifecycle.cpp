@@ -3,6 +3,7 @@
 #include "sim/host.h"
 #include "sim/plugin_loader.h"
 #include "sim/world/world.h"
+#include "wine_checks.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -15,17 +16,7 @@
 
 namespace {
 
-int passed = 0;
-int failed = 0;
-
-void check(bool ok, const char* what) {
-    if (ok) {
-        ++passed;
-    } else {
-        ++failed;
-        std::printf("FAILED: %s\n", what);
-    }
-}
+using wine_checks::check;
 
 using Kind = sim::HostEvent::Kind;
 
@@ -94,6 +85,5 @@ int main() {
         std::printf("host: %s\n", error.c_str());
     }
     check(sim::host().errors.empty(), "the host saw no fault");
-    std::printf("wine lifecycle: %d passed, %d failed\n", passed, failed);
-    return failed == 0 ? 0 : 1;
+    return wine_checks::tally("wine lifecycle");
 }

@@ -10,6 +10,7 @@
 #include "sim/plugin_loader.h"
 #include "sim/world/scene.h"
 #include "sim/world/world.h"
+#include "wine_checks.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -23,17 +24,7 @@ namespace {
 constexpr int Cycles = 100;
 constexpr const char* DragClipDict = "ai_combat@drag_ped@base";
 
-int passed = 0;
-int failed = 0;
-
-void check(bool ok, const std::string& what) {
-    if (ok) {
-        ++passed;
-    } else {
-        ++failed;
-        std::printf("FAILED: %s\n", what.c_str());
-    }
-}
+using wine_checks::check;
 
 // The process's committed private memory: heap blocks and stacks that a cycle
 // keeps show here.
@@ -161,6 +152,5 @@ int main() {
     check(sim::host().errors.empty(), "and runs 30 frames without a fault");
     sim::unloadPlugin();
 
-    std::printf("wine load cycles: %d passed, %d failed\n", passed, failed);
-    return failed == 0 ? 0 : 1;
+    return wine_checks::tally("wine load cycles");
 }
