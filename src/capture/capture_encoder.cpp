@@ -56,6 +56,20 @@ void openDataChunk(CaptureEncoder& encoder) {
     }
 }
 
+// The current frame, empty, is taken to repeat the frame in this slot.
+void repeatFrom(CaptureEncoder& encoder, std::size_t slot) {
+    RepeatedFrame& repeated = encoder.repeated;
+    const EventFrame& base = encoder.history.frames[slot];
+    repeated.active = !base.events.empty();
+    repeated.slot = slot;
+    repeated.matched = 0;
+    repeated.events = base.events.data();
+    repeated.eventCount = base.events.size();
+    repeated.words = base.words.data();
+    repeated.changed.clear();
+    repeated.changedWords.clear();
+}
+
 // The stored frame a frame starting with this event most likely repeats: the
 // latest with the same first event.
 bool predictRepeat(CaptureEncoder& encoder, std::uint64_t firstShapeWord) {
@@ -71,28 +85,24 @@ bool predictRepeat(CaptureEncoder& encoder, std::uint64_t firstShapeWord) {
     if (best == BaseSlotCount) {
         return false;
     }
-    RepeatedFrame& repeated = encoder.repeated;
-    repeated.active = true;
-    repeated.slot = best;
-    repeated.matched = 0;
-    repeated.events = history.frames[best].events.data();
-    repeated.eventCount = history.frames[best].events.size();
-    repeated.words = history.frames[best].words.data();
-    repeated.changed.clear();
-    clearFrame(encoder.changed);
+    repeatFrom(encoder, best);
     return true;
 }
 
 // The next event of the repeated frame, if the frame still repeats one and
-// has events left.
+// has events left. A frame taken to repeat the last one written that starts
+// with another event is predicted again from that event.
 const FrameEvent* repeatedNext(CaptureEncoder& encoder, std::uint64_t shapeWord) {
     RepeatedFrame& repeated = encoder.repeated;
+    if (repeated.active && repeated.matched == 0 &&
+        eventShapeWord(repeated.events[0]) != shapeWord) {
+        repeated.active = false;
+    }
     if (!repeated.active &&
         (!encoder.current.events.empty() || !predictRepeat(encoder, shapeWord))) {
         return nullptr;
     }
-    const EventFrame& base = encoder.history.frames[repeated.slot];
-    return repeated.matched < base.events.size() ? &base.events[repeated.matched] : nullptr;
+    return repeated.matched < repeated.eventCount ? &repeated.events[repeated.matched] : nullptr;
 }
 
 // The words of a call against those of the stored call it repeats in all
@@ -113,15 +123,10 @@ bool repeatsWords(CaptureEncoder& encoder, const FrameEvent& was, const std::uin
             return false;
         }
         repeated.changed.push_back(repeated.matched);
-        EventFrame& changed = encoder.changed;
-        copyEvent(changed, encoder.history.frames[repeated.slot], was);
-        std::uint64_t* now = changed.words.data() + changed.events.back().firstWord;
         for (std::uint32_t i = 0; i < argCount; ++i) {
-            if ((pointers >> i & 1u) == 0) {
-                now[i] = args[i];
-            }
+            repeated.changedWords.push_back((pointers >> i & 1u) == 0 ? args[i] : words[i]);
         }
-        std::copy(result, result + was.resultCount, now + argCount);
+        repeated.changedWords.insert(repeated.changedWords.end(), result, result + was.resultCount);
     }
     ++repeated.matched;
     return true;
@@ -167,12 +172,18 @@ void stopRepeating(CaptureEncoder& encoder) {
     }
     repeated.active = false;
     const EventFrame& base = encoder.history.frames[repeated.slot];
+    EventFrame& current = encoder.current;
     std::size_t j = 0;
+    const std::uint64_t* now = repeated.changedWords.data();
     for (std::size_t k = 0; k < repeated.matched; ++k) {
+        copyEvent(current, base, base.events[k]);
         if (j < repeated.changed.size() && repeated.changed[j] == k) {
-            copyEvent(encoder.current, encoder.changed, encoder.changed.events[j++]);
-        } else {
-            copyEvent(encoder.current, base, base.events[k]);
+            const FrameEvent& event = current.events.back();
+            const std::size_t count = event.argCount + event.resultCount;
+            std::copy(now, now + count,
+                      current.words.begin() + static_cast<std::ptrdiff_t>(event.firstWord));
+            now += count;
+            ++j;
         }
     }
 }
@@ -193,30 +204,27 @@ void writeRepeatedFrame(CaptureEncoder& encoder) {
         putByte(encoder.output, static_cast<std::uint8_t>(op::Base | repeated.slot));
     }
     std::size_t next = 0;
-    for (std::size_t j = 0; j < repeated.changed.size(); ++j) {
-        const std::size_t at = repeated.changed[j];
+    const std::uint64_t* now = repeated.changedWords.data();
+    for (const std::size_t at : repeated.changed) {
         writer.sameRun += at - next;
         closeSameRun(writer, encoder.output);
-        writeChangedCall(base, base.events[at], encoder.changed, encoder.changed.events[j],
-                         encoder.output);
+        const FrameEvent& was = base.events[at];
+        const std::size_t count = was.argCount + was.resultCount;
+        std::uint64_t* stored = base.words.data() + was.firstWord;
+        writeChangedCall({stored, count}, {now, count}, was.argCount, encoder.output);
+        std::copy(now, now + count, stored);
+        now += count;
         next = at + 1;
     }
     writer.sameRun += base.events.size() - next;
     closeSameRun(writer, encoder.output);
-    for (std::size_t j = 0; j < repeated.changed.size(); ++j) {
-        const FrameEvent& was = base.events[repeated.changed[j]];
-        const FrameEvent& now = encoder.changed.events[j];
-        const auto words =
-            std::span(encoder.changed.words).subspan(now.firstWord, now.argCount + now.resultCount);
-        std::copy(words.begin(), words.end(),
-                  base.words.begin() + static_cast<std::ptrdiff_t>(was.firstWord));
-    }
     history.storedAt[repeated.slot] = ++history.framesStored;
     history.lastSlot = repeated.slot;
     startNextFrame(writer);
     if (encoder.output.size() - encoder.chunkStart - ChunkHeaderSize >= DataChunkTargetSize) {
         closeDataChunk(encoder);
     }
+    repeatFrom(encoder, history.lastSlot);
 }
 
 // A frame larger than any before: every frame buffer makes room for it now.
@@ -250,7 +258,6 @@ void keepRoomFor(CaptureEncoder& encoder, const EventFrame& frame) {
         reserve(stored);
     }
     reserve(encoder.current);
-    reserve(encoder.changed);
 }
 
 // Writes the recorded events not yet written, into data chunks of about
@@ -309,6 +316,7 @@ void beginCapture(CaptureEncoder& encoder, std::string_view pluginVersion,
                   std::string_view buildIdentity) {
     encoder.repeated.active = false;
     encoder.repeated.changed.reserve(MaxChangedEvents);
+    encoder.repeated.changedWords.reserve(MaxChangedEvents * (MaxArgs + MaxResultWords));
     encoder.room = {};
     clearHistory(encoder.history);
     clearFrame(encoder.current);
@@ -432,12 +440,29 @@ bool recordRepeatedLiveCall(CaptureEncoder& encoder, std::uint64_t hash,
     return repeatsWords(encoder, *was, args.data(), pointers, result.data());
 }
 
+bool recordChangedWords(CaptureEncoder& encoder, const std::uint64_t* args,
+                        const std::uint64_t* result) {
+    const RepeatedFrame& repeated = encoder.repeated;
+    return repeatsWords(encoder, repeated.events[repeated.matched], args, 0, result);
+}
+
 void recordPlainCall(CaptureEncoder& encoder, std::uint64_t hash,
                      std::span<const std::uint64_t> args, std::span<const std::uint64_t> result) {
-    if (encoder.stopped ||
-        !repeatsPlainCall(encoder, hash, args.data(), args.size(), result.data(), result.size())) {
-        recordNativeCall(encoder, {hash, args, {}, {}, result});
+    if (encoder.stopped) {
+        return;
     }
+    switch (matchPlainCall(encoder, hash, args.data(), args.size(), result.data(), result.size())) {
+    case PlainCallMatch::Repeats:
+        return;
+    case PlainCallMatch::WordsChanged:
+        if (recordChangedWords(encoder, args.data(), result.data())) {
+            return;
+        }
+        break;
+    case PlainCallMatch::Differs:
+        break;
+    }
+    recordNativeCall(encoder, {hash, args, {}, {}, result});
 }
 
 void recordPedsAnswer(CaptureEncoder& encoder, std::int32_t capacity,
@@ -446,9 +471,7 @@ void recordPedsAnswer(CaptureEncoder& encoder, std::int32_t capacity,
         return;
     }
     const auto kept = written.first(std::min(written.size(), MaxPedHandles));
-    FrameEvent probe;
-    probe.kind = EventKind::PedsAnswer;
-    const FrameEvent* was = repeatedNext(encoder, eventShapeWord(probe));
+    const FrameEvent* was = repeatedNext(encoder, PedsAnswerShapeWord);
     if (was != nullptr && was->kind == EventKind::PedsAnswer && was->pedsCapacity == capacity &&
         was->pedsReturned == returned && was->handleCount == kept.size()) {
         const auto handles = handlesOf(encoder.history.frames[encoder.repeated.slot], *was);
@@ -468,9 +491,7 @@ void recordWait(CaptureEncoder& encoder, std::uint32_t ms) {
     if (encoder.stopped) {
         return;
     }
-    FrameEvent probe;
-    probe.kind = EventKind::Wait;
-    const FrameEvent* was = repeatedNext(encoder, eventShapeWord(probe));
+    const FrameEvent* was = repeatedNext(encoder, WaitShapeWord);
     if (was != nullptr && was->kind == EventKind::Wait && was->waitMs == ms &&
         encoder.repeated.matched + 1 ==
             encoder.history.frames[encoder.repeated.slot].events.size()) {
@@ -484,6 +505,7 @@ void recordWait(CaptureEncoder& encoder, std::uint32_t ms) {
     closeSameRun(encoder.writer, encoder.output);
     storeFrame(encoder.history, encoder.current);
     startNextFrame(encoder.writer);
+    repeatFrom(encoder, encoder.history.lastSlot);
 }
 
 std::span<const std::uint8_t> flushCapture(CaptureEncoder& encoder) {

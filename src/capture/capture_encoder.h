@@ -53,12 +53,17 @@ struct NativeCallRecord {
 // a few calls whose words or answers changed: nothing of it is copied until it
 // stops repeating (then the events matched so far are copied into the current
 // frame), and a frame that repeats to its wait is written from these alone.
-// The common frame costs a comparison per call this way.
+// The common frame costs a comparison per call this way. Once a frame is
+// written, the next is taken to repeat it until its first event says
+// otherwise.
 struct RepeatedFrame {
     bool active = false;
     std::size_t slot = 0;             // of the stored frame it repeats
     std::size_t matched = 0;          // events that repeat it
     std::vector<std::size_t> changed; // events whose words or answer changed, in order
+    // Their words as they are now, one after the other: the arguments, then
+    // the answer, as many as the stored call has (0 where it has a text or slot).
+    std::vector<std::uint64_t> changedWords;
     // The stored frame's events and words, while it is repeated (its buffers
     // do not move before the frame ends).
     const FrameEvent* events = nullptr;
@@ -85,7 +90,6 @@ struct CaptureEncoder {
     FrameHistory history; // the frames a frame may be written against
     EventFrame current;   // the frame being recorded
     RepeatedFrame repeated;
-    EventFrame changed; // the changed events of the repeated frame, as they are now
     FrameRoom room;
     DeltaWriter writer;
     std::size_t baseSlot = 0;         // of the current frame's base
@@ -125,43 +129,55 @@ bool recordRepeatedLiveCall(CaptureEncoder& encoder, std::uint64_t hash,
 void recordPlainCall(CaptureEncoder& encoder, std::uint64_t hash,
                      std::span<const std::uint64_t> args, std::span<const std::uint64_t> result);
 
-// The words of a call against those of the stored call it would repeat: the
-// next event of the stored frame the current frame repeats, if that is a call
-// of the same native with as many words and no text or slot. The result words
-// compared are the stored call's count of them (resultCount, when given, must
-// be that count), and on a match the call is recorded as repeating it. A call
-// whose texts or slots the stored call kept as 0 differs in those words and
-// takes the general path. Most calls of most frames end here, for a
-// comparison of a few words where the caller can inline it.
-inline bool repeatsPlainCall(CaptureEncoder& encoder, std::uint64_t hash, const std::uint64_t* args,
-                             std::size_t argCount, const std::uint64_t* result,
-                             std::size_t resultCount) {
+// How a call with no text or slot argument compares with the stored call it
+// would repeat, the next event of the stored frame the current frame repeats.
+enum class PlainCallMatch {
+    Repeats,      // the same native, words and answer
+    WordsChanged, // the same native and word counts, other words or answer
+    Differs,      // anything else, or no frame repeated
+};
+
+// The comparison of a few words, for the caller to inline: most calls of
+// most frames end here. The result words compared are the stored call's count
+// of them (resultCount, when given, must be that count). A call whose texts or
+// slots the stored call kept as 0 differs in those words: take it as Differs
+// unless it has none. Repeats is recorded here; WordsChanged is recorded by
+// recordChangedWords.
+inline PlainCallMatch matchPlainCall(CaptureEncoder& encoder, std::uint64_t hash,
+                                     const std::uint64_t* args, std::size_t argCount,
+                                     const std::uint64_t* result, std::size_t resultCount) {
     RepeatedFrame& repeated = encoder.repeated;
     if (!repeated.active || repeated.matched >= repeated.eventCount) {
-        return false;
+        return PlainCallMatch::Differs;
     }
     const FrameEvent& was = repeated.events[repeated.matched];
     if (was.hash != hash || was.argCount != argCount || was.kind != EventKind::NativeCall ||
         (was.textCount | was.slotCount) != 0 ||
         (resultCount != AnyResultCount && was.resultCount != resultCount)) {
-        return false;
+        return PlainCallMatch::Differs;
     }
     // A handful of words: compared one by one, which beats a call to memcmp.
     const std::uint64_t* words = repeated.words + was.firstWord;
     for (std::size_t i = 0; i < argCount; ++i) {
         if (words[i] != args[i]) {
-            return false;
+            return PlainCallMatch::WordsChanged;
         }
     }
     words += argCount;
     for (std::size_t i = 0; i < was.resultCount; ++i) {
         if (words[i] != result[i]) {
-            return false;
+            return PlainCallMatch::WordsChanged;
         }
     }
     ++repeated.matched;
-    return true;
+    return PlainCallMatch::Repeats;
 }
+
+// Records the call matchPlainCall found WordsChanged as one of the few changed
+// calls a frame may hold, and says whether it could: past that few, nothing is
+// recorded and the call is to be recorded as any other.
+bool recordChangedWords(CaptureEncoder& encoder, const std::uint64_t* args,
+                        const std::uint64_t* result);
 // worldGetAllPeds: the array size it was given, the handles it wrote (at most
 // MaxPedHandles kept) and the count it returned.
 void recordPedsAnswer(CaptureEncoder& encoder, std::int32_t capacity,

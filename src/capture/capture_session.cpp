@@ -171,6 +171,29 @@ void standDown() noexcept {
     closeFile();
 }
 
+namespace {
+
+void noteGameTime(const std::uint64_t* answer) {
+    CaptureState.gameTime = static_cast<std::int32_t>(answer[0]);
+    if (!CaptureState.timerSeen) {
+        CaptureState.timerSeen = true;
+        CaptureState.flushedAt = CaptureState.gameTime;
+    }
+}
+
+} // namespace
+
+bool recordChangedCall(const unsigned long long* result) noexcept {
+    const auto* answer = reinterpret_cast<const std::uint64_t*>(result);
+    if (!recordChangedWords(CaptureState.encoder, CaptureState.args.data(), answer)) {
+        return false;
+    }
+    if (CaptureState.hash == GameTimerNative) {
+        noteGameTime(answer);
+    }
+    return true;
+}
+
 void recordCall(const unsigned long long* result) noexcept {
     if (!CaptureState.recording) {
         return;
@@ -185,11 +208,7 @@ void recordCall(const unsigned long long* result) noexcept {
         // The answer is read where the host keeps it, before any other host call.
         const auto* answer = reinterpret_cast<const std::uint64_t*>(result);
         if (CaptureState.hash == GameTimerNative && resultWords > 0) {
-            CaptureState.gameTime = static_cast<std::int32_t>(answer[0]);
-            if (!CaptureState.timerSeen) {
-                CaptureState.timerSeen = true;
-                CaptureState.flushedAt = CaptureState.gameTime;
-            }
+            noteGameTime(answer);
         }
         if (recordRepeatedLiveCall(CaptureState.encoder, CaptureState.hash,
                                    {CaptureState.args.data(), argCount}, {answer, resultWords},

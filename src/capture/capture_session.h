@@ -88,6 +88,9 @@ void standDown() noexcept;
 
 // What the seam records; each does nothing while no capture is on.
 void recordCall(const unsigned long long* result) noexcept;
+// A call that matchPlainCall found WordsChanged; false if it is to be
+// recorded by recordCall after all.
+bool recordChangedCall(const unsigned long long* result) noexcept;
 
 const CallShape& fillCallShape(std::uint64_t hash);
 inline const CallShape& callShapeOf(std::uint64_t hash) {
@@ -95,17 +98,26 @@ inline const CallShape& callShapeOf(std::uint64_t hash) {
     return shape.filled && shape.hash == hash ? shape : fillCallShape(hash);
 }
 
-// recordCall with its common case inlined where the seam makes the call: a
-// call with no text or slot argument that repeats the stored frame's. Comparing
-// its words allocates nothing and cannot fail. A call the host answered with
-// no result words at all is recorded with none, which the stored call's count
-// does not tell: after the first such answer every call takes recordCall.
+// recordCall with its common cases inlined where the seam makes the call: a
+// call with no text or slot argument that repeats the stored frame's, or
+// differs from it only in its words. A call the host answered with no result
+// words at all is recorded with none, which the stored call's count does not
+// tell: after the first such answer every call takes recordCall.
 inline void recordCallAtSeam(const unsigned long long* result) noexcept {
-    if (CaptureState.answersInPlace && result != nullptr &&
-        repeatsPlainCall(CaptureState.encoder, CaptureState.hash, CaptureState.args.data(),
-                         CaptureState.argCount, reinterpret_cast<const std::uint64_t*>(result),
-                         AnyResultCount)) {
-        return;
+    if (CaptureState.answersInPlace && result != nullptr) {
+        switch (matchPlainCall(CaptureState.encoder, CaptureState.hash, CaptureState.args.data(),
+                               CaptureState.argCount,
+                               reinterpret_cast<const std::uint64_t*>(result), AnyResultCount)) {
+        case PlainCallMatch::Repeats:
+            return;
+        case PlainCallMatch::WordsChanged:
+            if (recordChangedCall(result)) {
+                return;
+            }
+            break;
+        case PlainCallMatch::Differs:
+            break;
+        }
     }
     if (CaptureState.recording) {
         recordCall(result);

@@ -268,12 +268,12 @@ void writeWhole(DeltaWriter& writer, const EventFrame& frame, const FrameEvent& 
 
 } // namespace
 
-void writeChangedCall(const EventFrame& base, const FrameEvent& was, const EventFrame& frame,
-                      const FrameEvent& event, std::vector<std::uint8_t>& out) {
-    const auto args = argsOf(frame, event);
-    const auto wasArgs = argsOf(base, was);
-    const auto result = resultOf(frame, event);
-    const auto wasResult = resultOf(base, was);
+void writeChangedCall(std::span<const std::uint64_t> was, std::span<const std::uint64_t> now,
+                      std::size_t argCount, std::vector<std::uint8_t>& out) {
+    const auto args = now.first(argCount);
+    const auto wasArgs = was.first(argCount);
+    const auto result = now.subspan(argCount);
+    const auto wasResult = was.subspan(argCount);
     const bool argsChanged = !std::equal(args.begin(), args.end(), wasArgs.begin());
     const bool resultChanged = !std::equal(result.begin(), result.end(), wasResult.begin());
     putByte(out, op::CallDelta);

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace capture {
@@ -32,10 +33,11 @@ void writeNextEvent(DeltaWriter& writer, const EventFrame& base, const EventFram
                     std::vector<std::uint8_t>& out);
 void closeSameRun(DeltaWriter& writer, std::vector<std::uint8_t>& out);
 // Writes a call against the base call it changes in its words alone (the
-// same hash, texts, slots and word counts): as the delta of any call is
-// written, with only the fields that changed.
-void writeChangedCall(const EventFrame& base, const FrameEvent& was, const EventFrame& frame,
-                      const FrameEvent& event, std::vector<std::uint8_t>& out);
+// same hash, texts, slots and word counts), given the words of each, the
+// arguments then the answer: as the delta of any call is written, with only
+// the fields that changed.
+void writeChangedCall(std::span<const std::uint64_t> was, std::span<const std::uint64_t> now,
+                      std::size_t argCount, std::vector<std::uint8_t>& out);
 // After a wait: the current frame becomes the base of the next.
 void startNextFrame(DeltaWriter& writer);
 

@@ -9,9 +9,9 @@ std::uint64_t eventShapeWord(const FrameEvent& event) {
     case EventKind::NativeCall:
         return event.hash;
     case EventKind::PedsAnswer:
-        return 0xFFFF'FFFF'FFFF'FF01ull;
+        return PedsAnswerShapeWord;
     case EventKind::Wait:
-        return 0xFFFF'FFFF'FFFF'FF02ull;
+        return WaitShapeWord;
     }
     return 0;
 }

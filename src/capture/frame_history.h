@@ -31,7 +31,10 @@ struct FrameHistory {
     std::size_t lastSlot = 0; // where the last frame went: the base unless a record says otherwise
 };
 
-// An event's kind and hash as one word, for telling shapes apart.
+// An event's kind and hash as one word, for telling shapes apart: a call's
+// hash, or one of these.
+inline constexpr std::uint64_t PedsAnswerShapeWord = 0xFFFF'FFFF'FFFF'FF01ull;
+inline constexpr std::uint64_t WaitShapeWord = 0xFFFF'FFFF'FFFF'FF02ull;
 std::uint64_t eventShapeWord(const FrameEvent& event);
 FrameShape shapeOf(const EventFrame& frame);
 
