@@ -185,8 +185,13 @@ void noteGameTime(const std::uint64_t* answer) {
 
 bool recordChangedCall(const unsigned long long* result) noexcept {
     const auto* answer = reinterpret_cast<const std::uint64_t*>(result);
-    if (!recordChangedWords(CaptureState.encoder, CaptureState.args.data(), answer)) {
-        return false;
+    try {
+        if (!recordChangedWords(CaptureState.encoder, CaptureState.args.data(), answer)) {
+            return false;
+        }
+    } catch (...) {
+        closeFile();
+        return true;
     }
     if (CaptureState.hash == GameTimerNative) {
         noteGameTime(answer);
