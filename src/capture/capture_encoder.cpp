@@ -114,7 +114,10 @@ bool repeatsWords(CaptureEncoder& encoder, const FrameEvent& was, const std::uin
     RepeatedFrame& repeated = encoder.repeated;
     const std::uint32_t argCount = was.argCount;
     const std::uint64_t* words = repeated.words + was.firstWord;
-    bool same = std::equal(result, result + was.resultCount, words + argCount);
+    bool same = true;
+    for (std::uint32_t i = 0; i < was.resultCount && same; ++i) {
+        same = words[argCount + i] == result[i];
+    }
     for (std::uint32_t i = 0; i < argCount && same; ++i) {
         same = words[i] == args[i] || (pointers >> i & 1u) != 0;
     }
@@ -212,7 +215,9 @@ void writeRepeatedFrame(CaptureEncoder& encoder) {
         const std::size_t count = was.argCount + was.resultCount;
         std::uint64_t* stored = base.words.data() + was.firstWord;
         writeChangedCall({stored, count}, {now, count}, was.argCount, encoder.output);
-        std::copy(now, now + count, stored);
+        for (std::size_t i = 0; i < count; ++i) {
+            stored[i] = now[i];
+        }
         now += count;
         next = at + 1;
     }

@@ -63,16 +63,22 @@ std::uint64_t wordOrZero(std::span<const std::uint64_t> words, std::size_t i) {
     return i < words.size() ? words[i] : 0;
 }
 
-// The argument words that changed, each against the base's word.
-void putArgsDelta(std::vector<std::uint8_t>& out, std::span<const std::uint64_t> args,
-                  std::span<const std::uint64_t> wasArgs) {
-    putByte(out, static_cast<std::uint8_t>(args.size()));
+// Bit i: word i differs from the base's word (0 past the base's end).
+std::uint32_t changedWords(std::span<const std::uint64_t> words,
+                           std::span<const std::uint64_t> wasWords) {
     std::uint32_t changed = 0;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] != wordOrZero(wasArgs, i)) {
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (words[i] != wordOrZero(wasWords, i)) {
             changed |= 1u << i;
         }
     }
+    return changed;
+}
+
+// The argument words that changed, each against the base's word.
+void putArgsDelta(std::vector<std::uint8_t>& out, std::span<const std::uint64_t> args,
+                  std::span<const std::uint64_t> wasArgs, std::uint32_t changed) {
+    putByte(out, static_cast<std::uint8_t>(args.size()));
     putVarint(out, changed);
     for (std::size_t i = 0; i < args.size(); ++i) {
         if ((changed >> i & 1u) != 0) {
@@ -82,13 +88,7 @@ void putArgsDelta(std::vector<std::uint8_t>& out, std::span<const std::uint64_t>
 }
 
 void putResultDelta(std::vector<std::uint8_t>& out, std::span<const std::uint64_t> result,
-                    std::span<const std::uint64_t> wasResult) {
-    std::uint32_t changed = 0;
-    for (std::size_t i = 0; i < result.size(); ++i) {
-        if (result[i] != wordOrZero(wasResult, i)) {
-            changed |= 1u << i;
-        }
-    }
+                    std::span<const std::uint64_t> wasResult, std::uint32_t changed) {
     putByte(out, static_cast<std::uint8_t>(result.size() | changed << 2));
     for (std::size_t i = 0; i < result.size(); ++i) {
         if ((changed >> i & 1u) != 0) {
@@ -130,7 +130,7 @@ void writeCallDelta(DeltaWriter& writer, const EventFrame& base, const FrameEven
         putHash(writer, out, event.hash);
     }
     if ((mask & delta_field::Args) != 0) {
-        putArgsDelta(out, args, wasArgs);
+        putArgsDelta(out, args, wasArgs, changedWords(args, wasArgs));
     }
     if ((mask & delta_field::Texts) != 0) {
         putTexts(out, frame, event);
@@ -145,7 +145,7 @@ void writeCallDelta(DeltaWriter& writer, const EventFrame& base, const FrameEven
         }
     }
     if ((mask & delta_field::Result) != 0) {
-        putResultDelta(out, result, wasResult);
+        putResultDelta(out, result, wasResult, changedWords(result, wasResult));
     }
 }
 
@@ -274,16 +274,16 @@ void writeChangedCall(std::span<const std::uint64_t> was, std::span<const std::u
     const auto wasArgs = was.first(argCount);
     const auto result = now.subspan(argCount);
     const auto wasResult = was.subspan(argCount);
-    const bool argsChanged = !std::equal(args.begin(), args.end(), wasArgs.begin());
-    const bool resultChanged = !std::equal(result.begin(), result.end(), wasResult.begin());
+    const std::uint32_t argsChanged = changedWords(args, wasArgs);
+    const std::uint32_t resultChanged = changedWords(result, wasResult);
     putByte(out, op::CallDelta);
-    putByte(out, static_cast<std::uint8_t>((argsChanged ? delta_field::Args : 0) |
-                                           (resultChanged ? delta_field::Result : 0)));
-    if (argsChanged) {
-        putArgsDelta(out, args, wasArgs);
+    putByte(out, static_cast<std::uint8_t>((argsChanged != 0 ? delta_field::Args : 0) |
+                                           (resultChanged != 0 ? delta_field::Result : 0)));
+    if (argsChanged != 0) {
+        putArgsDelta(out, args, wasArgs, argsChanged);
     }
-    if (resultChanged) {
-        putResultDelta(out, result, wasResult);
+    if (resultChanged != 0) {
+        putResultDelta(out, result, wasResult, resultChanged);
     }
 }
 
