@@ -66,8 +66,8 @@ void repeatFrom(CaptureEncoder& encoder, std::size_t slot) {
     repeated.events = base.events.data();
     repeated.eventCount = base.events.size();
     repeated.words = base.words.data();
-    repeated.changed.clear();
-    repeated.changedWords.clear();
+    repeated.changedCount = 0;
+    repeated.changedWordCount = 0;
 }
 
 // The stored frame a frame starting with this event most likely repeats: the
@@ -122,14 +122,16 @@ bool repeatsWords(CaptureEncoder& encoder, const FrameEvent& was, const std::uin
         same = words[i] == args[i] || (pointers >> i & 1u) != 0;
     }
     if (!same) {
-        if (repeated.changed.size() == MaxChangedEvents) {
+        if (repeated.changedCount == MaxChangedEvents) {
             return false;
         }
-        repeated.changed.push_back(repeated.matched);
+        repeated.changed[repeated.changedCount++] = repeated.matched;
+        std::uint64_t* now = repeated.changedWords.data() + repeated.changedWordCount;
         for (std::uint32_t i = 0; i < argCount; ++i) {
-            repeated.changedWords.push_back((pointers >> i & 1u) == 0 ? args[i] : words[i]);
+            now[i] = (pointers >> i & 1u) == 0 ? args[i] : words[i];
         }
-        repeated.changedWords.insert(repeated.changedWords.end(), result, result + was.resultCount);
+        std::copy(result, result + was.resultCount, now + argCount);
+        repeated.changedWordCount += argCount + was.resultCount;
     }
     ++repeated.matched;
     return true;
@@ -180,7 +182,7 @@ void stopRepeating(CaptureEncoder& encoder) {
     const std::uint64_t* now = repeated.changedWords.data();
     for (std::size_t k = 0; k < repeated.matched; ++k) {
         copyEvent(current, base, base.events[k]);
-        if (j < repeated.changed.size() && repeated.changed[j] == k) {
+        if (j < repeated.changedCount && repeated.changed[j] == k) {
             const FrameEvent& event = current.events.back();
             const std::size_t count = event.argCount + event.resultCount;
             std::copy(now, now + count,
@@ -208,7 +210,8 @@ void writeRepeatedFrame(CaptureEncoder& encoder) {
     }
     std::size_t next = 0;
     const std::uint64_t* now = repeated.changedWords.data();
-    for (const std::size_t at : repeated.changed) {
+    for (std::size_t j = 0; j < repeated.changedCount; ++j) {
+        const std::size_t at = repeated.changed[j];
         writer.sameRun += at - next;
         closeSameRun(writer, encoder.output);
         const FrameEvent& was = base.events[at];
@@ -320,8 +323,6 @@ template <class Arg> bool keepArg(const Arg& arg, std::uint32_t argCount, std::i
 void beginCapture(CaptureEncoder& encoder, std::string_view pluginVersion,
                   std::string_view buildIdentity) {
     encoder.repeated.active = false;
-    encoder.repeated.changed.reserve(MaxChangedEvents);
-    encoder.repeated.changedWords.reserve(MaxChangedEvents * (MaxArgs + MaxResultWords));
     encoder.room = {};
     clearHistory(encoder.history);
     clearFrame(encoder.current);
@@ -445,12 +446,6 @@ bool recordRepeatedLiveCall(CaptureEncoder& encoder, std::uint64_t hash,
     return repeatsWords(encoder, *was, args.data(), pointers, result.data());
 }
 
-bool recordChangedWords(CaptureEncoder& encoder, const std::uint64_t* args,
-                        const std::uint64_t* result) {
-    const RepeatedFrame& repeated = encoder.repeated;
-    return repeatsWords(encoder, repeated.events[repeated.matched], args, 0, result);
-}
-
 void recordPlainCall(CaptureEncoder& encoder, std::uint64_t hash,
                      std::span<const std::uint64_t> args, std::span<const std::uint64_t> result) {
     if (encoder.stopped) {
@@ -496,10 +491,17 @@ void recordWait(CaptureEncoder& encoder, std::uint32_t ms) {
     if (encoder.stopped) {
         return;
     }
+    // The frame repeats a stored one to its wait: the common frame.
+    const RepeatedFrame& repeated = encoder.repeated;
+    if (repeated.active && repeated.matched + 1 == repeated.eventCount &&
+        repeated.events[repeated.matched].kind == EventKind::Wait &&
+        repeated.events[repeated.matched].waitMs == ms) {
+        writeRepeatedFrame(encoder);
+        return;
+    }
     const FrameEvent* was = repeatedNext(encoder, WaitShapeWord);
     if (was != nullptr && was->kind == EventKind::Wait && was->waitMs == ms &&
-        encoder.repeated.matched + 1 ==
-            encoder.history.frames[encoder.repeated.slot].events.size()) {
+        repeated.matched + 1 == repeated.eventCount) {
         writeRepeatedFrame(encoder);
         return;
     }

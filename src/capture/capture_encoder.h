@@ -14,6 +14,7 @@
 #include "capture/frame_delta_writer.h"
 #include "capture/frame_history.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -49,6 +50,8 @@ struct NativeCallRecord {
     std::span<const std::uint64_t> result;
 };
 
+inline constexpr std::size_t MaxChangedEvents = 16;
+
 // A frame that, so far, repeats a stored frame event for event, with at most
 // a few calls whose words or answers changed: nothing of it is copied until it
 // stops repeating (then the events matched so far are copied into the current
@@ -58,19 +61,21 @@ struct NativeCallRecord {
 // otherwise.
 struct RepeatedFrame {
     bool active = false;
-    std::size_t slot = 0;             // of the stored frame it repeats
-    std::size_t matched = 0;          // events that repeat it
-    std::vector<std::size_t> changed; // events whose words or answer changed, in order
-    // Their words as they are now, one after the other: the arguments, then
-    // the answer, as many as the stored call has (0 where it has a text or slot).
-    std::vector<std::uint64_t> changedWords;
+    std::size_t slot = 0;    // of the stored frame it repeats
+    std::size_t matched = 0; // events that repeat it
+    // The events whose words or answer changed, in order, and their words as
+    // they are now, one after the other: the arguments, then the answer, as
+    // many as the stored call has (0 where it has a text or slot).
+    std::array<std::size_t, MaxChangedEvents> changed{};
+    std::size_t changedCount = 0;
+    std::array<std::uint64_t, MaxChangedEvents*(MaxArgs + MaxResultWords)> changedWords{};
+    std::size_t changedWordCount = 0;
     // The stored frame's events and words, while it is repeated (its buffers
     // do not move before the frame ends).
     const FrameEvent* events = nullptr;
     std::size_t eventCount = 0;
     const std::uint64_t* words = nullptr;
 };
-inline constexpr std::size_t MaxChangedEvents = 16;
 // For repeatsPlainCall: as many result words as the stored call has.
 inline constexpr std::size_t AnyResultCount = ~std::size_t{0};
 
@@ -176,8 +181,25 @@ inline PlainCallMatch matchPlainCall(CaptureEncoder& encoder, std::uint64_t hash
 // Records the call matchPlainCall found WordsChanged as one of the few changed
 // calls a frame may hold, and says whether it could: past that few, nothing is
 // recorded and the call is to be recorded as any other.
-bool recordChangedWords(CaptureEncoder& encoder, const std::uint64_t* args,
-                        const std::uint64_t* result);
+inline bool recordChangedWords(CaptureEncoder& encoder, const std::uint64_t* args,
+                               const std::uint64_t* result) {
+    RepeatedFrame& repeated = encoder.repeated;
+    if (repeated.changedCount == MaxChangedEvents) {
+        return false;
+    }
+    const FrameEvent& was = repeated.events[repeated.matched];
+    repeated.changed[repeated.changedCount++] = repeated.matched;
+    std::uint64_t* now = repeated.changedWords.data() + repeated.changedWordCount;
+    for (std::size_t i = 0; i < was.argCount; ++i) {
+        now[i] = args[i];
+    }
+    for (std::size_t i = 0; i < was.resultCount; ++i) {
+        now[was.argCount + i] = result[i];
+    }
+    repeated.changedWordCount += was.argCount + was.resultCount;
+    ++repeated.matched;
+    return true;
+}
 // worldGetAllPeds: the array size it was given, the handles it wrote (at most
 // MaxPedHandles kept) and the count it returned.
 void recordPedsAnswer(CaptureEncoder& encoder, std::int32_t capacity,

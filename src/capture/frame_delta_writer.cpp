@@ -8,15 +8,6 @@ namespace capture {
 
 namespace {
 
-void putOp(std::vector<std::uint8_t>& out, std::uint8_t code, std::uint64_t small) {
-    if (small < op::SmallLimit) {
-        putByte(out, static_cast<std::uint8_t>(code | small));
-    } else {
-        putByte(out, static_cast<std::uint8_t>(code | op::SmallLimit));
-        putVarint(out, small - op::SmallLimit);
-    }
-}
-
 void putTexts(std::vector<std::uint8_t>& out, const EventFrame& frame, const FrameEvent& event) {
     putVarint(out, event.textCount);
     for (const TextEntry& text : textsOf(frame, event)) {
@@ -285,18 +276,6 @@ void writeChangedCall(std::span<const std::uint64_t> was, std::span<const std::u
     if (resultChanged != 0) {
         putResultDelta(out, result, wasResult, resultChanged);
     }
-}
-
-void closeSameRun(DeltaWriter& writer, std::vector<std::uint8_t>& out) {
-    if (writer.sameRun > 0) {
-        putOp(out, op::Same, writer.sameRun - 1);
-        writer.sameRun = 0;
-    }
-}
-
-void startNextFrame(DeltaWriter& writer) {
-    writer.baseCursor = 0;
-    writer.nextEvent = 0;
 }
 
 void writeNextEvent(DeltaWriter& writer, const EventFrame& base, const EventFrame& current,

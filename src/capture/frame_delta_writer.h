@@ -4,6 +4,7 @@
 // events written whole. docs/capture-format.md gives the records' layout.
 #pragma once
 
+#include "capture/byte_codec.h"
 #include "capture/capture_format.h"
 #include "capture/event_frame.h"
 
@@ -31,7 +32,20 @@ inline constexpr std::size_t HandleRealignWindow = 8;
 // base stays open until a different event comes or closeSameRun.
 void writeNextEvent(DeltaWriter& writer, const EventFrame& base, const EventFrame& current,
                     std::vector<std::uint8_t>& out);
-void closeSameRun(DeltaWriter& writer, std::vector<std::uint8_t>& out);
+inline void putOp(std::vector<std::uint8_t>& out, std::uint8_t code, std::uint64_t small) {
+    if (small < op::SmallLimit) {
+        putByte(out, static_cast<std::uint8_t>(code | small));
+    } else {
+        putByte(out, static_cast<std::uint8_t>(code | op::SmallLimit));
+        putVarint(out, small - op::SmallLimit);
+    }
+}
+inline void closeSameRun(DeltaWriter& writer, std::vector<std::uint8_t>& out) {
+    if (writer.sameRun > 0) {
+        putOp(out, op::Same, writer.sameRun - 1);
+        writer.sameRun = 0;
+    }
+}
 // Writes a call against the base call it changes in its words alone (the
 // same hash, texts, slots and word counts), given the words of each, the
 // arguments then the answer: as the delta of any call is written, with only
@@ -39,6 +53,9 @@ void closeSameRun(DeltaWriter& writer, std::vector<std::uint8_t>& out);
 void writeChangedCall(std::span<const std::uint64_t> was, std::span<const std::uint64_t> now,
                       std::size_t argCount, std::vector<std::uint8_t>& out);
 // After a wait: the current frame becomes the base of the next.
-void startNextFrame(DeltaWriter& writer);
+inline void startNextFrame(DeltaWriter& writer) {
+    writer.baseCursor = 0;
+    writer.nextEvent = 0;
+}
 
 } // namespace capture
