@@ -410,15 +410,10 @@ bool recordRepeatedLiveCall(CaptureEncoder& encoder, std::uint64_t hash,
         if (live == nullptr || text.size >= MaxLiveTextRead) {
             return false;
         }
-        // Byte by byte up to the kept text's end, so that a shorter live text
-        // is read no further than its own end.
-        const char* kept = base.textBytes.data() + text.offset;
-        for (std::size_t i = 0; i < text.size; ++i) {
-            if (live[i] != kept[i]) {
-                return false;
-            }
-        }
-        if (live[text.size] != '\0') {
+        // Compared up to the kept text's end (which holds no end of text), so
+        // that a shorter live text is read no further than its own end.
+        if (std::strncmp(live, base.textBytes.data() + text.offset, text.size) != 0 ||
+            live[text.size] != '\0') {
             return false;
         }
         pointers |= std::uint32_t{1} << text.argIndex;

@@ -19,6 +19,7 @@ TEST(CaptureChecksum, IsZlibsCrc32) {
     // Check values as zlib (and Python's zlib.crc32) give them.
     EXPECT_EQ(capture::crc32(text("")), 0x00000000u);
     EXPECT_EQ(capture::crc32(text("123456789")), 0xCBF43926u);
+    EXPECT_EQ(capture::crc32(text("The quick brown fox jumps over the lazy dog")), 0x414FA339u);
     EXPECT_EQ(capture::crc32(Bytes(32, 0)), 0x190A55ADu);
     EXPECT_EQ(capture::crc32(text("56789"), capture::crc32(text("1234"))), 0xCBF43926u);
 }
