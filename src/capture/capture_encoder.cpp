@@ -62,12 +62,19 @@ void repeatFrom(CaptureEncoder& encoder, std::size_t slot) {
     const EventFrame& base = encoder.history.frames[slot];
     repeated.active = !base.events.empty();
     repeated.slot = slot;
-    repeated.matched = 0;
     repeated.events = base.events.data();
-    repeated.eventCount = base.events.size();
+    repeated.next = repeated.events;
+    repeated.end = repeated.events + base.events.size();
     repeated.words = base.words.data();
     repeated.changedCount = 0;
     repeated.changedWordCount = 0;
+}
+
+// The frame no longer repeats a stored one; the events it repeated so far
+// are still counted.
+void stopMatching(RepeatedFrame& repeated) {
+    repeated.active = false;
+    repeated.end = repeated.next;
 }
 
 // The stored frame a frame starting with this event most likely repeats: the
@@ -94,15 +101,15 @@ bool predictRepeat(CaptureEncoder& encoder, std::uint64_t firstShapeWord) {
 // with another event is predicted again from that event.
 const FrameEvent* repeatedNext(CaptureEncoder& encoder, std::uint64_t shapeWord) {
     RepeatedFrame& repeated = encoder.repeated;
-    if (repeated.active && repeated.matched == 0 &&
+    if (repeated.active && repeated.next == repeated.events &&
         eventShapeWord(repeated.events[0]) != shapeWord) {
-        repeated.active = false;
+        stopMatching(repeated);
     }
     if (!repeated.active &&
         (!encoder.current.events.empty() || !predictRepeat(encoder, shapeWord))) {
         return nullptr;
     }
-    return repeated.matched < repeated.eventCount ? &repeated.events[repeated.matched] : nullptr;
+    return repeated.next != repeated.end ? repeated.next : nullptr;
 }
 
 // The words of a call against those of the stored call it repeats in all
@@ -125,7 +132,7 @@ bool repeatsWords(CaptureEncoder& encoder, const FrameEvent& was, const std::uin
         if (repeated.changedCount == MaxChangedEvents) {
             return false;
         }
-        repeated.changed[repeated.changedCount++] = repeated.matched;
+        repeated.changed[repeated.changedCount++] = matchedEvents(repeated);
         std::uint64_t* now = repeated.changedWords.data() + repeated.changedWordCount;
         for (std::uint32_t i = 0; i < argCount; ++i) {
             now[i] = (pointers >> i & 1u) == 0 ? args[i] : words[i];
@@ -133,7 +140,7 @@ bool repeatsWords(CaptureEncoder& encoder, const FrameEvent& was, const std::uin
         std::copy(result, result + was.resultCount, now + argCount);
         repeated.changedWordCount += argCount + was.resultCount;
     }
-    ++repeated.matched;
+    ++repeated.next;
     return true;
 }
 
@@ -175,12 +182,13 @@ void stopRepeating(CaptureEncoder& encoder) {
     if (!repeated.active) {
         return;
     }
-    repeated.active = false;
+    stopMatching(repeated);
     const EventFrame& base = encoder.history.frames[repeated.slot];
     EventFrame& current = encoder.current;
     std::size_t j = 0;
     const std::uint64_t* now = repeated.changedWords.data();
-    for (std::size_t k = 0; k < repeated.matched; ++k) {
+    const std::size_t matched = matchedEvents(repeated);
+    for (std::size_t k = 0; k < matched; ++k) {
         copyEvent(current, base, base.events[k]);
         if (j < repeated.changedCount && repeated.changed[j] == k) {
             const FrameEvent& event = current.events.back();
@@ -199,25 +207,38 @@ void stopRepeating(CaptureEncoder& encoder) {
 // does when it reads the frame.
 void writeRepeatedFrame(CaptureEncoder& encoder) {
     RepeatedFrame& repeated = encoder.repeated;
-    repeated.active = false;
+    stopMatching(repeated);
     FrameHistory& history = encoder.history;
     EventFrame& base = history.frames[repeated.slot];
     DeltaWriter& writer = encoder.writer;
     prepareOutput(encoder);
     openDataChunk(encoder);
+    // Room for the records at their largest, then cut to what they took.
+    std::vector<std::uint8_t>& output = encoder.output;
+    const std::size_t start = output.size();
+    std::size_t room = 1 + SameRunBound * (repeated.changedCount + 1);
+    for (std::size_t j = 0; j < repeated.changedCount; ++j) {
+        const FrameEvent& was = base.events[repeated.changed[j]];
+        room += changedCallBound(was.argCount + was.resultCount);
+    }
+    output.resize(start + room);
+    std::uint8_t* out = output.data() + start;
     if (repeated.slot != history.lastSlot) {
-        putByte(encoder.output, static_cast<std::uint8_t>(op::Base | repeated.slot));
+        *out++ = static_cast<std::uint8_t>(op::Base | repeated.slot);
     }
     std::size_t next = 0;
     const std::uint64_t* now = repeated.changedWords.data();
     for (std::size_t j = 0; j < repeated.changedCount; ++j) {
         const std::size_t at = repeated.changed[j];
         writer.sameRun += at - next;
-        closeSameRun(writer, encoder.output);
+        if (writer.sameRun > 0) {
+            out = storeSameRun(writer.sameRun, out);
+            writer.sameRun = 0;
+        }
         const FrameEvent& was = base.events[at];
         const std::size_t count = was.argCount + was.resultCount;
         std::uint64_t* stored = base.words.data() + was.firstWord;
-        writeChangedCall({stored, count}, {now, count}, was.argCount, encoder.output);
+        out = writeChangedCall({stored, count}, {now, count}, was.argCount, out);
         for (std::size_t i = 0; i < count; ++i) {
             stored[i] = now[i];
         }
@@ -225,11 +246,15 @@ void writeRepeatedFrame(CaptureEncoder& encoder) {
         next = at + 1;
     }
     writer.sameRun += base.events.size() - next;
-    closeSameRun(writer, encoder.output);
+    if (writer.sameRun > 0) {
+        out = storeSameRun(writer.sameRun, out);
+        writer.sameRun = 0;
+    }
+    output.resize(static_cast<std::size_t>(out - output.data()));
     history.storedAt[repeated.slot] = ++history.framesStored;
     history.lastSlot = repeated.slot;
     startNextFrame(writer);
-    if (encoder.output.size() - encoder.chunkStart - ChunkHeaderSize >= DataChunkTargetSize) {
+    if (output.size() - encoder.chunkStart - ChunkHeaderSize >= DataChunkTargetSize) {
         closeDataChunk(encoder);
     }
     repeatFrom(encoder, history.lastSlot);
@@ -322,7 +347,7 @@ template <class Arg> bool keepArg(const Arg& arg, std::uint32_t argCount, std::i
 
 void beginCapture(CaptureEncoder& encoder, std::string_view pluginVersion,
                   std::string_view buildIdentity) {
-    encoder.repeated.active = false;
+    stopMatching(encoder.repeated);
     encoder.room = {};
     clearHistory(encoder.history);
     clearFrame(encoder.current);
@@ -471,7 +496,7 @@ void recordPedsAnswer(CaptureEncoder& encoder, std::int32_t capacity,
         was->pedsReturned == returned && was->handleCount == kept.size()) {
         const auto handles = handlesOf(encoder.history.frames[encoder.repeated.slot], *was);
         if (std::equal(kept.begin(), kept.end(), handles.begin())) {
-            ++encoder.repeated.matched;
+            ++encoder.repeated.next;
             return;
         }
     }
@@ -488,15 +513,14 @@ void recordWait(CaptureEncoder& encoder, std::uint32_t ms) {
     }
     // The frame repeats a stored one to its wait: the common frame.
     const RepeatedFrame& repeated = encoder.repeated;
-    if (repeated.active && repeated.matched + 1 == repeated.eventCount &&
-        repeated.events[repeated.matched].kind == EventKind::Wait &&
-        repeated.events[repeated.matched].waitMs == ms) {
+    if (repeated.active && repeated.next + 1 == repeated.end &&
+        repeated.next->kind == EventKind::Wait && repeated.next->waitMs == ms) {
         writeRepeatedFrame(encoder);
         return;
     }
     const FrameEvent* was = repeatedNext(encoder, WaitShapeWord);
     if (was != nullptr && was->kind == EventKind::Wait && was->waitMs == ms &&
-        repeated.matched + 1 == repeated.eventCount) {
+        repeated.next + 1 == repeated.end) {
         writeRepeatedFrame(encoder);
         return;
     }

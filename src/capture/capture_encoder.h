@@ -61,8 +61,7 @@ inline constexpr std::size_t MaxChangedEvents = 16;
 // otherwise.
 struct RepeatedFrame {
     bool active = false;
-    std::size_t slot = 0;    // of the stored frame it repeats
-    std::size_t matched = 0; // events that repeat it
+    std::size_t slot = 0; // of the stored frame it repeats
     // The events whose words or answer changed, in order, and their words as
     // they are now, one after the other: the arguments, then the answer, as
     // many as the stored call has (0 where it has a text or slot).
@@ -70,12 +69,18 @@ struct RepeatedFrame {
     std::size_t changedCount = 0;
     std::array<std::uint64_t, MaxChangedEvents*(MaxArgs + MaxResultWords)> changedWords{};
     std::size_t changedWordCount = 0;
-    // The stored frame's events and words, while it is repeated (its buffers
-    // do not move before the frame ends).
+    // The stored frame's events, the next one to repeat and their end, and its
+    // words, while it is repeated (its buffers do not move before the frame
+    // ends). The events before `next` repeat it; when it is not repeated,
+    // `end` is `next`.
     const FrameEvent* events = nullptr;
-    std::size_t eventCount = 0;
+    const FrameEvent* next = nullptr;
+    const FrameEvent* end = nullptr;
     const std::uint64_t* words = nullptr;
 };
+inline std::size_t matchedEvents(const RepeatedFrame& repeated) {
+    return static_cast<std::size_t>(repeated.next - repeated.events);
+}
 // For repeatsPlainCall: as many result words as the stored call has.
 inline constexpr std::size_t AnyResultCount = ~std::size_t{0};
 
@@ -152,12 +157,11 @@ inline PlainCallMatch matchPlainCall(CaptureEncoder& encoder, std::uint64_t hash
                                      const std::uint64_t* args, std::size_t argCount,
                                      const std::uint64_t* result, std::size_t resultCount) {
     RepeatedFrame& repeated = encoder.repeated;
-    if (!repeated.active || repeated.matched >= repeated.eventCount) {
+    if (repeated.next == repeated.end) {
         return PlainCallMatch::Differs;
     }
-    const FrameEvent& was = repeated.events[repeated.matched];
-    if (was.hash != hash || was.argCount != argCount || was.kind != EventKind::NativeCall ||
-        (was.textCount | was.slotCount) != 0 ||
+    const FrameEvent& was = *repeated.next;
+    if (was.hash != hash || was.argCount != argCount || !was.plainCall ||
         (resultCount != AnyResultCount && was.resultCount != resultCount)) {
         return PlainCallMatch::Differs;
     }
@@ -174,7 +178,7 @@ inline PlainCallMatch matchPlainCall(CaptureEncoder& encoder, std::uint64_t hash
             return PlainCallMatch::WordsChanged;
         }
     }
-    ++repeated.matched;
+    ++repeated.next;
     return PlainCallMatch::Repeats;
 }
 
@@ -187,8 +191,8 @@ inline bool recordChangedWords(CaptureEncoder& encoder, const std::uint64_t* arg
     if (repeated.changedCount == MaxChangedEvents) {
         return false;
     }
-    const FrameEvent& was = repeated.events[repeated.matched];
-    repeated.changed[repeated.changedCount++] = repeated.matched;
+    const FrameEvent& was = *repeated.next;
+    repeated.changed[repeated.changedCount++] = matchedEvents(repeated);
     std::uint64_t* now = repeated.changedWords.data() + repeated.changedWordCount;
     for (std::size_t i = 0; i < was.argCount; ++i) {
         now[i] = args[i];
@@ -197,7 +201,7 @@ inline bool recordChangedWords(CaptureEncoder& encoder, const std::uint64_t* arg
         now[was.argCount + i] = result[i];
     }
     repeated.changedWordCount += was.argCount + was.resultCount;
-    ++repeated.matched;
+    ++repeated.next;
     return true;
 }
 // worldGetAllPeds: the array size it was given, the handles it wrote (at most

@@ -78,6 +78,7 @@ bool sameEvent(const EventFrame& a, const FrameEvent& x, const EventFrame& b, co
 FrameEvent& beginNativeCall(EventFrame& frame, std::uint64_t hash) {
     FrameEvent& event = frame.events.emplace_back();
     event.kind = EventKind::NativeCall;
+    event.plainCall = true;
     event.hash = hash;
     event.firstWord = frame.words.size();
     event.firstText = frame.texts.size();
@@ -100,11 +101,13 @@ void addText(EventFrame& frame, std::uint32_t argIndex, std::string_view bytes) 
     frame.texts.push_back({argIndex, frame.textBytes.size(), bytes.size()});
     frame.textBytes.insert(frame.textBytes.end(), bytes.begin(), bytes.end());
     ++frame.events.back().textCount;
+    frame.events.back().plainCall = false;
 }
 
 void addSlot(EventFrame& frame, SlotEntry slot) {
     frame.slots.push_back(slot);
     ++frame.events.back().slotCount;
+    frame.events.back().plainCall = false;
 }
 
 FrameEvent& beginPedsAnswer(EventFrame& frame, std::int32_t capacity, std::int32_t returned) {

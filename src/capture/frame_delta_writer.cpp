@@ -259,23 +259,36 @@ void writeWhole(DeltaWriter& writer, const EventFrame& frame, const FrameEvent& 
 
 } // namespace
 
-void writeChangedCall(std::span<const std::uint64_t> was, std::span<const std::uint64_t> now,
-                      std::size_t argCount, std::vector<std::uint8_t>& out) {
+std::uint8_t* writeChangedCall(std::span<const std::uint64_t> was,
+                               std::span<const std::uint64_t> now, std::size_t argCount,
+                               std::uint8_t* out) {
     const auto args = now.first(argCount);
     const auto wasArgs = was.first(argCount);
     const auto result = now.subspan(argCount);
     const auto wasResult = was.subspan(argCount);
     const std::uint32_t argsChanged = changedWords(args, wasArgs);
     const std::uint32_t resultChanged = changedWords(result, wasResult);
-    putByte(out, op::CallDelta);
-    putByte(out, static_cast<std::uint8_t>((argsChanged != 0 ? delta_field::Args : 0) |
-                                           (resultChanged != 0 ? delta_field::Result : 0)));
+    *out++ = op::CallDelta;
+    *out++ = static_cast<std::uint8_t>((argsChanged != 0 ? delta_field::Args : 0) |
+                                       (resultChanged != 0 ? delta_field::Result : 0));
     if (argsChanged != 0) {
-        putArgsDelta(out, args, wasArgs, argsChanged);
+        *out++ = static_cast<std::uint8_t>(args.size());
+        out = storeVarint(out, argsChanged);
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            if ((argsChanged >> i & 1u) != 0) {
+                out = storeVarint(out, wordDelta(args[i], wasArgs[i]));
+            }
+        }
     }
     if (resultChanged != 0) {
-        putResultDelta(out, result, wasResult, resultChanged);
+        *out++ = static_cast<std::uint8_t>(result.size() | resultChanged << 2);
+        for (std::size_t i = 0; i < result.size(); ++i) {
+            if ((resultChanged >> i & 1u) != 0) {
+                out = storeVarint(out, wordDelta(result[i], wasResult[i]));
+            }
+        }
     }
+    return out;
 }
 
 void writeNextEvent(DeltaWriter& writer, const EventFrame& base, const EventFrame& current,

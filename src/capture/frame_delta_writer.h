@@ -49,9 +49,25 @@ inline void closeSameRun(DeltaWriter& writer, std::vector<std::uint8_t>& out) {
 // Writes a call against the base call it changes in its words alone (the
 // same hash, texts, slots and word counts), given the words of each, the
 // arguments then the answer: as the delta of any call is written, with only
-// the fields that changed.
-void writeChangedCall(std::span<const std::uint64_t> was, std::span<const std::uint64_t> now,
-                      std::size_t argCount, std::vector<std::uint8_t>& out);
+// the fields that changed. It goes into room the caller has made, at most
+// changedCallBound bytes, and the end of what it wrote is returned.
+inline constexpr std::size_t changedCallBound(std::size_t words) {
+    return 4 + MaxVarintBytes * (words + 1);
+}
+std::uint8_t* writeChangedCall(std::span<const std::uint64_t> was,
+                               std::span<const std::uint64_t> now, std::size_t argCount,
+                               std::uint8_t* out);
+// A run of events the same as the base, the same way: at most SameRunBound bytes.
+inline constexpr std::size_t SameRunBound = 1 + MaxVarintBytes;
+inline std::uint8_t* storeSameRun(std::size_t run, std::uint8_t* out) {
+    const std::uint64_t small = run - 1;
+    if (small < op::SmallLimit) {
+        *out++ = static_cast<std::uint8_t>(op::Same | small);
+        return out;
+    }
+    *out++ = static_cast<std::uint8_t>(op::Same | op::SmallLimit);
+    return storeVarint(out, small - op::SmallLimit);
+}
 // After a wait: the current frame becomes the base of the next.
 inline void startNextFrame(DeltaWriter& writer) {
     writer.baseCursor = 0;
