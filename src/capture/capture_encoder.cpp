@@ -213,16 +213,8 @@ void writeRepeatedFrame(CaptureEncoder& encoder) {
     DeltaWriter& writer = encoder.writer;
     prepareOutput(encoder);
     openDataChunk(encoder);
-    // Room for the records at their largest, then cut to what they took.
     std::vector<std::uint8_t>& output = encoder.output;
-    const std::size_t start = output.size();
-    std::size_t room = 1 + SameRunBound * (repeated.changedCount + 1);
-    for (std::size_t j = 0; j < repeated.changedCount; ++j) {
-        const FrameEvent& was = base.events[repeated.changed[j]];
-        room += changedCallBound(was.argCount + was.resultCount);
-    }
-    output.resize(start + room);
-    std::uint8_t* out = output.data() + start;
+    std::uint8_t* out = encoder.records.data();
     if (repeated.slot != history.lastSlot) {
         *out++ = static_cast<std::uint8_t>(op::Base | repeated.slot);
     }
@@ -250,7 +242,7 @@ void writeRepeatedFrame(CaptureEncoder& encoder) {
         out = storeSameRun(writer.sameRun, out);
         writer.sameRun = 0;
     }
-    output.resize(static_cast<std::size_t>(out - output.data()));
+    output.insert(output.end(), encoder.records.data(), out);
     history.storedAt[repeated.slot] = ++history.framesStored;
     history.lastSlot = repeated.slot;
     startNextFrame(writer);
@@ -491,11 +483,16 @@ void recordPedsAnswer(CaptureEncoder& encoder, std::int32_t capacity,
         return;
     }
     const auto kept = written.first(std::min(written.size(), MaxPedHandles));
-    const FrameEvent* was = repeatedNext(encoder, PedsAnswerShapeWord);
+    // Past the frame's first event the next stored event is all there is to
+    // look at.
+    const RepeatedFrame& repeated = encoder.repeated;
+    const FrameEvent* was = repeated.next != repeated.end && repeated.next != repeated.events
+                                ? repeated.next
+                                : repeatedNext(encoder, PedsAnswerShapeWord);
     if (was != nullptr && was->kind == EventKind::PedsAnswer && was->pedsCapacity == capacity &&
         was->pedsReturned == returned && was->handleCount == kept.size()) {
         const auto handles = handlesOf(encoder.history.frames[encoder.repeated.slot], *was);
-        if (std::equal(kept.begin(), kept.end(), handles.begin())) {
+        if (kept.empty() || std::equal(kept.begin(), kept.end(), handles.begin())) {
             ++encoder.repeated.next;
             return;
         }

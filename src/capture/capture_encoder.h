@@ -104,7 +104,11 @@ struct CaptureEncoder {
     DeltaWriter writer;
     std::size_t baseSlot = 0;         // of the current frame's base
     std::vector<std::uint8_t> output; // chunks not yet handed out, then the open chunk
-    std::size_t chunkStart = 0;       // of the open data chunk's header
+    // A repeated frame's records at their largest, before they join the output.
+    std::array<std::uint8_t, 1 + SameRunBound*(MaxChangedEvents + 1) +
+                                 MaxChangedEvents * changedCallBound(MaxArgs + MaxResultWords)>
+        records{};
+    std::size_t chunkStart = 0; // of the open data chunk's header
     bool chunkOpen = false;
     bool handedOut = false; // output went to the caller: cleared before the next write
     bool stopped = false;   // a closing mark is written: nothing more is recorded
