@@ -6,7 +6,7 @@
 # found, and fails naming the first one that cannot.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-packages=(cmake g++ binutils g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 libgtest-dev
+packages=(cmake make g++ binutils git tar g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 libgtest-dev
           libbenchmark-dev nlohmann-json3-dev clang clang-format libclang-rt-14-dev librsvg2-bin
           valgrind zip unzip coreutils diffutils util-linux mawk sed)
 missing=()
@@ -30,7 +30,7 @@ fi
 # Every command that a build step, script or test runs, beside the package
 # above that provides it.
 commands=(
-    cmake:cmake ctest:cmake cpack:cmake g++:g++ strings:binutils
+    cmake:cmake ctest:cmake cpack:cmake make:make g++:g++ strings:binutils git:git tar:tar
     x86_64-w64-mingw32-g++:g++-mingw-w64-x86-64
     x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64
     x86_64-w64-mingw32-dlltool:binutils-mingw-w64-x86-64
