@@ -112,13 +112,14 @@ const FrameEvent* repeatedNext(CaptureEncoder& encoder, std::uint64_t shapeWord)
     return repeated.next != repeated.end ? repeated.next : nullptr;
 }
 
-// The words of a call against those of the stored call it repeats in all
-// else, its texts and slots (the words at `pointers`, kept as 0, are not
-// compared). The same words repeat the stored call; other words make it one
-// of the few changed calls a frame may hold.
-bool repeatsWords(CaptureEncoder& encoder, const FrameEvent& was, const std::uint64_t* args,
-                  std::uint32_t pointers, const std::uint64_t* result) {
+// The words of a call against those of the next stored call, which it
+// repeats in all else, its texts and slots (the words at `pointers`, kept as
+// 0, are not compared). The same words repeat the stored call; other words
+// make it one of the few changed calls a frame may hold.
+bool repeatsWords(CaptureEncoder& encoder, const std::uint64_t* args, std::uint32_t pointers,
+                  const std::uint64_t* result) {
     RepeatedFrame& repeated = encoder.repeated;
+    const FrameEvent& was = *repeated.next;
     const std::uint32_t argCount = was.argCount;
     const std::uint64_t* words = repeated.words + was.firstWord;
     bool same = true;
@@ -129,16 +130,7 @@ bool repeatsWords(CaptureEncoder& encoder, const FrameEvent& was, const std::uin
         same = words[i] == args[i] || (pointers >> i & 1u) != 0;
     }
     if (!same) {
-        if (repeated.changedCount == MaxChangedEvents) {
-            return false;
-        }
-        repeated.changed[repeated.changedCount++] = matchedEvents(repeated);
-        std::uint64_t* now = repeated.changedWords.data() + repeated.changedWordCount;
-        for (std::uint32_t i = 0; i < argCount; ++i) {
-            now[i] = (pointers >> i & 1u) == 0 ? args[i] : words[i];
-        }
-        std::copy(result, result + was.resultCount, now + argCount);
-        repeated.changedWordCount += argCount + was.resultCount;
+        return recordChangedWords(encoder, args, result, pointers);
     }
     ++repeated.next;
     return true;
@@ -172,7 +164,7 @@ bool repeatsCall(CaptureEncoder& encoder, const NativeCallRecord& call, std::uin
         }
         pointers |= std::uint32_t{1} << (call.slots[k].argIndex & 31);
     }
-    return repeatsWords(encoder, *was, call.args.data(), pointers, call.result.data());
+    return repeatsWords(encoder, call.args.data(), pointers, call.result.data());
 }
 
 // The frame stops repeating: the events matched so far go into the current
@@ -455,26 +447,7 @@ bool recordRepeatedLiveCall(CaptureEncoder& encoder, std::uint64_t hash,
             return false;
         }
     }
-    return repeatsWords(encoder, *was, args.data(), pointers, result.data());
-}
-
-void recordPlainCall(CaptureEncoder& encoder, std::uint64_t hash,
-                     std::span<const std::uint64_t> args, std::span<const std::uint64_t> result) {
-    if (encoder.stopped) {
-        return;
-    }
-    switch (matchPlainCall(encoder, hash, args.data(), args.size(), result.data(), result.size())) {
-    case PlainCallMatch::Repeats:
-        return;
-    case PlainCallMatch::WordsChanged:
-        if (recordChangedWords(encoder, args.data(), result.data())) {
-            return;
-        }
-        break;
-    case PlainCallMatch::Differs:
-        break;
-    }
-    recordNativeCall(encoder, {hash, args, {}, {}, result});
+    return repeatsWords(encoder, args.data(), pointers, result.data());
 }
 
 void recordPedsAnswer(CaptureEncoder& encoder, std::int32_t capacity,

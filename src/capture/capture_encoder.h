@@ -81,8 +81,6 @@ struct RepeatedFrame {
 inline std::size_t matchedEvents(const RepeatedFrame& repeated) {
     return static_cast<std::size_t>(repeated.next - repeated.events);
 }
-// For repeatsPlainCall: as many result words as the stored call has.
-inline constexpr std::size_t AnyResultCount = ~std::size_t{0};
 
 // The largest frame seen, by the size of each of its pools: every frame buffer
 // keeps room for it, so that buffers passed from slot to slot never grow again
@@ -129,19 +127,15 @@ void recordNativeCall(CaptureEncoder& encoder, const NativeCallRecord& call);
 inline constexpr std::size_t MaxLiveTextRead = 4096;
 // A call as the host saw it, with the words of its text and slot arguments
 // (bit i of pointerArgs: argument i is one) still the addresses of the text
-// and the slot: when it repeats the next
-// event of the stored frame the current frame repeats (the same native, words
-// and answer, texts by content and slots by value), or differs from it only
-// in its words or answer, it is recorded so and the result is true. Otherwise
-// nothing is recorded. What it reads through the addresses is what
-// recordNativeCall would be given for them: the kept text's bytes and the end
-// after them, and each slot's 32 bits.
+// and the slot. When it repeats the next event of the stored frame the
+// current frame repeats (the same native, words and answer, texts by content
+// and slots by value), or differs from it only in its words or answer, it is
+// recorded so and the result is true; otherwise nothing is recorded. What it
+// reads through the addresses is what recordNativeCall would be given for
+// them: the kept text's bytes and the end after them, and each slot's 32 bits.
 bool recordRepeatedLiveCall(CaptureEncoder& encoder, std::uint64_t hash,
                             std::span<const std::uint64_t> args,
                             std::span<const std::uint64_t> result, std::uint32_t pointerArgs);
-// The same for a call with no text or slot argument (most calls).
-void recordPlainCall(CaptureEncoder& encoder, std::uint64_t hash,
-                     std::span<const std::uint64_t> args, std::span<const std::uint64_t> result);
 
 // How a call with no text or slot argument compares with the stored call it
 // would repeat, the next event of the stored frame the current frame repeats.
@@ -153,20 +147,19 @@ enum class PlainCallMatch {
 
 // The comparison of a few words, for the caller to inline: most calls of
 // most frames end here. The result words compared are the stored call's count
-// of them (resultCount, when given, must be that count). A call whose texts or
-// slots the stored call kept as 0 differs in those words: take it as Differs
-// unless it has none. Repeats is recorded here; WordsChanged is recorded by
-// recordChangedWords.
+// of them, which a call of the same native answered in place has too. A call
+// whose texts or slots the stored call kept as 0 differs in those words: take
+// it as Differs unless it has none. Repeats is recorded here; WordsChanged is
+// recorded by recordChangedWords.
 inline PlainCallMatch matchPlainCall(CaptureEncoder& encoder, std::uint64_t hash,
                                      const std::uint64_t* args, std::size_t argCount,
-                                     const std::uint64_t* result, std::size_t resultCount) {
+                                     const std::uint64_t* result) {
     RepeatedFrame& repeated = encoder.repeated;
     if (repeated.next == repeated.end) {
         return PlainCallMatch::Differs;
     }
     const FrameEvent& was = *repeated.next;
-    if (was.hash != hash || was.argCount != argCount || !was.plainCall ||
-        (resultCount != AnyResultCount && was.resultCount != resultCount)) {
+    if (was.hash != hash || was.argCount != argCount || !was.plainCall) {
         return PlainCallMatch::Differs;
     }
     // A handful of words: compared one by one, which beats a call to memcmp.
@@ -186,11 +179,14 @@ inline PlainCallMatch matchPlainCall(CaptureEncoder& encoder, std::uint64_t hash
     return PlainCallMatch::Repeats;
 }
 
-// Records the call matchPlainCall found WordsChanged as one of the few changed
-// calls a frame may hold, and says whether it could: past that few, nothing is
-// recorded and the call is to be recorded as any other.
+// Records a call that differs from the next stored call in its words alone
+// (as matchPlainCall finds WordsChanged) as one of the few changed calls a
+// frame may hold, and says whether it could: past that few, nothing is
+// recorded and the call is to be recorded as any other. The words at
+// `pointers` (texts and slots) stay 0, as the stored call keeps them. It
+// writes into arrays of a frame's most, so it cannot fail.
 inline bool recordChangedWords(CaptureEncoder& encoder, const std::uint64_t* args,
-                               const std::uint64_t* result) {
+                               const std::uint64_t* result, std::uint32_t pointers = 0) noexcept {
     RepeatedFrame& repeated = encoder.repeated;
     if (repeated.changedCount == MaxChangedEvents) {
         return false;
@@ -199,7 +195,7 @@ inline bool recordChangedWords(CaptureEncoder& encoder, const std::uint64_t* arg
     repeated.changed[repeated.changedCount++] = matchedEvents(repeated);
     std::uint64_t* now = repeated.changedWords.data() + repeated.changedWordCount;
     for (std::size_t i = 0; i < was.argCount; ++i) {
-        now[i] = args[i];
+        now[i] = (pointers >> i & 1u) == 0 ? args[i] : 0;
     }
     for (std::size_t i = 0; i < was.resultCount; ++i) {
         now[was.argCount + i] = result[i];

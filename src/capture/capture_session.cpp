@@ -25,8 +25,8 @@ namespace {
 #endif
 
 // Reused from call to call.
-std::array<TextArg, MaxCallArgs> scratchTexts;
-std::array<SlotArg, MaxCallArgs> scratchSlots;
+std::array<TextArg, MaxArgs> scratchTexts;
+std::array<SlotArg, MaxArgs> scratchSlots;
 
 void closeFile() noexcept {
     if (CaptureState.file != nullptr) {
@@ -91,6 +91,25 @@ void recordSettings() {
     recordSettingsFile(CaptureState.encoder, std::string_view(bytes.data(), bytes.size()));
 }
 
+// The shape of a native, looked up in the table once per hash.
+const CallShape& callShapeOf(std::uint64_t hash) {
+    CallShape& shape = CaptureState.callShapes[callShapeSlot(hash)];
+    if (shape.filled && shape.hash == hash) {
+        return shape;
+    }
+    shape = {hash, findNativeKinds(hash), 0, 3, true};
+    if (shape.kinds != nullptr) {
+        shape.resultWords = resultWordCount(shape.kinds->result);
+        for (std::size_t i = 0; i < shape.kinds->args.size() && i < MaxArgs; ++i) {
+            const char kind = shape.kinds->args[i];
+            if (isTextArg(kind) || isSlotArg(kind)) {
+                shape.pointerArgs |= std::uint32_t{1} << i;
+            }
+        }
+    }
+    return shape;
+}
+
 void flushIfDue() noexcept {
     ++CaptureState.framesSinceFlush;
     // The timer wraps: the time since the last chunk as a wrapping difference.
@@ -112,21 +131,6 @@ void flushIfDue() noexcept {
 }
 
 } // namespace
-
-const CallShape& fillCallShape(std::uint64_t hash) {
-    CallShape& shape = CaptureState.callShapes[callShapeSlot(hash)];
-    shape = {hash, findNativeKinds(hash), 0, 3, true};
-    if (shape.kinds != nullptr) {
-        shape.resultWords = resultWordCount(shape.kinds->result);
-        for (std::size_t i = 0; i < shape.kinds->args.size() && i < MaxCallArgs; ++i) {
-            const char kind = shape.kinds->args[i];
-            if (isTextArg(kind) || isSlotArg(kind)) {
-                shape.pointerArgs |= std::uint32_t{1} << i;
-            }
-        }
-    }
-    return shape;
-}
 
 void startCapture() noexcept {
     finishCapture();
@@ -185,13 +189,8 @@ void noteGameTime(const std::uint64_t* answer) {
 
 bool recordChangedCall(const unsigned long long* result) noexcept {
     const auto* answer = reinterpret_cast<const std::uint64_t*>(result);
-    try {
-        if (!recordChangedWords(CaptureState.encoder, CaptureState.args.data(), answer)) {
-            return false;
-        }
-    } catch (...) {
-        closeFile();
-        return true;
+    if (!recordChangedWords(CaptureState.encoder, CaptureState.args.data(), answer)) {
+        return false;
     }
     if (CaptureState.hash == GameTimerNative) {
         noteGameTime(answer);
@@ -205,7 +204,7 @@ void recordCall(const unsigned long long* result) noexcept {
     }
     try {
         const CallShape& shape = callShapeOf(CaptureState.hash);
-        const std::size_t argCount = std::min(CaptureState.argCount, MaxCallArgs);
+        const std::size_t argCount = std::min(CaptureState.argCount, MaxArgs);
         const std::size_t resultWords = result == nullptr ? 0 : shape.resultWords;
         if (result == nullptr) {
             CaptureState.answersInPlace = false;

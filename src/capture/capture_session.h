@@ -9,6 +9,7 @@
 #pragma once
 
 #include "capture/capture_encoder.h"
+#include "capture/capture_format.h"
 #include "capture/native_kinds.h"
 #include "plugin/host_api.h"
 
@@ -24,7 +25,6 @@ inline constexpr std::uint64_t DefaultSizeCap = std::uint64_t{1} << 30; // 1 GiB
 // after this many frames when the game timer stands still.
 inline constexpr std::int32_t FlushEveryMs = 1000;
 inline constexpr std::uint32_t FlushEveryFrames = 240;
-inline constexpr std::size_t MaxCallArgs = 32;
 
 inline constexpr std::uint64_t GameTimerNative = 0x4F67E8ECA7D3F667;
 
@@ -65,7 +65,7 @@ struct CaptureStateRecord {
 
     // The native call under way.
     std::uint64_t hash = 0;
-    std::array<std::uint64_t, MaxCallArgs> args{};
+    std::array<std::uint64_t, MaxArgs> args{};
     std::size_t argCount = 0;
 
     // When the last chunk went out, by the game timer the plugin reads.
@@ -92,12 +92,6 @@ void recordCall(const unsigned long long* result) noexcept;
 // recorded by recordCall after all.
 bool recordChangedCall(const unsigned long long* result) noexcept;
 
-const CallShape& fillCallShape(std::uint64_t hash);
-inline const CallShape& callShapeOf(std::uint64_t hash) {
-    const CallShape& shape = CaptureState.callShapes[callShapeSlot(hash)];
-    return shape.filled && shape.hash == hash ? shape : fillCallShape(hash);
-}
-
 // recordCall with its common cases inlined where the seam makes the call: a
 // call with no text or slot argument that repeats the stored frame's, or
 // differs from it only in its words. A call the host answered with no result
@@ -107,7 +101,7 @@ inline void recordCallAtSeam(const unsigned long long* result) noexcept {
     if (CaptureState.answersInPlace && result != nullptr) {
         switch (matchPlainCall(CaptureState.encoder, CaptureState.hash, CaptureState.args.data(),
                                CaptureState.argCount,
-                               reinterpret_cast<const std::uint64_t*>(result), AnyResultCount)) {
+                               reinterpret_cast<const std::uint64_t*>(result))) {
         case PlainCallMatch::Repeats:
             return;
         case PlainCallMatch::WordsChanged:
