@@ -1,5 +1,6 @@
 #include "sim/replay/replay_host.h"
 
+#include "capture/capture_encoder.h"
 #include "capture/native_kinds.h"
 #include "sim/host.h"
 
@@ -97,7 +98,8 @@ capture::CapturedCall callMadeNow(std::uint64_t hash, const NativeArgs& args) {
         std::uint64_t word = args.word(i);
         const char kind = kinds != nullptr && i < kinds->args.size() ? kinds->args[i] : 'x';
         if (isTextArg(kind) && word != 0) {
-            call.texts.push_back({static_cast<std::uint32_t>(i), std::string(args.text(i))});
+            call.texts.push_back(
+                {static_cast<std::uint32_t>(i), std::string(capture::liveText(args.text(i)))});
             word = 0;
         } else if (isSlotArg(kind) && word != 0) {
             call.slots.push_back({static_cast<std::uint32_t>(i), 0});

@@ -123,8 +123,15 @@ void recordNoSettingsFile(CaptureEncoder& encoder);
 void recordNativeCall(CaptureEncoder& encoder, const NativeCallRecord& call);
 
 // The most bytes of a text the seam reads (a text without its end within
-// them is kept cut there).
+// them is kept cut there), and a text as the capture keeps it.
 inline constexpr std::size_t MaxLiveTextRead = 4096;
+inline std::string_view liveText(const char* text) {
+    std::size_t length = 0;
+    while (length < MaxLiveTextRead && text[length] != '\0') {
+        ++length;
+    }
+    return {text, length};
+}
 // A call as the host saw it, with the words of its text and slot arguments
 // (bit i of pointerArgs: argument i is one) still the addresses of the text
 // and the slot. When it repeats the next event of the stored frame the

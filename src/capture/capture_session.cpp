@@ -228,12 +228,7 @@ void recordCall(const unsigned long long* result) noexcept {
                 continue;
             }
             if (isTextArg(shape.kinds->args[i])) {
-                const char* text = reinterpret_cast<const char*>(word);
-                std::size_t length = 0;
-                while (length < MaxLiveTextRead && text[length] != '\0') {
-                    ++length;
-                }
-                scratchTexts[textCount++] = {i, std::string_view(text, length)};
+                scratchTexts[textCount++] = {i, liveText(reinterpret_cast<const char*>(word))};
             } else {
                 std::uint32_t value = 0;
                 std::memcpy(&value, reinterpret_cast<const void*>(word), sizeof value);

@@ -7,6 +7,7 @@
 #include "drag/drag_fixture.h"
 #include "settings/scratch_folder.h"
 #include "sim/capture/capture_reader.h"
+#include "sim/replay/replay_host.h"
 #include "support/counting_allocator.h"
 
 #include <regex>
@@ -161,6 +162,37 @@ TEST_F(CaptureLayerTest, ASettingsFileLargerThanACaptureKeepsIsMarkedCut) {
     const auto captured = readOnlyCapture();
     EXPECT_EQ(captured.settings.found, capture::SettingsFound::FileCut);
     EXPECT_EQ(captured.settings.bytes.size(), capture::MaxSettingsBytes);
+}
+
+TEST_F(CaptureLayerTest, ALabelLongerThanTheSeamReadsReplaysWithoutADifference) {
+    // The label reaches the game as a text, which the capture keeps cut where
+    // the seam stops reading; the replay compares what the plugin passes now
+    // as the capture would have kept it.
+    const std::string label(capture::MaxLiveTextRead + 100, 'x');
+    writeBytes("Pallbrook.ini", "[Pallbrook]\r\nDragText=" + label + "\r\n");
+    step(3);
+    sim::unloadPlugin();
+    const auto captured = readOnlyCapture();
+    const auto calls = callsOf(captured);
+    ASSERT_TRUE(std::any_of(calls.begin(), calls.end(), [](const capture::CapturedCall* call) {
+        return std::any_of(call->texts.begin(), call->texts.end(), [](const auto& text) {
+            return text.bytes == std::string(capture::MaxLiveTextRead, 'x');
+        });
+    })) << "the label was not kept cut";
+
+    // The plugin afresh, as a new process would load it.
+    DragState = DragStateRecord{};
+    DeferredActions.main.clear();
+    DeferredActions.pending.clear();
+    Settings = SettingsRecord{};
+    sim::ReplayState state;
+    sim::installReplayHost(state);
+    ASSERT_TRUE(sim::loadPlugin());
+    sim::restartScript();
+    for (const auto& frame : captured.frames) {
+        ASSERT_TRUE(sim::replayFrame(state, frame)) << state.difference->recorded << "\n"
+                                                    << state.difference->now;
+    }
 }
 
 TEST_F(CaptureLayerTest, EachScriptStartWritesANewFileAndNoneIsOverwritten) {
