@@ -235,7 +235,6 @@ FrameRead readNextFrame(CaptureFrameReader& reader, CapturedFrame& frame, Captur
                 return FrameRead::Finished;
             }
             convertFrame(reader.delta.current, frame);
-            ++reader.framesRead;
             return FrameRead::Frame;
         }
         const std::size_t recordOffset = reader.payloadStart + reader.payload.pos;
@@ -251,7 +250,6 @@ FrameRead readNextFrame(CaptureFrameReader& reader, CapturedFrame& frame, Captur
         }
         if (outcome == RecordOutcome::FrameEnded) {
             convertFrame(reader.delta.history.frames[reader.delta.history.lastSlot], frame);
-            ++reader.framesRead;
             return FrameRead::Frame;
         }
     }

@@ -115,7 +115,6 @@ struct CaptureFrameReader {
     std::size_t payloadStart = 0;
     ByteCursor payload; // of the data chunk being read
     DeltaReader delta;
-    std::size_t framesRead = 0;
     bool finished = false;
 };
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "capture/capture_encoder.h"
+#include "capture/rerecord.h"
 #include "sim/capture/capture_reader.h"
 
 #include <gtest/gtest.h>
@@ -88,21 +89,7 @@ inline capture::CaptureReadResult read(const std::vector<std::uint8_t>& bytes) {
 // Records read frames into an encoder again.
 inline void recordFrame(capture::CaptureEncoder& encoder, const capture::CapturedFrame& frame) {
     for (const capture::CapturedEvent& event : frame.events) {
-        if (const auto* c = std::get_if<capture::CapturedCall>(&event)) {
-            std::vector<capture::TextArg> texts;
-            std::vector<capture::SlotArg> slots;
-            for (const auto& text : c->texts) {
-                texts.push_back({text.argIndex, text.bytes});
-            }
-            for (const auto& slot : c->slots) {
-                slots.push_back({slot.argIndex, slot.value});
-            }
-            capture::recordNativeCall(encoder, {c->hash, c->args, texts, slots, c->result});
-        } else if (const auto* p = std::get_if<capture::CapturedPeds>(&event)) {
-            capture::recordPedsAnswer(encoder, p->capacity, p->handles, p->returned);
-        } else {
-            capture::recordWait(encoder, std::get<capture::CapturedWait>(event).ms);
-        }
+        recordEventAgain(encoder, event);
     }
 }
 
