@@ -87,6 +87,7 @@ add_test(NAME pallbrook_sim.names_failed_expectations
 
 # Unit tests of the tool's own pieces, in folders as the tool's.
 add_executable(pallbrook_sim_tool_tests
+               ${CMAKE_CURRENT_SOURCE_DIR}/tests/play/scratch_dir_test.cpp
                ${CMAKE_CURRENT_SOURCE_DIR}/tests/report/trace/trace_test.cpp
                ${CMAKE_CURRENT_SOURCE_DIR}/tests/scenario/scenario_reader_test.cpp)
 target_link_libraries(pallbrook_sim_tool_tests PRIVATE pallbrook_sim_tool pallbrook_sim_linked

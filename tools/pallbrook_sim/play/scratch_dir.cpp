@@ -35,6 +35,14 @@ ScratchDir::ScratchDir(const std::optional<std::string>& settings, const fs::pat
         if (!file) {
             throw std::runtime_error("cannot write Pallbrook.ini in " + folder_.string());
         }
+    } else {
+        // A kept folder may hold the settings of an earlier run: the run
+        // without settings must not read them.
+        std::error_code error;
+        fs::remove(folder_ / "Pallbrook.ini", error);
+        if (error) {
+            throw std::runtime_error("cannot remove the Pallbrook.ini in " + folder_.string());
+        }
     }
     fs::current_path(folder_);
 }

@@ -1,0 +1,36 @@
+// The working folder of a run: a kept folder holds the run's own settings,
+// and none when the run has none, whatever an earlier run left there.
+#include "play/scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(ScratchDir, AKeptFolderHoldsTheSettingsOfThisRunOrNone) {
+    const fs::path folder = fs::temp_directory_path() / "pallbrook-scratch-dir-test";
+    fs::remove_all(folder);
+    {
+        pbsim::ScratchDir run(std::string("[Pallbrook]\nHoldTime=250\n"), folder);
+        EXPECT_EQ(readFile("Pallbrook.ini"), "[Pallbrook]\nHoldTime=250\n");
+    }
+    EXPECT_TRUE(fs::exists(folder / "Pallbrook.ini")) << "a kept folder keeps what the run left";
+    {
+        pbsim::ScratchDir run(std::nullopt, folder);
+        EXPECT_FALSE(fs::exists("Pallbrook.ini")) << "the earlier run's settings are read again";
+    }
+    fs::remove_all(folder);
+}
+
+} // namespace
