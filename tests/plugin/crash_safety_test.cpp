@@ -141,6 +141,9 @@ TEST_P(NativeFailureTest, TheLoopGoesOnAndDraggingWorksAgain) {
     EXPECT_EQ(sim::promptCount() == 1, DragState.promptActive);
     // A put-down always runs to its end: cut off, it ends there and then as its
     // follow-up would have (the call that failed is not counted).
+    if (point.armedIn == DragPhase::PuttingDown) {
+        ASSERT_EQ(stateAtThrow, DragPhase::PuttingDown) << "the failure came after the put-down";
+    }
     if (stateAtThrow == DragPhase::PuttingDown) {
         EXPECT_EQ(playerTasksClearedInFrame(throwFrame), 1u);
     }
