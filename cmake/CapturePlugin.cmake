@@ -46,8 +46,10 @@ if(WIN32)
     configure_file(${CMAKE_SOURCE_DIR}/src/plugin/version.rc.in
                    ${CMAKE_BINARY_DIR}/version-capture.rc @ONLY)
     foreach(part pallbrook_capture_plugin_objects pallbrook_capture_layer)
-        target_compile_options(${part} PRIVATE -ffunction-sections)
         add_dependencies(${part} pallbrook_host_imports)
+    endforeach()
+    foreach(part pallbrook_capture_plugin_objects pallbrook_capture_layer pallbrook_capture_format)
+        target_compile_options(${part} PRIVATE ${PALLBROOK_ASI_COMPILE_OPTIONS})
     endforeach()
     add_library(PallbrookCapture MODULE $<TARGET_OBJECTS:pallbrook_capture_plugin_objects>
                                         $<TARGET_OBJECTS:pallbrook_capture_layer>
@@ -56,9 +58,7 @@ if(WIN32)
                                                       OUTPUT_NAME PallbrookCapture)
     target_link_libraries(PallbrookCapture PRIVATE pallbrook_capture_format
                                                    ${PALLBROOK_HOST_IMPORTS})
-    target_link_options(PallbrookCapture PRIVATE ${PALLBROOK_STATIC_RUNTIME} -s -Wl,--gc-sections
-                        -Wl,--exclude-all-symbols -Wl,--no-insert-timestamp
-                        -Wl,--defsym,_ZN9__gnu_cxx27__verbose_terminate_handlerEv=abort)
+    target_link_options(PallbrookCapture PRIVATE ${PALLBROOK_ASI_LINK_OPTIONS})
     pallbrook_warnings(PallbrookCapture)
 else()
     add_library(pallbrook_capture_plugin STATIC $<TARGET_OBJECTS:pallbrook_capture_plugin_objects>

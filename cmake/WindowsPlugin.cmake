@@ -41,12 +41,14 @@ target_link_libraries(Pallbrook PRIVATE ${PALLBROOK_HOST_IMPORTS})
 # The same commit builds to the same bytes, in any folder and at any time:
 # the linker writes no time stamp (the PE checksum then follows from the
 # bytes alone), and no path of the source or build folder reaches the image.
-target_compile_options(Pallbrook PRIVATE -ffunction-sections
-                       -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.
-                       -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
-target_link_options(Pallbrook PRIVATE ${PALLBROOK_STATIC_RUNTIME} -s -Wl,--gc-sections
-                    -Wl,--exclude-all-symbols -Wl,--no-insert-timestamp
-                    -Wl,--defsym,_ZN9__gnu_cxx27__verbose_terminate_handlerEv=abort)
+# PallbrookCapture.asi is built with the same options.
+set(PALLBROOK_ASI_COMPILE_OPTIONS -ffunction-sections -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.
+                                  -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
+set(PALLBROOK_ASI_LINK_OPTIONS ${PALLBROOK_STATIC_RUNTIME} -s -Wl,--gc-sections
+                               -Wl,--exclude-all-symbols -Wl,--no-insert-timestamp
+                               -Wl,--defsym,_ZN9__gnu_cxx27__verbose_terminate_handlerEv=abort)
+target_compile_options(Pallbrook PRIVATE ${PALLBROOK_ASI_COMPILE_OPTIONS})
+target_link_options(Pallbrook PRIVATE ${PALLBROOK_ASI_LINK_OPTIONS})
 pallbrook_warnings(Pallbrook)
 
 # PallbrookCapture.asi, the same plugin recording a capture.
