@@ -3,6 +3,7 @@
 #include "capture/capture_encoder.h"
 #include "capture/native_kinds.h"
 #include "sim/host.h"
+#include "sim/world/native_table.h"
 
 #include <charconv>
 #include <cstring>
@@ -55,7 +56,8 @@ std::string quoted(const std::string& text) {
 
 std::string describeCall(const capture::CapturedCall& call, bool withResult) {
     const NativeKinds* kinds = findNativeKinds(call.hash);
-    std::string text = kinds != nullptr ? std::string(kinds->role) : "native " + hex(call.hash);
+    const WorldNative* native = findWorldNative(call.hash);
+    std::string text = native != nullptr ? std::string(native->role) : "native " + hex(call.hash);
     text += "(";
     for (std::size_t i = 0; i < call.args.size(); ++i) {
         if (i > 0) {

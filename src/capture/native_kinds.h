@@ -18,7 +18,6 @@ struct NativeKinds {
     std::uint64_t hash;
     std::string_view args;
     char result;
-    std::string_view role; // in plain words
 };
 
 // The kinds of this native, or null for one the plugin does not call.

@@ -1,8 +1,8 @@
 #include "report/trace/trace.h"
 
+#include "capture/native_kinds.h"
 #include "common/format.h"
 #include "common/names.h"
-#include "report/trace/native_kinds.h"
 
 #include "sim/world/native_table.h"
 #include "sim/world/world.h"
@@ -119,7 +119,7 @@ void appendResult(std::string& out, const sim::NativeResult& result, char kind) 
 
 std::string traceLine(const sim::NativeCall& call, std::int64_t frame, std::uint32_t gameTimeMs) {
     const sim::WorldNative* native = sim::findWorldNative(call.hash);
-    const NativeKinds* kinds = nativeKinds(call.hash);
+    const NativeKinds* kinds = findNativeKinds(call.hash);
     bool decoded = kinds != nullptr && kinds->args.size() == call.args.count;
 
     std::string line;

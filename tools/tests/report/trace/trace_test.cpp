@@ -1,6 +1,6 @@
 // The trace must read every native the world answers, and print no pointer.
+#include "capture/native_kinds.h"
 #include "common/format.h"
-#include "report/trace/native_kinds.h"
 #include "report/trace/trace.h"
 
 #include "sim/world/native_table.h"
@@ -15,7 +15,7 @@ namespace {
 
 TEST(NativeKinds, EveryWorldNativeHasOneLetterPerArgumentWord) {
     for (const sim::WorldNative& native : sim::worldNatives()) {
-        const pbsim::NativeKinds* kinds = pbsim::nativeKinds(native.hash);
+        const NativeKinds* kinds = findNativeKinds(native.hash);
         ASSERT_NE(kinds, nullptr) << native.role;
         EXPECT_EQ(kinds->args.size(), native.arity) << native.role;
     }
