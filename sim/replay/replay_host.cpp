@@ -146,14 +146,17 @@ void noteDifference(ReplayState& state, std::string now) {
     difference.recorded =
         recorded != nullptr ? describeEvent(*recorded) : "nothing: the recording ends here";
     difference.now = std::move(now);
-    difference.before.assign(state.recent.begin(), state.recent.end());
+    for (const MatchedEvent& before : state.recent) {
+        difference.before.push_back("frame " + std::to_string(before.frame) + ", event " +
+                                    std::to_string(before.placeInFrame) + ": " +
+                                    describeEvent(before.event));
+    }
     state.difference = std::move(difference);
 }
 
 void matched(ReplayState& state) {
-    state.recent.push_back("frame " + std::to_string(host().frame) + ", event " +
-                           std::to_string(state.next + 1) + ": " +
-                           describeEvent(state.frame.events[state.next]));
+    // Decoded only if a difference comes: most replays have none.
+    state.recent.push_back({host().frame, state.next + 1, state.frame.events[state.next]});
     if (state.recent.size() > ReplayContextEvents) {
         state.recent.pop_front();
     }

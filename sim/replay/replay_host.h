@@ -25,13 +25,20 @@ struct ReplayDifference {
     std::vector<std::string> before; // the events before it, oldest first
 };
 
+// An event that matched, kept for a difference's context.
+struct MatchedEvent {
+    std::int64_t frame = 0;
+    std::size_t placeInFrame = 0; // from 1
+    capture::CapturedEvent event;
+};
+
 struct ReplayState {
     capture::CapturedFrame frame; // the recorded frame being played
     std::size_t next = 0;         // its next event
     bool frameHasWait = true;     // false for a last frame cut off by the capture's end
     bool recordingEnded = false;  // the plugin went on past the end of the recording
     std::optional<ReplayDifference> difference;
-    std::deque<std::string> recent; // the last events that matched, decoded
+    std::deque<MatchedEvent> recent; // the last events that matched
     std::uint64_t eventsMatched = 0;
 };
 
