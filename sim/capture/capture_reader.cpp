@@ -255,6 +255,23 @@ FrameRead readNextFrame(CaptureFrameReader& reader, CapturedFrame& frame, Captur
     }
 }
 
+std::size_t decodedSize(const CapturedFrame& frame) {
+    std::size_t size = 0;
+    for (const CapturedEvent& event : frame.events) {
+        size += sizeof event;
+        if (const auto* call = std::get_if<CapturedCall>(&event)) {
+            size += (call->args.size() + call->result.size()) * sizeof(std::uint64_t) +
+                    call->slots.size() * sizeof(CapturedSlot);
+            for (const CapturedText& text : call->texts) {
+                size += sizeof text + text.bytes.size();
+            }
+        } else if (const auto* peds = std::get_if<CapturedPeds>(&event)) {
+            size += peds->handles.size() * sizeof(std::int32_t);
+        }
+    }
+    return size;
+}
+
 CaptureReadResult readCapture(std::span<const std::uint8_t> bytes, std::size_t maxEvents) {
     CaptureReadResult result;
     CaptureFrameReader reader;
@@ -267,6 +284,8 @@ CaptureReadResult readCapture(std::span<const std::uint8_t> bytes, std::size_t m
     capture.settings = reader.settings;
     capture.extent = reader.extent;
     std::size_t events = 0;
+    std::size_t decoded = 0;
+    const std::size_t maxDecoded = maxEvents * DecodedBytesPerEvent;
     CapturedFrame frame;
     CaptureReadError error;
     for (;;) {
@@ -284,6 +303,14 @@ CaptureReadResult readCapture(std::span<const std::uint8_t> bytes, std::size_t m
                 CaptureReadError{reader.payloadStart + reader.payload.pos,
                                  "the capture holds more than " + std::to_string(maxEvents) +
                                      " events; read it frame by frame"};
+            return result;
+        }
+        decoded += decodedSize(frame);
+        if (decoded > maxDecoded) {
+            result.error =
+                CaptureReadError{reader.payloadStart + reader.payload.pos,
+                                 "the capture decodes to more than " + std::to_string(maxDecoded) +
+                                     " bytes; read it frame by frame"};
             return result;
         }
         capture.frames.push_back(std::move(frame));

@@ -8,7 +8,9 @@
 // checksum is what a killed process leaves: reading stops cleanly before it
 // and says so. Memory stays bounded by the file's size: frame by frame, the
 // reader holds two frames, and each can hold only what the bytes before it
-// describe; reading the whole capture at once takes a limit on its events.
+// describe; reading the whole capture at once takes a limit on its events,
+// and on what they decode to (a record of a few bytes can repeat a large
+// frame).
 #pragma once
 
 #include "capture/event_frame.h"
@@ -140,8 +142,12 @@ struct CaptureReadResult {
 };
 
 // Each event costs a few hundred bytes decoded; a capture of more events
-// than this is refused (read it frame by frame).
+// than this, or that decodes to more than DecodedBytesPerEvent for each
+// event allowed, is refused (read it frame by frame).
 inline constexpr std::size_t DefaultMaxEvents = std::size_t{1} << 20;
+inline constexpr std::size_t DecodedBytesPerEvent = 256;
+// What a frame takes decoded, near enough for that limit.
+std::size_t decodedSize(const CapturedFrame& frame);
 
 CaptureReadResult readCapture(std::span<const std::uint8_t> bytes,
                               std::size_t maxEvents = DefaultMaxEvents);

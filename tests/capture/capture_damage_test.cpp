@@ -264,4 +264,23 @@ TEST(CaptureDamage, AWholeReadStopsAtItsEventLimit) {
     EXPECT_FALSE(capture::readCapture(s.file, 6500).error);
 }
 
+TEST(CaptureDamage, AWholeReadStopsWhereAFewBytesWouldDecodeToMuch) {
+    // A frame with a long text, then frames that repeat it in a few bytes each.
+    Session s;
+    begin(s);
+    const std::string longText(60000, 't');
+    for (std::uint32_t frame = 0; frame < 100; ++frame) {
+        call(s, {RequestDict, {0}, {{0, longText}}, {}, {0}});
+        wait(s);
+    }
+    flush(s);
+    ASSERT_LT(s.file.size(), 64u << 10);
+    const auto limited = capture::readCapture(s.file, 1000);
+    ASSERT_TRUE(limited.error) << "200 events, six megabytes decoded";
+    EXPECT_NE(limited.error->message.find("decodes to more than"), std::string::npos);
+    const auto whole = capture::readCapture(s.file, 100000);
+    ASSERT_FALSE(whole.error);
+    EXPECT_EQ(whole.capture->frames.size(), 100u);
+}
+
 } // namespace

@@ -20,8 +20,10 @@
 
 namespace {
 
-// Frames kept for the comparison; a longer capture is read to its end unchecked.
+// Frames kept for the comparison, as many as a whole read takes; a longer
+// capture is read to its end unchecked.
 constexpr std::size_t MaxEventsCompared = 100000;
+constexpr std::size_t MaxBytesCompared = MaxEventsCompared * capture::DecodedBytesPerEvent;
 
 void append(std::vector<std::uint8_t>& file, std::span<const std::uint8_t> bytes) {
     file.insert(file.end(), bytes.begin(), bytes.end());
@@ -60,6 +62,10 @@ void checkCapture(std::span<const std::uint8_t> bytes) {
     const std::size_t flushEvery = bytes.size() % 7 + 1;
     std::vector<capture::CapturedFrame> frames;
     std::size_t events = 0;
+    std::size_t decoded = 0;
+    const auto compared = [&] {
+        return events <= MaxEventsCompared && decoded <= MaxBytesCompared;
+    };
     capture::CapturedFrame frame;
     capture::CaptureReadError error;
     for (;;) {
@@ -77,9 +83,10 @@ void checkCapture(std::span<const std::uint8_t> bytes) {
         for (std::size_t i = 0; i + 1 < frame.events.size(); ++i) {
             FUZZ_CHECK(!std::holds_alternative<capture::CapturedWait>(frame.events[i]));
         }
-        if (events > MaxEventsCompared) {
+        if (!compared()) {
             continue;
         }
+        decoded += capture::decodedSize(frame);
         for (const capture::CapturedEvent& event : frame.events) {
             capture_test::recordEventAgain(encoder, event);
             if (++events % flushEvery == 0) {
@@ -88,7 +95,7 @@ void checkCapture(std::span<const std::uint8_t> bytes) {
         }
         frames.push_back(frame);
     }
-    if (events > MaxEventsCompared) {
+    if (!compared()) {
         return;
     }
     for (std::size_t i = 0; i + 1 < frames.size(); ++i) {
