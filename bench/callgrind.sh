@@ -33,21 +33,11 @@ command -v valgrind >/dev/null || {
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+source bench/callgrind_count.sh
+
 # Instructions inside measuredFrame, and inside the host functions it called.
 count() {
-    local mode=$1 scene=$2 out=$work/$1.out
-    valgrind --tool=callgrind --toggle-collect=measuredFrame --callgrind-out-file="$out" \
-        "$driver" "$mode" "$scene" "$frames" >"$work/$mode.stdout" 2>"$work/$mode.log" || {
-        cat "$work/$mode.log" >&2
-        exit 1
-    }
-    callgrind_annotate --inclusive=yes --threshold=100 "$out" 2>/dev/null | awk '
-        function number(text) { gsub(",", "", text); return text + 0 }
-        /PROGRAM TOTALS/ { total = number($1) }
-        /:(nativeInit\(unsigned long long\)|nativePush64\(unsigned long long\)|nativeCall\(\)|worldGetAllPeds\(int\*, int\)) / {
-            host += number($1)
-        }
-        END { printf "%d %d\n", total, host }'
+    callgrind_count "$work" "$1" "$driver" "$1" "$2" "$frames"
 }
 
 printf '%-24s %7s %12s %12s %7s %11s %11s\n' scene natives plugin floor ratio "plugin own" "floor own"

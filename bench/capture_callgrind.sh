@@ -32,17 +32,13 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+source bench/callgrind_count.sh
+
 # Instructions inside measuredFrame, per frame.
 count() {
-    local out=$work/callgrind.out
-    valgrind --tool=callgrind --toggle-collect=measuredFrame --callgrind-out-file="$out" \
-        "$@" >/dev/null 2>"$work/log" || {
-        cat "$work/log" >&2
-        exit 1
-    }
-    callgrind_annotate --threshold=100 "$out" 2>/dev/null | awk -v frames="$frames" '
-        /PROGRAM TOTALS/ { gsub(",", "", $1); total = $1 }
-        END { printf "%.0f\n", total / frames }'
+    local counts
+    counts=$(callgrind_count "$work" run "$@")
+    echo $((${counts%% *} / frames))
 }
 
 printf '%-24s %12s %12s %12s %8s %8s\n' scene shipped off on on/off on/shipped
