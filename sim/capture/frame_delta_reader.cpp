@@ -135,10 +135,6 @@ bool readCall(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
     return good(input, "call record cut short") && finishCall(input, frame);
 }
 
-std::uint64_t wordOrZero(std::span<const std::uint64_t> words, std::size_t i) {
-    return i < words.size() ? words[i] : 0;
-}
-
 // Changed words: a count, a bitmap of the changed ones and their deltas;
 // words beyond the base's count change from zero.
 template <class Add>

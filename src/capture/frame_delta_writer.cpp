@@ -49,11 +49,6 @@ void writeCall(DeltaWriter& writer, const EventFrame& frame, const FrameEvent& e
     }
 }
 
-// Words beyond the base's count are written against zero.
-std::uint64_t wordOrZero(std::span<const std::uint64_t> words, std::size_t i) {
-    return i < words.size() ? words[i] : 0;
-}
-
 // Bit i: word i differs from the base's word (0 past the base's end).
 std::uint32_t changedWords(std::span<const std::uint64_t> words,
                            std::span<const std::uint64_t> wasWords) {
