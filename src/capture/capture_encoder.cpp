@@ -220,13 +220,10 @@ void writeRepeatedFrame(CaptureEncoder& encoder) {
             writer.sameRun = 0;
         }
         const FrameEvent& was = base.events[at];
-        const std::size_t count = was.argCount + was.resultCount;
-        std::uint64_t* stored = base.words.data() + was.firstWord;
-        out = writeChangedCall({stored, count}, {now, count}, was.argCount, out);
-        for (std::size_t i = 0; i < count; ++i) {
-            stored[i] = now[i];
-        }
-        now += count;
+        const std::uint64_t mask = repeated.changedMasks[j];
+        out = writeChangedCall(base.words.data() + was.firstWord, was.argCount, was.resultCount,
+                               mask, now, out);
+        now += was.argCount + was.resultCount;
         next = at + 1;
     }
     writer.sameRun += base.events.size() - next;
@@ -385,6 +382,9 @@ void recordNativeCall(CaptureEncoder& encoder, const NativeCallRecord& call) {
     frame.words.insert(frame.words.end(), call.result.begin(), call.result.begin() + resultCount);
     frame.events.back().argCount = argCount;
     frame.events.back().resultCount = resultCount;
+    if (call.pointerArgs != 0) {
+        frame.events.back().plainCall = false;
+    }
     std::int64_t lastIndex = -1;
     for (const TextArg& text : call.texts) {
         if (keepArg(text, argCount, lastIndex)) {
@@ -401,20 +401,17 @@ void recordNativeCall(CaptureEncoder& encoder, const NativeCallRecord& call) {
     }
 }
 
-bool recordRepeatedLiveCall(CaptureEncoder& encoder, std::uint64_t hash,
-                            std::span<const std::uint64_t> args,
-                            std::span<const std::uint64_t> result, std::uint32_t pointerArgs) {
-    if (encoder.stopped) {
-        return false;
-    }
-    const FrameEvent* was = repeatedNext(encoder, hash);
-    if (was == nullptr || was->kind != EventKind::NativeCall || was->hash != hash ||
-        was->argCount != args.size() || was->resultCount != result.size()) {
-        return false;
-    }
-    const EventFrame& base = encoder.history.frames[encoder.repeated.slot];
-    std::uint32_t pointers = 0;
-    for (const TextEntry& text : textsOf(base, *was)) {
+namespace {
+
+// The texts and slots of a call the seam sees against those of the stored
+// call: texts by content, read through their addresses no further than the
+// kept text's end and the byte after it, and slots by value. Gives the mask
+// of the arguments they are at, or false.
+[[gnu::always_inline]] inline bool livePointersRepeat(const EventFrame& base, const FrameEvent& was,
+                                                      const std::uint64_t* args,
+                                                      std::uint32_t& pointers) {
+    pointers = 0;
+    for (const TextEntry& text : textsOf(base, was)) {
         const auto* live = reinterpret_cast<const char*>(args[text.argIndex]);
         if (live == nullptr || text.size >= MaxLiveTextRead) {
             return false;
@@ -427,7 +424,7 @@ bool recordRepeatedLiveCall(CaptureEncoder& encoder, std::uint64_t hash,
         }
         pointers |= std::uint32_t{1} << text.argIndex;
     }
-    for (const SlotEntry& slot : slotsOf(base, *was)) {
+    for (const SlotEntry& slot : slotsOf(base, was)) {
         const auto* live = reinterpret_cast<const void*>(args[slot.argIndex]);
         std::uint32_t value = 0;
         if (live == nullptr) {
@@ -438,6 +435,53 @@ bool recordRepeatedLiveCall(CaptureEncoder& encoder, std::uint64_t hash,
             return false;
         }
         pointers |= std::uint32_t{1} << slot.argIndex;
+    }
+    return true;
+}
+
+} // namespace
+
+bool repeatsLiveCall(CaptureEncoder& encoder, const std::uint64_t* args,
+                     const std::uint64_t* result) {
+    RepeatedFrame& repeated = encoder.repeated;
+    const FrameEvent& was = *repeated.next;
+    std::uint32_t pointers = 0;
+    if (!livePointersRepeat(encoder.history.frames[repeated.slot], was, args, pointers)) {
+        return false;
+    }
+    // A word where the stored call had a null text or slot is compared too:
+    // a text given now where none was is not a repeat.
+    const std::uint64_t* words = repeated.words + was.firstWord;
+    for (std::uint32_t i = 0; i < was.argCount; ++i) {
+        if (words[i] != args[i] && (pointers >> i & 1u) == 0) {
+            return false;
+        }
+    }
+    words += was.argCount;
+    for (std::uint32_t i = 0; i < was.resultCount; ++i) {
+        if (words[i] != result[i]) {
+            return false;
+        }
+    }
+    ++repeated.next;
+    return true;
+}
+
+bool recordRepeatedLiveCall(CaptureEncoder& encoder, std::uint64_t hash,
+                            std::span<const std::uint64_t> args,
+                            std::span<const std::uint64_t> result, std::uint32_t pointerArgs) {
+    if (encoder.stopped) {
+        return false;
+    }
+    const FrameEvent* was = repeatedNext(encoder, hash);
+    if (was == nullptr || was->kind != EventKind::NativeCall || was->hash != hash ||
+        was->argCount != args.size() || was->resultCount != result.size()) {
+        return false;
+    }
+    std::uint32_t pointers = 0;
+    if (!livePointersRepeat(encoder.history.frames[encoder.repeated.slot], *was, args.data(),
+                            pointers)) {
+        return false;
     }
     // A text or slot the stored call did not have (its address was null then)
     // is not a changed word.

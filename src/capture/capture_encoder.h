@@ -48,6 +48,10 @@ struct NativeCallRecord {
     std::span<const TextArg> texts;
     std::span<const SlotArg> slots;
     std::span<const std::uint64_t> result;
+    // Bit i: the native takes argument i as a text or a slot, given this time
+    // or not. A call of such a native is never matched as a plain call: the
+    // word of a null text it was given before is no word to compare.
+    std::uint32_t pointerArgs = 0;
 };
 
 inline constexpr std::size_t MaxChangedEvents = 16;
@@ -62,10 +66,13 @@ inline constexpr std::size_t MaxChangedEvents = 16;
 struct RepeatedFrame {
     bool active = false;
     std::size_t slot = 0; // of the stored frame it repeats
-    // The events whose words or answer changed, in order, and their words as
-    // they are now, one after the other: the arguments, then the answer, as
-    // many as the stored call has (0 where it has a text or slot).
+    // The events whose words or answer changed, in order, each with the mask
+    // of its words that changed (bit i: word i of the arguments, then the
+    // answer), and their words as they are now, one call after the other:
+    // the arguments, then the answer, as many as the stored call has (0
+    // where it has a text or slot).
     std::array<std::size_t, MaxChangedEvents> changed{};
+    std::array<std::uint64_t, MaxChangedEvents> changedMasks{};
     std::size_t changedCount = 0;
     std::array<std::uint64_t, MaxChangedEvents*(MaxArgs + MaxResultWords)> changedWords{};
     std::size_t changedWordCount = 0;
@@ -144,50 +151,59 @@ bool recordRepeatedLiveCall(CaptureEncoder& encoder, std::uint64_t hash,
                             std::span<const std::uint64_t> args,
                             std::span<const std::uint64_t> result, std::uint32_t pointerArgs);
 
-// How a call with no text or slot argument compares with the stored call it
-// would repeat, the next event of the stored frame the current frame repeats.
-enum class PlainCallMatch {
-    Repeats,      // the same native, words and answer
-    WordsChanged, // the same native and word counts, other words or answer
+// How a call compares with the stored call it would repeat, the next event
+// of the stored frame the current frame repeats.
+enum class CallMatch {
+    Repeats,      // the same native, words, texts, slots and answer
+    WordsChanged, // a plain call: the same native and word counts, other words or answer
     Differs,      // anything else, or no frame repeated
 };
 
+// A call of a native with texts or slots that repeats the stored call: its
+// texts by content and slots by value, its other words and its answer the
+// same. It is recorded so; otherwise nothing is recorded.
+bool repeatsLiveCall(CaptureEncoder& encoder, const std::uint64_t* args,
+                     const std::uint64_t* result);
+
 // The comparison of a few words, for the caller to inline: most calls of
 // most frames end here. The result words compared are the stored call's count
-// of them, which a call of the same native answered in place has too. A call
-// whose texts or slots the stored call kept as 0 differs in those words: take
-// it as Differs unless it has none. Repeats is recorded here; WordsChanged is
-// recorded by recordChangedWords.
-inline PlainCallMatch matchPlainCall(CaptureEncoder& encoder, std::uint64_t hash,
-                                     const std::uint64_t* args, std::size_t argCount,
-                                     const std::uint64_t* result) {
+// of them, which a call of the same native answered in place has too. A
+// plain call is one of a native with no text or slot argument; any other is
+// compared by repeatsLiveCall, and when it does not repeat exactly it is
+// Differs. Repeats is recorded here; WordsChanged is recorded by
+// recordChangedWords.
+inline CallMatch matchCall(CaptureEncoder& encoder, std::uint64_t hash, const std::uint64_t* args,
+                           std::size_t argCount, const std::uint64_t* result) {
     RepeatedFrame& repeated = encoder.repeated;
     if (repeated.next == repeated.end) {
-        return PlainCallMatch::Differs;
+        return CallMatch::Differs;
     }
     const FrameEvent& was = *repeated.next;
-    if (was.hash != hash || was.argCount != argCount || !was.plainCall) {
-        return PlainCallMatch::Differs;
+    if (was.hash != hash || was.argCount != argCount) {
+        return CallMatch::Differs;
+    }
+    if (!was.plainCall) {
+        return repeatsLiveCall(encoder, args, result) ? CallMatch::Repeats : CallMatch::Differs;
     }
     // A handful of words: compared one by one, which beats a call to memcmp.
     const std::uint64_t* words = repeated.words + was.firstWord;
     for (std::size_t i = 0; i < argCount; ++i) {
         if (words[i] != args[i]) {
-            return PlainCallMatch::WordsChanged;
+            return CallMatch::WordsChanged;
         }
     }
     words += argCount;
     for (std::size_t i = 0; i < was.resultCount; ++i) {
         if (words[i] != result[i]) {
-            return PlainCallMatch::WordsChanged;
+            return CallMatch::WordsChanged;
         }
     }
     ++repeated.next;
-    return PlainCallMatch::Repeats;
+    return CallMatch::Repeats;
 }
 
 // Records a call that differs from the next stored call in its words alone
-// (as matchPlainCall finds WordsChanged) as one of the few changed calls a
+// (as matchCall finds WordsChanged) as one of the few changed calls a
 // frame may hold, and says whether it could: past that few, nothing is
 // recorded and the call is to be recorded as any other. The words at
 // `pointers` (texts and slots) stay 0, as the stored call keeps them. It
@@ -199,15 +215,22 @@ inline bool recordChangedWords(CaptureEncoder& encoder, const std::uint64_t* arg
         return false;
     }
     const FrameEvent& was = *repeated.next;
-    repeated.changed[repeated.changedCount++] = matchedEvents(repeated);
+    const std::uint64_t* stored = repeated.words + was.firstWord;
     std::uint64_t* now = repeated.changedWords.data() + repeated.changedWordCount;
+    std::uint64_t mask = 0;
     for (std::size_t i = 0; i < was.argCount; ++i) {
         now[i] = (pointers >> i & 1u) == 0 ? args[i] : 0;
+        mask |= static_cast<std::uint64_t>(now[i] != stored[i]) << i;
     }
-    for (std::size_t i = 0; i < was.resultCount; ++i) {
-        now[was.argCount + i] = result[i];
+    for (std::size_t i = was.argCount; i < was.argCount + was.resultCount; ++i) {
+        now[i] = result[i - was.argCount];
+        mask |= static_cast<std::uint64_t>(now[i] != stored[i]) << i;
     }
-    repeated.changedWordCount += was.argCount + was.resultCount;
+    if (mask != 0) {
+        repeated.changed[repeated.changedCount] = matchedEvents(repeated);
+        repeated.changedMasks[repeated.changedCount++] = mask;
+        repeated.changedWordCount += was.argCount + was.resultCount;
+    }
     ++repeated.next;
     return true;
 }

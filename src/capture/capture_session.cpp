@@ -239,7 +239,8 @@ void recordCall(const unsigned long long* result) noexcept {
                                                 {CaptureState.args.data(), argCount},
                                                 {scratchTexts.data(), textCount},
                                                 {scratchSlots.data(), slotCount},
-                                                {answer, resultWords}});
+                                                {answer, resultWords},
+                                                shape.pointerArgs});
     } catch (...) {
         closeFile();
     }

@@ -88,28 +88,27 @@ void standDown() noexcept;
 
 // What the seam records; each does nothing while no capture is on.
 void recordCall(const unsigned long long* result) noexcept;
-// A call that matchPlainCall found WordsChanged; false if it is to be
+// A call that matchCall found WordsChanged; false if it is to be
 // recorded by recordCall after all.
 bool recordChangedCall(const unsigned long long* result) noexcept;
 
 // recordCall with its common cases inlined where the seam makes the call: a
-// call with no text or slot argument that repeats the stored frame's, or
-// differs from it only in its words. A call the host answered with no result
+// call that repeats the stored frame's, or a call with no text or slot
+// argument that differs from it only in its words. A call the host answered with no result
 // words at all is recorded with none, which the stored call's count does not
 // tell: after the first such answer every call takes recordCall.
 inline void recordCallAtSeam(const unsigned long long* result) noexcept {
     if (CaptureState.answersInPlace && result != nullptr) {
-        switch (matchPlainCall(CaptureState.encoder, CaptureState.hash, CaptureState.args.data(),
-                               CaptureState.argCount,
-                               reinterpret_cast<const std::uint64_t*>(result))) {
-        case PlainCallMatch::Repeats:
+        switch (matchCall(CaptureState.encoder, CaptureState.hash, CaptureState.args.data(),
+                          CaptureState.argCount, reinterpret_cast<const std::uint64_t*>(result))) {
+        case CallMatch::Repeats:
             return;
-        case PlainCallMatch::WordsChanged:
+        case CallMatch::WordsChanged:
             if (recordChangedCall(result)) {
                 return;
             }
             break;
-        case PlainCallMatch::Differs:
+        case CallMatch::Differs:
             break;
         }
     }

@@ -146,6 +146,7 @@ void copyEvent(EventFrame& to, const EventFrame& from, const FrameEvent& event) 
         for (const SlotEntry& slot : slotsOf(from, event)) {
             addSlot(to, slot);
         }
+        to.events.back().plainCall = event.plainCall;
         break;
     }
     case EventKind::PedsAnswer: {

@@ -29,7 +29,7 @@ struct SlotEntry {
 
 struct FrameEvent {
     EventKind kind = EventKind::Wait;
-    bool plainCall = false; // a native call with no text or slot
+    bool plainCall = false; // a call of a native that takes no text or slot
     // Native call: args then result words in EventFrame::words.
     std::uint64_t hash = 0;
     std::uint32_t argCount = 0;

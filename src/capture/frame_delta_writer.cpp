@@ -3,6 +3,7 @@
 #include "capture/byte_codec.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace capture {
 
@@ -254,33 +255,29 @@ void writeWhole(DeltaWriter& writer, const EventFrame& frame, const FrameEvent& 
 
 } // namespace
 
-std::uint8_t* writeChangedCall(std::span<const std::uint64_t> was,
-                               std::span<const std::uint64_t> now, std::size_t argCount,
-                               std::uint8_t* out) {
-    const auto args = now.first(argCount);
-    const auto wasArgs = was.first(argCount);
-    const auto result = now.subspan(argCount);
-    const auto wasResult = was.subspan(argCount);
-    const std::uint32_t argsChanged = changedWords(args, wasArgs);
-    const std::uint32_t resultChanged = changedWords(result, wasResult);
+std::uint8_t* writeChangedCall(std::uint64_t* was, std::size_t argCount, std::size_t resultCount,
+                               std::uint64_t changed, const std::uint64_t* now, std::uint8_t* out) {
+    const std::uint64_t argBits = argCount < 64 ? (std::uint64_t{1} << argCount) - 1 : ~0ull;
+    const auto argsChanged = static_cast<std::uint32_t>(changed & argBits);
+    const auto resultChanged = static_cast<std::uint32_t>(changed >> argCount);
     *out++ = op::CallDelta;
     *out++ = static_cast<std::uint8_t>((argsChanged != 0 ? delta_field::Args : 0) |
                                        (resultChanged != 0 ? delta_field::Result : 0));
     if (argsChanged != 0) {
-        *out++ = static_cast<std::uint8_t>(args.size());
+        *out++ = static_cast<std::uint8_t>(argCount);
         out = storeVarint(out, argsChanged);
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            if ((argsChanged >> i & 1u) != 0) {
-                out = storeVarint(out, wordDelta(args[i], wasArgs[i]));
-            }
-        }
+    }
+    for (std::uint32_t bits = argsChanged; bits != 0; bits &= bits - 1) {
+        const auto i = static_cast<std::size_t>(std::countr_zero(bits));
+        out = storeVarint(out, wordDelta(now[i], was[i]));
+        was[i] = now[i];
     }
     if (resultChanged != 0) {
-        *out++ = static_cast<std::uint8_t>(result.size() | resultChanged << 2);
-        for (std::size_t i = 0; i < result.size(); ++i) {
-            if ((resultChanged >> i & 1u) != 0) {
-                out = storeVarint(out, wordDelta(result[i], wasResult[i]));
-            }
+        *out++ = static_cast<std::uint8_t>(resultCount | resultChanged << 2);
+        for (std::uint32_t bits = resultChanged; bits != 0; bits &= bits - 1) {
+            const auto i = argCount + static_cast<std::size_t>(std::countr_zero(bits));
+            out = storeVarint(out, wordDelta(now[i], was[i]));
+            was[i] = now[i];
         }
     }
     return out;

@@ -47,16 +47,17 @@ inline void closeSameRun(DeltaWriter& writer, std::vector<std::uint8_t>& out) {
     }
 }
 // Writes a call against the base call it changes in its words alone (the
-// same hash, texts, slots and word counts), given the words of each, the
-// arguments then the answer: as the delta of any call is written, with only
-// the fields that changed. It goes into room the caller has made, at most
+// same hash, texts, slots and word counts), as the delta of any call is
+// written, with only the fields that changed: given the base call's words
+// (the arguments then the answer), the mask of those that changed (bit i:
+// word i) and the words as they are now. The base call's words take the new
+// ones. It goes into room the caller has made, at most
 // changedCallBound bytes, and the end of what it wrote is returned.
 inline constexpr std::size_t changedCallBound(std::size_t words) {
     return 4 + MaxVarintBytes * (words + 1);
 }
-std::uint8_t* writeChangedCall(std::span<const std::uint64_t> was,
-                               std::span<const std::uint64_t> now, std::size_t argCount,
-                               std::uint8_t* out);
+std::uint8_t* writeChangedCall(std::uint64_t* was, std::size_t argCount, std::size_t resultCount,
+                               std::uint64_t changed, const std::uint64_t* now, std::uint8_t* out);
 // A run of events the same as the base, the same way: at most SameRunBound bytes.
 inline constexpr std::size_t SameRunBound = 1 + MaxVarintBytes;
 inline std::uint8_t* storeSameRun(std::size_t run, std::uint8_t* out) {

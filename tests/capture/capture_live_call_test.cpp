@@ -32,6 +32,17 @@ struct LiveCall {
     std::vector<std::uint64_t> result;
 };
 
+std::uint32_t pointerArgsOf(const LiveCall& c) {
+    std::uint32_t pointerArgs = 0;
+    for (std::uint32_t i : c.textArgs) {
+        pointerArgs |= 1u << i;
+    }
+    for (std::uint32_t i : c.slotArgs) {
+        pointerArgs |= 1u << i;
+    }
+    return pointerArgs;
+}
+
 void recordGeneral(capture::CaptureEncoder& encoder, const LiveCall& c) {
     std::vector<capture::TextArg> texts;
     std::vector<capture::SlotArg> slots;
@@ -47,7 +58,7 @@ void recordGeneral(capture::CaptureEncoder& encoder, const LiveCall& c) {
             slots.push_back({i, value});
         }
     }
-    capture::recordNativeCall(encoder, {c.hash, c.args, texts, slots, c.result});
+    capture::recordNativeCall(encoder, {c.hash, c.args, texts, slots, c.result, pointerArgsOf(c)});
 }
 
 struct TwoEncoders {
@@ -59,16 +70,24 @@ struct TwoEncoders {
         capture::beginCapture(general, "0.1.0", "test");
         capture::beginCapture(live, "0.1.0", "test");
     }
+    // The live encoder takes the call as the seam does: the inline match
+    // first, then the live path, then the general one.
     void call(const LiveCall& c) {
         recordGeneral(general, c);
-        std::uint32_t pointerArgs = 0;
-        for (std::uint32_t i : c.textArgs) {
-            pointerArgs |= 1u << i;
+        switch (capture::matchCall(live, c.hash, c.args.data(), c.args.size(), c.result.data())) {
+        case capture::CallMatch::Repeats:
+            ++liveTaken;
+            return;
+        case capture::CallMatch::WordsChanged:
+            if (capture::recordChangedWords(live, c.args.data(), c.result.data())) {
+                ++liveTaken;
+                return;
+            }
+            break;
+        case capture::CallMatch::Differs:
+            break;
         }
-        for (std::uint32_t i : c.slotArgs) {
-            pointerArgs |= 1u << i;
-        }
-        if (capture::recordRepeatedLiveCall(live, c.hash, c.args, c.result, pointerArgs)) {
+        if (capture::recordRepeatedLiveCall(live, c.hash, c.args, c.result, pointerArgsOf(c))) {
             ++liveTaken;
         } else {
             recordGeneral(live, c);
@@ -108,7 +127,8 @@ TEST(CaptureLiveCall, IsWrittenAsTheGeneralPathWritesItHoweverItDiffers) {
     const std::string longer = clip + "s";
     frame(address(shorter.c_str()), 7, 134);
     frame(address(longer.c_str()), 7, 151);
-    frame(0, 7, 168); // no text at all
+    frame(0, 7, 168);                     // no text at all
+    frame(address(clip.c_str()), 7, 171); // and a text again
     slot = 6;
     frame(address(clip.c_str()), 7, 185);
     const int beforeChangedWord = e.liveTaken;
