@@ -184,10 +184,12 @@ void stopRepeating(CaptureEncoder& encoder) {
         copyEvent(current, base, base.events[k]);
         if (j < repeated.changedCount && repeated.changed[j] == k) {
             const FrameEvent& event = current.events.back();
-            const std::size_t count = event.argCount + event.resultCount;
-            std::copy(now, now + count,
-                      current.words.begin() + static_cast<std::ptrdiff_t>(event.firstWord));
-            now += count;
+            std::uint64_t* words = current.words.data() + event.firstWord;
+            for (std::uint64_t bits = repeated.changedMasks[j]; bits != 0; bits &= bits - 1) {
+                const auto i = static_cast<std::size_t>(std::countr_zero(bits));
+                words[i] = now[i];
+            }
+            now += event.argCount + event.resultCount;
             ++j;
         }
     }
@@ -458,9 +460,15 @@ bool repeatsLiveCall(CaptureEncoder& encoder, const std::uint64_t* args,
         }
     }
     words += was.argCount;
-    for (std::uint32_t i = 0; i < was.resultCount; ++i) {
-        if (words[i] != result[i]) {
+    if (was.resultCount == 1) {
+        if (words[0] != result[0]) {
             return false;
+        }
+    } else {
+        for (std::uint32_t i = 0; i < was.resultCount; ++i) {
+            if (words[i] != result[i]) {
+                return false;
+            }
         }
     }
     ++repeated.next;
@@ -543,6 +551,10 @@ void recordWait(CaptureEncoder& encoder, std::uint32_t ms) {
     keepRoomFor(encoder, encoder.current);
     writePending(encoder, true);
     closeSameRun(encoder.writer, encoder.output);
+    for (FrameEvent& event : encoder.current.events) {
+        const bool plain = event.kind == EventKind::NativeCall && event.plainCall;
+        event.plainArgCount = plain ? event.argCount : NotPlainCall;
+    }
     storeFrame(encoder.history, encoder.current);
     startNextFrame(encoder.writer);
     repeatFrom(encoder, encoder.history.lastSlot);

@@ -14,6 +14,7 @@
 #include "capture/frame_delta_writer.h"
 #include "capture/frame_history.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -68,9 +69,10 @@ struct RepeatedFrame {
     std::size_t slot = 0; // of the stored frame it repeats
     // The events whose words or answer changed, in order, each with the mask
     // of its words that changed (bit i: word i of the arguments, then the
-    // answer), and their words as they are now, one call after the other:
-    // the arguments, then the answer, as many as the stored call has (0
-    // where it has a text or slot).
+    // answer), and room for their words, one call after the other, as many
+    // as the stored call has: the changed ones hold the words as they are
+    // now (0 where the stored call has a text or slot).
+    std::size_t firstChange = 0; // of the call matchCall last found changed
     std::array<std::size_t, MaxChangedEvents> changed{};
     std::array<std::uint64_t, MaxChangedEvents> changedMasks{};
     std::size_t changedCount = 0;
@@ -179,23 +181,45 @@ inline CallMatch matchCall(CaptureEncoder& encoder, std::uint64_t hash, const st
         return CallMatch::Differs;
     }
     const FrameEvent& was = *repeated.next;
-    if (was.hash != hash || was.argCount != argCount) {
-        return CallMatch::Differs;
-    }
-    if (!was.plainCall) {
-        return repeatsLiveCall(encoder, args, result) ? CallMatch::Repeats : CallMatch::Differs;
+    if (was.hash != hash || was.plainArgCount != argCount) {
+        return was.hash == hash && !was.plainCall && was.argCount == argCount &&
+                       repeatsLiveCall(encoder, args, result)
+                   ? CallMatch::Repeats
+                   : CallMatch::Differs;
     }
     // A handful of words: compared one by one, which beats a call to memcmp.
+    // Most calls take one argument or two.
     const std::uint64_t* words = repeated.words + was.firstWord;
-    for (std::size_t i = 0; i < argCount; ++i) {
-        if (words[i] != args[i]) {
+    if (argCount == 1 || argCount == 2) {
+        if (words[0] != args[0]) {
+            repeated.firstChange = 0;
             return CallMatch::WordsChanged;
         }
-    }
-    words += argCount;
-    for (std::size_t i = 0; i < was.resultCount; ++i) {
-        if (words[i] != result[i]) {
+        if (argCount == 2 && words[1] != args[1]) {
+            repeated.firstChange = 1;
             return CallMatch::WordsChanged;
+        }
+    } else {
+        for (std::size_t i = 0; i < argCount; ++i) {
+            if (words[i] != args[i]) {
+                repeated.firstChange = i;
+                return CallMatch::WordsChanged;
+            }
+        }
+    }
+    // Most answers are one word.
+    words += argCount;
+    if (was.resultCount == 1) {
+        if (words[0] != result[0]) {
+            repeated.firstChange = argCount;
+            return CallMatch::WordsChanged;
+        }
+    } else {
+        for (std::size_t i = 0; i < was.resultCount; ++i) {
+            if (words[i] != result[i]) {
+                repeated.firstChange = argCount + i;
+                return CallMatch::WordsChanged;
+            }
         }
     }
     ++repeated.next;
@@ -206,10 +230,12 @@ inline CallMatch matchCall(CaptureEncoder& encoder, std::uint64_t hash, const st
 // (as matchCall finds WordsChanged) as one of the few changed calls a
 // frame may hold, and says whether it could: past that few, nothing is
 // recorded and the call is to be recorded as any other. The words at
-// `pointers` (texts and slots) stay 0, as the stored call keeps them. It
-// writes into arrays of a frame's most, so it cannot fail.
+// `pointers` (texts and slots) stay 0, as the stored call keeps them; the
+// words before `from` (the arguments, then the answer) are known to be the
+// stored ones. It writes into arrays of a frame's most, so it cannot fail.
 inline bool recordChangedWords(CaptureEncoder& encoder, const std::uint64_t* args,
-                               const std::uint64_t* result, std::uint32_t pointers = 0) noexcept {
+                               const std::uint64_t* result, std::uint32_t pointers = 0,
+                               std::size_t from = 0) noexcept {
     RepeatedFrame& repeated = encoder.repeated;
     if (repeated.changedCount == MaxChangedEvents) {
         return false;
@@ -218,13 +244,19 @@ inline bool recordChangedWords(CaptureEncoder& encoder, const std::uint64_t* arg
     const std::uint64_t* stored = repeated.words + was.firstWord;
     std::uint64_t* now = repeated.changedWords.data() + repeated.changedWordCount;
     std::uint64_t mask = 0;
-    for (std::size_t i = 0; i < was.argCount; ++i) {
+    std::uint64_t bit = std::uint64_t{1} << from;
+    for (std::size_t i = from; i < was.argCount; ++i, bit <<= 1) {
         now[i] = (pointers >> i & 1u) == 0 ? args[i] : 0;
-        mask |= static_cast<std::uint64_t>(now[i] != stored[i]) << i;
+        if (now[i] != stored[i]) {
+            mask |= bit;
+        }
     }
-    for (std::size_t i = was.argCount; i < was.argCount + was.resultCount; ++i) {
+    for (std::size_t i = std::max<std::size_t>(from, was.argCount);
+         i < was.argCount + was.resultCount; ++i, bit <<= 1) {
         now[i] = result[i - was.argCount];
-        mask |= static_cast<std::uint64_t>(now[i] != stored[i]) << i;
+        if (now[i] != stored[i]) {
+            mask |= bit;
+        }
     }
     if (mask != 0) {
         repeated.changed[repeated.changedCount] = matchedEvents(repeated);

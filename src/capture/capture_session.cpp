@@ -189,7 +189,9 @@ void noteGameTime(const std::uint64_t* answer) {
 
 bool recordChangedCall(const unsigned long long* result) noexcept {
     const auto* answer = reinterpret_cast<const std::uint64_t*>(result);
-    if (!recordChangedWords(CaptureState.encoder, CaptureState.args.data(), answer)) {
+    CaptureEncoder& encoder = CaptureState.encoder;
+    if (!recordChangedWords(encoder, CaptureState.args.data(), answer, 0,
+                            encoder.repeated.firstChange)) {
         return false;
     }
     if (CaptureState.hash == GameTimerNative) {

@@ -79,7 +79,8 @@ struct TwoEncoders {
             ++liveTaken;
             return;
         case capture::CallMatch::WordsChanged:
-            if (capture::recordChangedWords(live, c.args.data(), c.result.data())) {
+            if (capture::recordChangedWords(live, c.args.data(), c.result.data(), 0,
+                                            live.repeated.firstChange)) {
                 ++liveTaken;
                 return;
             }
