@@ -66,6 +66,7 @@ void repeatFrom(CaptureEncoder& encoder, std::size_t slot) {
     repeated.next = repeated.events;
     repeated.end = repeated.events + base.events.size();
     repeated.words = base.words.data();
+    repeated.handles = base.handles.data();
     repeated.changedCount = 0;
     repeated.changedWordCount = 0;
 }

@@ -18,6 +18,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -86,6 +87,7 @@ struct RepeatedFrame {
     const FrameEvent* next = nullptr;
     const FrameEvent* end = nullptr;
     const std::uint64_t* words = nullptr;
+    const std::int32_t* handles = nullptr;
 };
 inline std::size_t matchedEvents(const RepeatedFrame& repeated) {
     return static_cast<std::size_t>(repeated.next - repeated.events);
@@ -262,6 +264,30 @@ inline bool recordChangedWords(CaptureEncoder& encoder, const std::uint64_t* arg
         repeated.changed[repeated.changedCount] = matchedEvents(repeated);
         repeated.changedMasks[repeated.changedCount++] = mask;
         repeated.changedWordCount += was.argCount + was.resultCount;
+    }
+    ++repeated.next;
+    return true;
+}
+// A ped list answer that repeats the next event of the stored frame (not its
+// first: a frame's first event picks the frame it repeats), for the caller to
+// inline: recorded so, and true; otherwise nothing is recorded.
+inline bool repeatsPedsAnswer(CaptureEncoder& encoder, std::int32_t capacity,
+                              const std::int32_t* written, std::int32_t returned) {
+    RepeatedFrame& repeated = encoder.repeated;
+    if (repeated.next == repeated.end || repeated.next == repeated.events) {
+        return false;
+    }
+    const FrameEvent& was = *repeated.next;
+    if (was.kind != EventKind::PedsAnswer || was.pedsCapacity != capacity ||
+        was.pedsReturned != returned) {
+        return false;
+    }
+    const auto count = static_cast<std::size_t>(std::max(0, std::min(returned, capacity)));
+    const std::size_t kept = std::min(count, MaxPedHandles);
+    if (was.handleCount != kept ||
+        (kept != 0 && std::memcmp(repeated.handles + was.firstHandle, written,
+                                  kept * sizeof(std::int32_t)) != 0)) {
+        return false;
     }
     ++repeated.next;
     return true;

@@ -48,6 +48,9 @@ void captureKeyboardHandlerUnregister(KeyboardHandler handler) {
 
 int captureWorldGetAllPeds(int* array, int arraySize) {
     const int returned = worldGetAllPeds(array, arraySize);
-    capture::recordPeds(array, arraySize, returned);
+    if (!CaptureState.answersInPlace ||
+        !capture::repeatsPedsAnswer(CaptureState.encoder, arraySize, array, returned)) {
+        capture::recordPeds(array, arraySize, returned);
+    }
     return returned;
 }

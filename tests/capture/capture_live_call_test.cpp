@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -94,6 +96,19 @@ struct TwoEncoders {
             recordGeneral(live, c);
         }
     }
+    // The array the host filled: its size is the capacity, and the count it
+    // returned may be past it.
+    void peds(const std::vector<std::int32_t>& array, std::int32_t returned) {
+        const auto capacity = static_cast<std::int32_t>(array.size());
+        const std::span<const std::int32_t> written(
+            array.data(), static_cast<std::size_t>(std::max(0, std::min(returned, capacity))));
+        capture::recordPedsAnswer(general, capacity, written, returned);
+        if (capture::repeatsPedsAnswer(live, capacity, array.data(), returned)) {
+            ++liveTaken;
+        } else {
+            capture::recordPedsAnswer(live, capacity, written, returned);
+        }
+    }
     void wait() {
         capture::recordWait(general, 0);
         capture::recordWait(live, 0);
@@ -142,6 +157,27 @@ TEST(CaptureLiveCall, IsWrittenAsTheGeneralPathWritesItHoweverItDiffers) {
     std::vector<char> endless(capture::MaxLiveTextRead, 'x');
     frame(address(endless.data()), 8, 236);
     frame(address(endless.data()), 8, 253);
+    e.expectSameBytes();
+}
+
+TEST(CaptureLiveCall, APedListIsTakenWhereTheSeamSeesItOnlyWhenItRepeats) {
+    TwoEncoders e;
+    const auto frame = [&](const std::vector<std::int32_t>& array, std::int32_t returned) {
+        e.call({Timer, {}, {}, {}, {100}});
+        e.peds(array, returned);
+        e.wait();
+    };
+    frame({11, 12, 13, 0}, 3);
+    const int before = e.liveTaken;
+    frame({11, 12, 13, 0}, 3);
+    EXPECT_EQ(e.liveTaken, before + 2) << "a repeated ped list is taken where the seam sees it";
+    frame({11, 12, 13, 7}, 3); // past the count: not the list's
+    frame({11, 14, 13, 0}, 3); // a handle changed
+    frame({11, 14, 13, 0}, 2); // one ped fewer
+    frame({11, 14, 13}, 9);    // a count past the array's size: the handles written are kept
+    frame({11, 14, 13}, 9);
+    frame({}, 0);
+    frame({}, 0);
     e.expectSameBytes();
 }
 
