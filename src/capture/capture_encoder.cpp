@@ -202,7 +202,6 @@ void stopRepeating(CaptureEncoder& encoder) {
 // does when it reads the frame.
 void writeRepeatedFrame(CaptureEncoder& encoder) {
     RepeatedFrame& repeated = encoder.repeated;
-    stopMatching(repeated);
     FrameHistory& history = encoder.history;
     EventFrame& base = history.frames[repeated.slot];
     DeltaWriter& writer = encoder.writer;
@@ -241,7 +240,11 @@ void writeRepeatedFrame(CaptureEncoder& encoder) {
     if (output.size() - encoder.chunkStart - ChunkHeaderSize >= DataChunkTargetSize) {
         closeDataChunk(encoder);
     }
-    repeatFrom(encoder, history.lastSlot);
+    // The next frame is taken to repeat this one: the stored frame's buffers
+    // have not moved, only its words changed.
+    repeated.next = repeated.events;
+    repeated.changedCount = 0;
+    repeated.changedWordCount = 0;
 }
 
 // A frame larger than any before: every frame buffer makes room for it now.
@@ -530,17 +533,11 @@ void recordPedsAnswer(CaptureEncoder& encoder, std::int32_t capacity,
     frame.events.back().handleCount = kept.size();
 }
 
-void recordWait(CaptureEncoder& encoder, std::uint32_t ms) {
-    if (encoder.stopped) {
-        return;
-    }
-    // The frame repeats a stored one to its wait: the common frame.
+namespace {
+
+// A wait that does not end a frame repeating a stored one to its wait.
+[[gnu::noinline]] void recordOtherWait(CaptureEncoder& encoder, std::uint32_t ms) {
     const RepeatedFrame& repeated = encoder.repeated;
-    if (repeated.active && repeated.next + 1 == repeated.end &&
-        repeated.next->kind == EventKind::Wait && repeated.next->waitMs == ms) {
-        writeRepeatedFrame(encoder);
-        return;
-    }
     const FrameEvent* was = repeatedNext(encoder, WaitShapeWord);
     if (was != nullptr && was->kind == EventKind::Wait && was->waitMs == ms &&
         repeated.next + 1 == repeated.end) {
@@ -559,6 +556,23 @@ void recordWait(CaptureEncoder& encoder, std::uint32_t ms) {
     storeFrame(encoder.history, encoder.current);
     startNextFrame(encoder.writer);
     repeatFrom(encoder, encoder.history.lastSlot);
+}
+
+} // namespace
+
+void recordWait(CaptureEncoder& encoder, std::uint32_t ms) {
+    if (encoder.stopped) {
+        return;
+    }
+    // The frame repeats a stored one to its wait: the common frame, kept
+    // apart from the rest so that it costs no more than it does.
+    const RepeatedFrame& repeated = encoder.repeated;
+    if (repeated.active && repeated.next + 1 == repeated.end &&
+        repeated.next->kind == EventKind::Wait && repeated.next->waitMs == ms) {
+        writeRepeatedFrame(encoder);
+        return;
+    }
+    recordOtherWait(encoder, ms);
 }
 
 std::span<const std::uint8_t> flushCapture(CaptureEncoder& encoder) {

@@ -3,7 +3,6 @@
 #include "capture/byte_codec.h"
 
 #include <algorithm>
-#include <bit>
 
 namespace capture {
 
@@ -254,34 +253,6 @@ void writeWhole(DeltaWriter& writer, const EventFrame& frame, const FrameEvent& 
 }
 
 } // namespace
-
-std::uint8_t* writeChangedCall(std::uint64_t* was, std::size_t argCount, std::size_t resultCount,
-                               std::uint64_t changed, const std::uint64_t* now, std::uint8_t* out) {
-    const std::uint64_t argBits = argCount < 64 ? (std::uint64_t{1} << argCount) - 1 : ~0ull;
-    const auto argsChanged = static_cast<std::uint32_t>(changed & argBits);
-    const auto resultChanged = static_cast<std::uint32_t>(changed >> argCount);
-    *out++ = op::CallDelta;
-    *out++ = static_cast<std::uint8_t>((argsChanged != 0 ? delta_field::Args : 0) |
-                                       (resultChanged != 0 ? delta_field::Result : 0));
-    if (argsChanged != 0) {
-        *out++ = static_cast<std::uint8_t>(argCount);
-        out = storeVarint(out, argsChanged);
-    }
-    for (std::uint32_t bits = argsChanged; bits != 0; bits &= bits - 1) {
-        const auto i = static_cast<std::size_t>(std::countr_zero(bits));
-        out = storeVarint(out, wordDelta(now[i], was[i]));
-        was[i] = now[i];
-    }
-    if (resultChanged != 0) {
-        *out++ = static_cast<std::uint8_t>(resultCount | resultChanged << 2);
-        for (std::uint32_t bits = resultChanged; bits != 0; bits &= bits - 1) {
-            const auto i = argCount + static_cast<std::size_t>(std::countr_zero(bits));
-            out = storeVarint(out, wordDelta(now[i], was[i]));
-            was[i] = now[i];
-        }
-    }
-    return out;
-}
 
 void writeNextEvent(DeltaWriter& writer, const EventFrame& base, const EventFrame& current,
                     std::vector<std::uint8_t>& out) {

@@ -9,6 +9,7 @@
 #include "capture/event_frame.h"
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -56,8 +57,34 @@ inline void closeSameRun(DeltaWriter& writer, std::vector<std::uint8_t>& out) {
 inline constexpr std::size_t changedCallBound(std::size_t words) {
     return 4 + MaxVarintBytes * (words + 1);
 }
-std::uint8_t* writeChangedCall(std::uint64_t* was, std::size_t argCount, std::size_t resultCount,
-                               std::uint64_t changed, const std::uint64_t* now, std::uint8_t* out);
+inline std::uint8_t* writeChangedCall(std::uint64_t* was, std::size_t argCount,
+                                      std::size_t resultCount, std::uint64_t changed,
+                                      const std::uint64_t* now, std::uint8_t* out) {
+    const std::uint64_t argBits = argCount < 64 ? (std::uint64_t{1} << argCount) - 1 : ~0ull;
+    const auto argsChanged = static_cast<std::uint32_t>(changed & argBits);
+    const auto resultChanged = static_cast<std::uint32_t>(changed >> argCount);
+    *out++ = op::CallDelta;
+    *out++ = static_cast<std::uint8_t>((argsChanged != 0 ? delta_field::Args : 0) |
+                                       (resultChanged != 0 ? delta_field::Result : 0));
+    if (argsChanged != 0) {
+        *out++ = static_cast<std::uint8_t>(argCount);
+        out = storeVarint(out, argsChanged);
+    }
+    for (std::uint32_t bits = argsChanged; bits != 0; bits &= bits - 1) {
+        const auto i = static_cast<std::size_t>(std::countr_zero(bits));
+        out = storeVarint(out, wordDelta(now[i], was[i]));
+        was[i] = now[i];
+    }
+    if (resultChanged != 0) {
+        *out++ = static_cast<std::uint8_t>(resultCount | resultChanged << 2);
+        for (std::uint32_t bits = resultChanged; bits != 0; bits &= bits - 1) {
+            const auto i = argCount + static_cast<std::size_t>(std::countr_zero(bits));
+            out = storeVarint(out, wordDelta(now[i], was[i]));
+            was[i] = now[i];
+        }
+    }
+    return out;
+}
 // A run of events the same as the base, the same way: at most SameRunBound bytes.
 inline constexpr std::size_t SameRunBound = 1 + MaxVarintBytes;
 inline std::uint8_t* storeSameRun(std::size_t run, std::uint8_t* out) {
