@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <random>
 #include <span>
 #include <string>
 #include <vector>
@@ -109,9 +110,9 @@ struct TwoEncoders {
             capture::recordPedsAnswer(live, capacity, written, returned);
         }
     }
-    void wait() {
-        capture::recordWait(general, 0);
-        capture::recordWait(live, 0);
+    void wait(std::uint32_t ms = 0) {
+        capture::recordWait(general, ms);
+        capture::recordWait(live, ms);
     }
     void expectSameBytes() {
         const auto a = capture::flushCapture(general);
@@ -179,6 +180,66 @@ TEST(CaptureLiveCall, APedListIsTakenWhereTheSeamSeesItOnlyWhenItRepeats) {
     frame({}, 0);
     frame({}, 0);
     e.expectSameBytes();
+}
+
+// Frames that mostly repeat, with random changes of every kind a frame may
+// have: words and answers (a few, or more than a frame keeps apart), texts at
+// new addresses, shorter, longer or absent, slots, ped lists, calls left out,
+// frames of another shape between them, other waits, and flushes.
+TEST(CaptureLiveCall, RandomlyVariedFramesAreWrittenAsTheGeneralPathWritesThem) {
+    constexpr std::uint64_t Plain = 0x3C4D5E6F708192A3;
+    constexpr std::uint64_t Pin = 0x4D5E6F708192A3B4;
+    constexpr std::uint64_t Coords = 0x5E6F708192A3B4C5;
+    const std::vector<std::string> clips = {"ai_combat@drag_ped@base", "ai_combat@drag", "x", ""};
+    for (std::uint32_t seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE(seed);
+        std::mt19937 random(seed);
+        const auto chance = [&random](std::uint32_t percent) { return random() % 100 < percent; };
+        TwoEncoders e;
+        std::vector<std::string> texts = clips; // moved to new addresses now and then
+        std::size_t clip = 0;
+        std::uint32_t slot = 3;
+        std::vector<std::int32_t> array = {11, 12, 13, 0};
+        std::int32_t returned = 3;
+        std::uint64_t word = 7;
+        std::uint64_t x = 100;
+        for (std::uint64_t timer = 100; timer < 100 + 17 * 300; timer += 17) {
+            e.call({Timer, {}, {}, {}, {timer}});
+            e.call({Plain, {word}, {}, {}, {word > 5 ? 1u : 0u}});
+            x += chance(70) ? 1u : 0u;
+            e.call({Pin, {9, 2, x, x + 1, x, 0, 0, 0, 5, 1, 1, 1, 1, 1, 1, 1}, {}, {}, {}});
+            e.call({Coords, {9, 1, 0}, {}, {}, {x, 3, x / 2}});
+            if (!chance(5)) {
+                const bool none = chance(5);
+                e.call({LoadClip, {none ? 0 : address(texts[clip].c_str()), word}, {0}, {}, {1}});
+            }
+            e.peds(array, returned);
+            e.call({ReadSlot, {7, address(&slot)}, {}, {1}, {slot % 2}});
+            for (std::uint64_t k = 0; chance(3) && k < 20; ++k) {
+                e.call({Plain, {k}, {}, {}, {timer + k}}); // a burst of changed calls
+            }
+            e.wait(chance(5) ? 16 : 0);
+            if (chance(5)) { // a frame of another shape, as a dictionary load's wait makes
+                e.call({LoadClip, {address(texts[clip].c_str()), 1}, {0}, {}, {0}});
+                e.wait();
+            }
+            word = chance(10) ? random() % 8 : word;
+            clip = chance(10) ? random() % clips.size() : clip;
+            slot = chance(10) ? random() % 4 : slot;
+            if (chance(10)) {
+                texts = std::vector<std::string>(clips.begin(), clips.end());
+            }
+            if (chance(10)) {
+                array[random() % array.size()] = static_cast<std::int32_t>(random() % 16);
+                returned = static_cast<std::int32_t>(random() % 6);
+            }
+            if (chance(5)) {
+                e.expectSameBytes();
+            }
+        }
+        e.expectSameBytes();
+        EXPECT_GT(e.liveTaken, 0);
+    }
 }
 
 } // namespace
