@@ -389,7 +389,7 @@ void recordNativeCall(CaptureEncoder& encoder, const NativeCallRecord& call) {
     frame.events.back().argCount = argCount;
     frame.events.back().resultCount = resultCount;
     if (call.pointerArgs != 0) {
-        frame.events.back().plainCall = false;
+        frame.events.back().takesPointers = true;
     }
     std::int64_t lastIndex = -1;
     for (const TextArg& text : call.texts) {
@@ -550,7 +550,7 @@ namespace {
     writePending(encoder, true);
     closeSameRun(encoder.writer, encoder.output);
     for (FrameEvent& event : encoder.current.events) {
-        const bool plain = event.kind == EventKind::NativeCall && event.plainCall;
+        const bool plain = event.kind == EventKind::NativeCall && !event.takesPointers;
         event.plainArgCount = plain ? event.argCount : NotPlainCall;
     }
     storeFrame(encoder.history, encoder.current);

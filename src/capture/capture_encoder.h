@@ -163,9 +163,10 @@ enum class CallMatch {
     Differs,      // anything else, or no frame repeated
 };
 
-// A call of a native with texts or slots that repeats the stored call: its
-// texts by content and slots by value, its other words and its answer the
-// same. It is recorded so; otherwise nothing is recorded.
+// A call of a native with texts or slots that repeats the stored call, one
+// of such a native too: its texts by content and slots by value, its other
+// words and its answer the same. It is recorded so; otherwise nothing is
+// recorded.
 bool repeatsLiveCall(CaptureEncoder& encoder, const std::uint64_t* args,
                      const std::uint64_t* result);
 
@@ -184,7 +185,7 @@ inline CallMatch matchCall(CaptureEncoder& encoder, std::uint64_t hash, const st
     }
     const FrameEvent& was = *repeated.next;
     if (was.hash != hash || was.plainArgCount != argCount) {
-        return was.hash == hash && !was.plainCall && was.argCount == argCount &&
+        return was.hash == hash && was.takesPointers && was.argCount == argCount &&
                        repeatsLiveCall(encoder, args, result)
                    ? CallMatch::Repeats
                    : CallMatch::Differs;

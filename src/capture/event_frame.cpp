@@ -78,7 +78,6 @@ bool sameEvent(const EventFrame& a, const FrameEvent& x, const EventFrame& b, co
 FrameEvent& beginNativeCall(EventFrame& frame, std::uint64_t hash) {
     FrameEvent& event = frame.events.emplace_back();
     event.kind = EventKind::NativeCall;
-    event.plainCall = true;
     event.hash = hash;
     event.firstWord = frame.words.size();
     event.firstText = frame.texts.size();
@@ -101,13 +100,13 @@ void addText(EventFrame& frame, std::uint32_t argIndex, std::string_view bytes) 
     frame.texts.push_back({argIndex, frame.textBytes.size(), bytes.size()});
     frame.textBytes.insert(frame.textBytes.end(), bytes.begin(), bytes.end());
     ++frame.events.back().textCount;
-    frame.events.back().plainCall = false;
+    frame.events.back().takesPointers = true;
 }
 
 void addSlot(EventFrame& frame, SlotEntry slot) {
     frame.slots.push_back(slot);
     ++frame.events.back().slotCount;
-    frame.events.back().plainCall = false;
+    frame.events.back().takesPointers = true;
 }
 
 FrameEvent& beginPedsAnswer(EventFrame& frame, std::int32_t capacity, std::int32_t returned) {
@@ -146,7 +145,7 @@ void copyEvent(EventFrame& to, const EventFrame& from, const FrameEvent& event) 
         for (const SlotEntry& slot : slotsOf(from, event)) {
             addSlot(to, slot);
         }
-        to.events.back().plainCall = event.plainCall;
+        to.events.back().takesPointers = event.takesPointers;
         break;
     }
     case EventKind::PedsAnswer: {

@@ -179,6 +179,11 @@ TEST(CaptureLiveCall, APedListIsTakenWhereTheSeamSeesItOnlyWhenItRepeats) {
     frame({11, 14, 13}, 9);
     frame({}, 0);
     frame({}, 0);
+    // A call with no arguments and no answer where the ped list was, of a
+    // native whose hash reads as a ped list's or a wait's: a call all the same.
+    e.call({Timer, {}, {}, {}, {100}});
+    e.call({0, {}, {}, {}, {}});
+    e.wait();
     e.expectSameBytes();
 }
 
