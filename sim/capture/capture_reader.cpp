@@ -297,21 +297,19 @@ CaptureReadResult readCapture(std::span<const std::uint8_t> bytes, std::size_t m
             result.error = std::move(error);
             return result;
         }
+        // Past a limit the whole capture is refused where the frame ends.
+        const auto tooLarge = [&](const std::string& what) {
+            result.error = CaptureReadError{reader.payloadStart + reader.payload.pos,
+                                            "the capture " + what + "; read it frame by frame"};
+            return result;
+        };
         events += frame.events.size();
         if (events > maxEvents) {
-            result.error =
-                CaptureReadError{reader.payloadStart + reader.payload.pos,
-                                 "the capture holds more than " + std::to_string(maxEvents) +
-                                     " events; read it frame by frame"};
-            return result;
+            return tooLarge("holds more than " + std::to_string(maxEvents) + " events");
         }
         decoded += decodedSize(frame);
         if (decoded > maxDecoded) {
-            result.error =
-                CaptureReadError{reader.payloadStart + reader.payload.pos,
-                                 "the capture decodes to more than " + std::to_string(maxDecoded) +
-                                     " bytes; read it frame by frame"};
-            return result;
+            return tooLarge("decodes to more than " + std::to_string(maxDecoded) + " bytes");
         }
         capture.frames.push_back(std::move(frame));
         frame = CapturedFrame{};
