@@ -1,8 +1,9 @@
 // What capturing costs, scene by scene: the bytes that a minute of frames at
 // 60 a second writes to the capture file, and the time of a frame with the
 // capture on against the same frame with it off, measured side by side in one
-// run (batches of frames alternating between the two, their ratio per round,
-// the median of the rounds). The plugin here is the capture build; "off" is
+// run (batches of frames taking turns, their ratio per round, the median of
+// the rounds), and once more with capture on but its chunks not written, for
+// the share of the one write a second of game time. The plugin here is the capture build; "off" is
 // its capture layer passing the calls on without recording them, which costs
 // what a function call costs (bench/capture_callgrind.sh counts it against
 // the shipped plugin's frame in instructions).
@@ -97,7 +98,24 @@ struct Timing {
     double offNs = 0.0;
     double onNs = 0.0;
     double ratio = 0.0;
+    double unwrittenRatio = 0.0; // on, with the chunks not handed to the file, against off
 };
+
+// The three ways a batch of frames runs: the layer off, on, and on with the
+// chunks it hands out not written (the file set aside for the batch), which
+// tells the frames' share of the write once a second from the rest.
+enum class Mode { Off, On, OnUnwritten };
+
+double secondsIn(Mode mode, int frames) {
+    setRecording(mode != Mode::Off);
+    std::FILE* const file = CaptureState.file;
+    if (mode == Mode::OnUnwritten) {
+        CaptureState.file = nullptr;
+    }
+    const double seconds = secondsOf(frames);
+    CaptureState.file = file;
+    return seconds;
+}
 
 Timing timeOnAgainstOff(const bench::Scene& scene) {
     setUp(scene, true);
@@ -106,24 +124,25 @@ Timing timeOnAgainstOff(const bench::Scene& scene) {
     while (secondsOf(batch) < 0.005 && batch < 1'000'000) {
         batch *= 2;
     }
-    std::vector<double> ratios, on, off;
+    std::vector<double> ratios, unwrittenRatios, on, off;
+    constexpr Mode Modes[] = {Mode::Off, Mode::On, Mode::OnUnwritten};
     for (int round = 0; round < Rounds; ++round) {
-        double seconds[2] = {};
-        for (int k = 0; k < 2; ++k) {
-            const bool recording = (k == 0) == (round % 2 == 0); // the order alternates
-            setRecording(recording);
-            seconds[recording ? 1 : 0] = secondsOf(batch);
+        double seconds[3] = {};
+        for (int k = 0; k < 3; ++k) {
+            const Mode mode = Modes[(k + round) % 3]; // the order turns from round to round
+            seconds[static_cast<int>(mode)] = secondsIn(mode, batch);
         }
         off.push_back(seconds[0] / batch * 1e9);
         on.push_back(seconds[1] / batch * 1e9);
         ratios.push_back(seconds[1] / seconds[0]);
+        unwrittenRatios.push_back(seconds[2] / seconds[0]);
     }
     const auto median = [](std::vector<double> v) {
         std::sort(v.begin(), v.end());
         return v[v.size() / 2];
     };
     capture::finishCapture();
-    return {median(off), median(on), median(ratios)};
+    return {median(off), median(on), median(ratios), median(unwrittenRatios)};
 }
 
 int frameMode(const std::string& mode, const std::string& name, int frames) {
@@ -158,11 +177,12 @@ int main(int argc, char** argv) {
             }
         }
         if (what == "" || what == "time") {
-            std::printf("%-24s %12s %12s %8s\n", "scene", "off ns", "on ns", "on/off");
+            std::printf("%-24s %12s %12s %8s %10s\n", "scene", "off ns", "on ns", "on/off",
+                        "unwritten");
             for (const bench::Scene& scene : bench::scenes()) {
                 const Timing t = timeOnAgainstOff(scene);
-                std::printf("%-24s %12.0f %12.0f %8.3f\n", scene.name.c_str(), t.offNs, t.onNs,
-                            t.ratio);
+                std::printf("%-24s %12.0f %12.0f %8.3f %10.3f\n", scene.name.c_str(), t.offNs,
+                            t.onNs, t.ratio, t.unwrittenRatio);
             }
         }
         return 0;
