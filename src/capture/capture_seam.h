@@ -4,8 +4,7 @@
 //
 // The three functions of a native call are inline: they run several times
 // for every native call of every frame, and the plugin's call goes straight
-// to the host with the recording beside it. The recording of the call is
-// out of line: a store or two at each call site, one copy of the checks.
+// to the host with the recording beside it.
 #pragma once
 
 #include "capture/capture_session.h"

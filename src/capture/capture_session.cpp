@@ -185,8 +185,8 @@ void noteGameTime(const std::uint64_t* answer) {
     }
 }
 
-// A call that matchCall found WordsChanged; false if it is to be recorded by
-// recordCall after all.
+} // namespace
+
 bool recordChangedCall(const unsigned long long* result) noexcept {
     const auto* answer = reinterpret_cast<const std::uint64_t*>(result);
     CaptureEncoder& encoder = CaptureState.encoder;
@@ -200,8 +200,7 @@ bool recordChangedCall(const unsigned long long* result) noexcept {
     return true;
 }
 
-// Any call, the general way.
-[[gnu::noinline]] void recordCall(const unsigned long long* result) noexcept {
+void recordCall(const unsigned long long* result) noexcept {
     if (!CaptureState.recording) {
         return;
     }
@@ -246,28 +245,6 @@ bool recordChangedCall(const unsigned long long* result) noexcept {
                                                 shape.pointerArgs});
     } catch (...) {
         closeFile();
-    }
-}
-
-} // namespace
-
-void recordCallAtSeam(const unsigned long long* result) noexcept {
-    if (CaptureState.answersInPlace && result != nullptr) {
-        switch (matchCall(CaptureState.encoder, CaptureState.hash, CaptureState.args.data(),
-                          CaptureState.argCount, reinterpret_cast<const std::uint64_t*>(result))) {
-        case CallMatch::Repeats:
-            return;
-        case CallMatch::WordsChanged:
-            if (recordChangedCall(result)) {
-                return;
-            }
-            break;
-        case CallMatch::Differs:
-            break;
-        }
-    }
-    if (CaptureState.recording) {
-        recordCall(result);
     }
 }
 

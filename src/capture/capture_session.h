@@ -87,15 +87,35 @@ void finishCapture() noexcept;
 void standDown() noexcept;
 
 // What the seam records; each does nothing while no capture is on.
-//
-// A native call: a call that repeats the stored frame's, or a call with no text
-// or slot argument that differs from it only in its words. A call the host
-// answered with no result words at all is recorded with none, which the
-// stored call's count does not tell: after the first such answer every call
-// takes the general way. One function for every call site of the plugin, not
-// inlined at each: a frame's code then fits the instruction cache, which a
-// frame of dozens of calls, each with a copy of the checks, does not.
-void recordCallAtSeam(const unsigned long long* result) noexcept;
+void recordCall(const unsigned long long* result) noexcept;
+// A call that matchCall found WordsChanged; false if it is to be
+// recorded by recordCall after all.
+bool recordChangedCall(const unsigned long long* result) noexcept;
+
+// recordCall with its common cases inlined where the seam makes the call: a
+// call that repeats the stored frame's, or a call with no text or slot
+// argument that differs from it only in its words. A call the host answered with no result
+// words at all is recorded with none, which the stored call's count does not
+// tell: after the first such answer every call takes recordCall.
+inline void recordCallAtSeam(const unsigned long long* result) noexcept {
+    if (CaptureState.answersInPlace && result != nullptr) {
+        switch (matchCall(CaptureState.encoder, CaptureState.hash, CaptureState.args.data(),
+                          CaptureState.argCount, reinterpret_cast<const std::uint64_t*>(result))) {
+        case CallMatch::Repeats:
+            return;
+        case CallMatch::WordsChanged:
+            if (recordChangedCall(result)) {
+                return;
+            }
+            break;
+        case CallMatch::Differs:
+            break;
+        }
+    }
+    if (CaptureState.recording) {
+        recordCall(result);
+    }
+}
 void recordPeds(const int* array, int arraySize, int returned) noexcept;
 void recordFrameEnd(unsigned long ms) noexcept;
 
