@@ -10,6 +10,7 @@
 //
 //   pallbrook_capture_bench                      both tables
 //   pallbrook_capture_bench bytes|time           one of them
+//   pallbrook_capture_bench time SCENE...        the time of these scenes
 //   pallbrook_capture_bench frame on|off SCENE FRAMES
 //                                                frames for callgrind: only
 //                                                measuredFrame is counted
@@ -180,6 +181,9 @@ int main(int argc, char** argv) {
             std::printf("%-24s %12s %12s %8s %10s\n", "scene", "off ns", "on ns", "on/off",
                         "unwritten");
             for (const bench::Scene& scene : bench::scenes()) {
+                if (argc > 2 && std::find(argv + 2, argv + argc, scene.name) == argv + argc) {
+                    continue;
+                }
                 const Timing t = timeOnAgainstOff(scene);
                 std::printf("%-24s %12.0f %12.0f %8.3f %10.3f\n", scene.name.c_str(), t.offNs,
                             t.onNs, t.ratio, t.unwrittenRatio);

@@ -19,6 +19,15 @@ void prepareOutput(CaptureEncoder& encoder) {
     }
 }
 
+// The staged records of repeated frames join the output.
+void commitStaged(CaptureEncoder& encoder) {
+    if (encoder.stagedSize != 0) {
+        encoder.output.insert(encoder.output.end(), encoder.staged.data(),
+                              encoder.staged.data() + encoder.stagedSize);
+        encoder.stagedSize = 0;
+    }
+}
+
 std::size_t openChunk(std::vector<std::uint8_t>& out) {
     const std::size_t start = out.size();
     out.resize(start + ChunkHeaderSize);
@@ -40,6 +49,7 @@ void closeDataChunk(CaptureEncoder& encoder) {
     if (!encoder.chunkOpen) {
         return;
     }
+    commitStaged(encoder);
     closeSameRun(encoder.writer, encoder.output);
     if (encoder.output.size() == encoder.chunkStart + ChunkHeaderSize) {
         encoder.output.resize(encoder.chunkStart);
@@ -205,10 +215,13 @@ void writeRepeatedFrame(CaptureEncoder& encoder) {
     FrameHistory& history = encoder.history;
     EventFrame& base = history.frames[repeated.slot];
     DeltaWriter& writer = encoder.writer;
-    prepareOutput(encoder);
-    openDataChunk(encoder);
-    std::vector<std::uint8_t>& output = encoder.output;
-    std::uint8_t* out = encoder.records.data();
+    if (encoder.stagedSize == 0) {
+        prepareOutput(encoder);
+        openDataChunk(encoder);
+    } else if (encoder.stagedSize > StagedRecordsRoom) {
+        commitStaged(encoder);
+    }
+    std::uint8_t* out = encoder.staged.data() + encoder.stagedSize;
     if (repeated.slot != history.lastSlot) {
         *out++ = static_cast<std::uint8_t>(op::Base | repeated.slot);
     }
@@ -233,11 +246,12 @@ void writeRepeatedFrame(CaptureEncoder& encoder) {
         out = storeSameRun(writer.sameRun, out);
         writer.sameRun = 0;
     }
-    output.insert(output.end(), encoder.records.data(), out);
+    encoder.stagedSize = static_cast<std::size_t>(out - encoder.staged.data());
     history.storedAt[repeated.slot] = ++history.framesStored;
     history.lastSlot = repeated.slot;
     startNextFrame(writer);
-    if (output.size() - encoder.chunkStart - ChunkHeaderSize >= DataChunkTargetSize) {
+    if (encoder.output.size() + encoder.stagedSize - encoder.chunkStart - ChunkHeaderSize >=
+        DataChunkTargetSize) {
         closeDataChunk(encoder);
     }
     // The next frame is taken to repeat this one: the stored frame's buffers
@@ -284,6 +298,7 @@ void keepRoomFor(CaptureEncoder& encoder, const EventFrame& frame) {
 // DataChunkTargetSize. A frame's first write picks its base.
 void writePending(CaptureEncoder& encoder, bool frameComplete) {
     stopRepeating(encoder);
+    commitStaged(encoder);
     prepareOutput(encoder);
     if (encoder.writer.nextEvent == 0 && !encoder.current.events.empty()) {
         encoder.baseSlot = chooseBase(encoder.history, encoder.current, frameComplete);
@@ -341,6 +356,7 @@ void beginCapture(CaptureEncoder& encoder, std::string_view pluginVersion,
     encoder.writer = DeltaWriter{};
     encoder.baseSlot = 0;
     encoder.output.clear();
+    encoder.stagedSize = 0;
     encoder.chunkOpen = false;
     encoder.handedOut = false;
     encoder.stopped = false;

@@ -105,6 +105,12 @@ struct FrameRoom {
     std::size_t handles = 0;
 };
 
+// A repeated frame's records at their largest.
+inline constexpr std::size_t RepeatedFrameRecordsBound =
+    1 + SameRunBound * (MaxChangedEvents + 1) +
+    MaxChangedEvents * changedCallBound(MaxArgs + MaxResultWords);
+inline constexpr std::size_t StagedRecordsRoom = 16 * 1024;
+
 struct CaptureEncoder {
     FrameHistory history; // the frames a frame may be written against
     EventFrame current;   // the frame being recorded
@@ -113,10 +119,12 @@ struct CaptureEncoder {
     DeltaWriter writer;
     std::size_t baseSlot = 0;         // of the current frame's base
     std::vector<std::uint8_t> output; // chunks not yet handed out, then the open chunk
-    // A repeated frame's records at their largest, before they join the output.
-    std::array<std::uint8_t, 1 + SameRunBound*(MaxChangedEvents + 1) +
-                                 MaxChangedEvents * changedCallBound(MaxArgs + MaxResultWords)>
-        records{};
+    // The records of the repeated frames written since the output last grew,
+    // which follow the output's bytes: they join it in one piece, before
+    // anything else is written there or the chunk closes, or when the room
+    // left is less than a repeated frame's records at their largest.
+    std::array<std::uint8_t, StagedRecordsRoom + RepeatedFrameRecordsBound> staged{};
+    std::size_t stagedSize = 0;
     std::size_t chunkStart = 0; // of the open data chunk's header
     bool chunkOpen = false;
     bool handedOut = false; // output went to the caller: cleared before the next write

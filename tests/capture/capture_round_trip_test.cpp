@@ -241,4 +241,26 @@ TEST(CaptureRoundTrip, AFrameLargerThanAChunkIsSplitBetweenEvents) {
     EXPECT_TRUE(sameFrames(read.capture->frames, s.frames));
 }
 
+// Frames that repeat but for whole words changing every frame, with no flush
+// between them: their records, waiting to join the output, outgrow the room
+// they wait in many times over.
+TEST(CaptureRoundTrip, ALongRunOfRepeatedFramesComesBackWithoutAFlush) {
+    Session s;
+    begin(s);
+    std::mt19937_64 random(7);
+    for (std::uint32_t frame = 0; frame < 400; ++frame) {
+        call(s, {GameTimer, {}, {}, {}, {100000 + 16 * frame}});
+        std::vector<std::uint64_t> words(16);
+        for (std::uint64_t& word : words) {
+            word = random();
+        }
+        call(s, {0x77, words, {}, {}, {random()}});
+        wait(s);
+    }
+    flush(s);
+    const auto read = capture_test::read(s.file);
+    ASSERT_FALSE(read.error) << describe(*read.error);
+    EXPECT_TRUE(sameFrames(read.capture->frames, s.frames));
+}
+
 } // namespace
