@@ -3,10 +3,11 @@
 // capture on against the same frame with it off, measured side by side in one
 // run (batches of frames taking turns, their ratio per round, the median of
 // the rounds), and once more with capture on but its chunks not written, for
-// the share of the one write a second of game time. The plugin here is the capture build; "off" is
-// its capture layer passing the calls on without recording them, which costs
-// what a function call costs (bench/capture_callgrind.sh counts it against
-// the shipped plugin's frame in instructions).
+// the share of the one write a second of game time. The plugin here is the
+// capture build; "off" is its capture layer passing the calls on without
+// recording them, which costs what a function call costs
+// (bench/capture_callgrind.sh counts it against the shipped plugin's frame in
+// instructions).
 //
 //   pallbrook_capture_bench                      both tables
 //   pallbrook_capture_bench bytes|time           one of them
@@ -99,18 +100,18 @@ struct Timing {
     double offNs = 0.0;
     double onNs = 0.0;
     double ratio = 0.0;
-    double unwrittenRatio = 0.0; // on, with the chunks not handed to the file, against off
+    double notWrittenRatio = 0.0; // on, with the chunks not handed to the file, against off
 };
 
 // The three ways a batch of frames runs: the layer off, on, and on with the
 // chunks it hands out not written (the file set aside for the batch), which
 // tells the frames' share of the write once a second from the rest.
-enum class Mode { Off, On, OnUnwritten };
+enum class Mode { Off, On, OnNotWritten };
 
 double secondsIn(Mode mode, int frames) {
     setRecording(mode != Mode::Off);
     std::FILE* const file = CaptureState.file;
-    if (mode == Mode::OnUnwritten) {
+    if (mode == Mode::OnNotWritten) {
         CaptureState.file = nullptr;
     }
     const double seconds = secondsOf(frames);
@@ -125,8 +126,8 @@ Timing timeOnAgainstOff(const bench::Scene& scene) {
     while (secondsOf(batch) < 0.005 && batch < 1'000'000) {
         batch *= 2;
     }
-    std::vector<double> ratios, unwrittenRatios, on, off;
-    constexpr Mode Modes[] = {Mode::Off, Mode::On, Mode::OnUnwritten};
+    std::vector<double> ratios, notWrittenRatios, on, off;
+    constexpr Mode Modes[] = {Mode::Off, Mode::On, Mode::OnNotWritten};
     for (int round = 0; round < Rounds; ++round) {
         double seconds[3] = {};
         for (int k = 0; k < 3; ++k) {
@@ -136,14 +137,14 @@ Timing timeOnAgainstOff(const bench::Scene& scene) {
         off.push_back(seconds[0] / batch * 1e9);
         on.push_back(seconds[1] / batch * 1e9);
         ratios.push_back(seconds[1] / seconds[0]);
-        unwrittenRatios.push_back(seconds[2] / seconds[0]);
+        notWrittenRatios.push_back(seconds[2] / seconds[0]);
     }
     const auto median = [](std::vector<double> v) {
         std::sort(v.begin(), v.end());
         return v[v.size() / 2];
     };
     capture::finishCapture();
-    return {median(off), median(on), median(ratios), median(unwrittenRatios)};
+    return {median(off), median(on), median(ratios), median(notWrittenRatios)};
 }
 
 int frameMode(const std::string& mode, const std::string& name, int frames) {
@@ -178,15 +179,15 @@ int main(int argc, char** argv) {
             }
         }
         if (what == "" || what == "time") {
-            std::printf("%-24s %12s %12s %8s %10s\n", "scene", "off ns", "on ns", "on/off",
-                        "unwritten");
+            std::printf("%-24s %12s %12s %8s %12s\n", "scene", "off ns", "on ns", "on/off",
+                        "not written");
             for (const bench::Scene& scene : bench::scenes()) {
                 if (argc > 2 && std::find(argv + 2, argv + argc, scene.name) == argv + argc) {
                     continue;
                 }
                 const Timing t = timeOnAgainstOff(scene);
-                std::printf("%-24s %12.0f %12.0f %8.3f %10.3f\n", scene.name.c_str(), t.offNs,
-                            t.onNs, t.ratio, t.unwrittenRatio);
+                std::printf("%-24s %12.0f %12.0f %8.3f %12.3f\n", scene.name.c_str(), t.offNs,
+                            t.onNs, t.ratio, t.notWrittenRatio);
             }
         }
         return 0;
