@@ -123,27 +123,40 @@ const FrameEvent* repeatedNext(CaptureEncoder& encoder, std::uint64_t shapeWord)
     return repeated.next != repeated.end ? repeated.next : nullptr;
 }
 
+// Whether a call's words and answer are those of the next stored call, but
+// for the words at `pointers` (its texts and slots, kept as 0), which are not
+// compared.
+[[gnu::always_inline]] inline bool sameWords(const RepeatedFrame& repeated,
+                                             const std::uint64_t* args, std::uint32_t pointers,
+                                             const std::uint64_t* result) {
+    const FrameEvent& was = *repeated.next;
+    const std::uint64_t* words = repeated.words + was.firstWord;
+    for (std::uint32_t i = 0; i < was.argCount; ++i) {
+        if (words[i] != args[i] && (pointers >> i & 1u) == 0) {
+            return false;
+        }
+    }
+    words += was.argCount;
+    if (was.resultCount == 1) {
+        return words[0] == result[0];
+    }
+    for (std::uint32_t i = 0; i < was.resultCount; ++i) {
+        if (words[i] != result[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The words of a call against those of the next stored call, which it
-// repeats in all else, its texts and slots (the words at `pointers`, kept as
-// 0, are not compared). The same words repeat the stored call; other words
-// make it one of the few changed calls a frame may hold.
+// repeats in all else, its texts and slots. The same words repeat the stored
+// call; other words make it one of the few changed calls a frame may hold.
 bool repeatsWords(CaptureEncoder& encoder, const std::uint64_t* args, std::uint32_t pointers,
                   const std::uint64_t* result) {
-    RepeatedFrame& repeated = encoder.repeated;
-    const FrameEvent& was = *repeated.next;
-    const std::uint32_t argCount = was.argCount;
-    const std::uint64_t* words = repeated.words + was.firstWord;
-    bool same = true;
-    for (std::uint32_t i = 0; i < was.resultCount && same; ++i) {
-        same = words[argCount + i] == result[i];
-    }
-    for (std::uint32_t i = 0; i < argCount && same; ++i) {
-        same = words[i] == args[i] || (pointers >> i & 1u) != 0;
-    }
-    if (!same) {
+    if (!sameWords(encoder.repeated, args, pointers, result)) {
         return recordChangedWords(encoder, args, result, pointers);
     }
-    ++repeated.next;
+    ++encoder.repeated.next;
     return true;
 }
 
@@ -473,23 +486,8 @@ bool repeatsLiveCall(CaptureEncoder& encoder, const std::uint64_t* args,
     }
     // A word where the stored call had a null text or slot is compared too:
     // a text given now where none was is not a repeat.
-    const std::uint64_t* words = repeated.words + was.firstWord;
-    for (std::uint32_t i = 0; i < was.argCount; ++i) {
-        if (words[i] != args[i] && (pointers >> i & 1u) == 0) {
-            return false;
-        }
-    }
-    words += was.argCount;
-    if (was.resultCount == 1) {
-        if (words[0] != result[0]) {
-            return false;
-        }
-    } else {
-        for (std::uint32_t i = 0; i < was.resultCount; ++i) {
-            if (words[i] != result[i]) {
-                return false;
-            }
-        }
+    if (!sameWords(repeated, args, pointers, result)) {
+        return false;
     }
     ++repeated.next;
     return true;
