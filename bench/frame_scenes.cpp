@@ -1,4 +1,5 @@
 #include "frame_scenes.h"
+#include "plugin/natives.h"
 
 #include "deferred/deferred_actions.h"
 #include "drag/drag_state.h"
@@ -21,14 +22,14 @@ namespace {
 
 // The one native that the plugin hands an out-parameter: the address of a
 // slot on its own stack, which the floor replaces with a slot of its own.
-constexpr std::uint64_t CurrentWeaponNative = 0x3A87E44BB9A01D54;
+constexpr std::uint64_t CurrentWeaponNative = natives::CurrentWeapon;
 constexpr std::size_t CurrentWeaponSlotWord = 1;
 std::uint32_t floorWeaponSlot = 0;
 
 // The positions of the player's hands follow the heading, which a steering
 // frame turns: the floor, replayed after the plugin's frame, sees the hands a
 // degree further on. The plugin only passes them on to the pins.
-constexpr std::uint64_t BonePositionNative = 0x17C07FC640E86B4E;
+constexpr std::uint64_t BonePositionNative = natives::PedBonePosition;
 
 int floorPedList[1024];
 

@@ -5,6 +5,8 @@
 
 #include "fibre.h"
 
+#include "plugin/native_list.h"
+
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -22,7 +24,7 @@ namespace sim {
 using ScriptEntry = void (*)();
 using KeyboardHandler = void (*)(unsigned long, unsigned short, unsigned char, int, int, int, int);
 
-inline constexpr std::size_t MaxNativeArgs = 32;
+using ::MaxNativeArgs;
 
 // The arguments of one native call, with readers for each encoding.
 struct NativeArgs {

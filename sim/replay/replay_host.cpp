@@ -25,14 +25,14 @@ std::string floatText(std::uint64_t word) {
     return text;
 }
 
-std::string wordText(char kind, std::uint64_t word) {
+std::string wordText(WordKind kind, std::uint64_t word) {
     switch (kind) {
-    case 'e':
-    case 'i':
-    case 'p':
-    case 'b':
+    case WordKind::Entity:
+    case WordKind::Int32:
+    case WordKind::Prompt:
+    case WordKind::Bool:
         return std::to_string(static_cast<std::int32_t>(word));
-    case 'f':
+    case WordKind::Float:
         return floatText(word);
     default:
         return hex(word);
@@ -63,7 +63,8 @@ std::string describeCall(const capture::CapturedCall& call, bool withResult) {
         if (i > 0) {
             text += ", ";
         }
-        const char kind = kinds != nullptr && i < kinds->args.size() ? kinds->args[i] : 'x';
+        const WordKind kind = kinds != nullptr && i < kinds->args.size() ? wordKind(kinds->args[i])
+                                                                         : WordKind::Unknown;
         std::string shown;
         for (const auto& t : call.texts) {
             if (t.argIndex == i) {
@@ -72,15 +73,17 @@ std::string describeCall(const capture::CapturedCall& call, bool withResult) {
         }
         for (const auto& s : call.slots) {
             if (s.argIndex == i) {
-                shown = "&" + (withResult ? wordText(kind == 'h' ? 'f' : 'i', s.value) : "");
+                const WordKind written =
+                    kind == WordKind::FloatSlot ? WordKind::Float : WordKind::Int32;
+                shown = "&" + (withResult ? wordText(written, s.value) : "");
             }
         }
         text += shown.empty() ? wordText(kind, call.args[i]) : shown;
     }
     text += ")";
     if (withResult && !call.result.empty()) {
-        const char kind = kinds != nullptr ? kinds->result : 'x';
-        if (kind == 'v' && call.result.size() == 3) {
+        const WordKind kind = kinds != nullptr ? wordKind(kinds->result) : WordKind::Unknown;
+        if (kind == WordKind::Vector && call.result.size() == 3) {
             text += " -> (" + floatText(call.result[0]) + ", " + floatText(call.result[1]) + ", " +
                     floatText(call.result[2]) + ")";
         } else {

@@ -21,20 +21,20 @@ ClipTask* playing(const NativeArgs& args) {
 } // namespace
 
 // (dict): the first request starts the load.
-void requestDict(const NativeArgs& args, NativeResult&) {
+void RequestAnimDict(const NativeArgs& args, NativeResult&) {
     World& w = world();
     w.dicts.try_emplace(textArg(args, 0), AnimDict{w.frame});
 }
 
 // (dict)
-void dictLoaded(const NativeArgs& args, NativeResult& result) {
+void AnimDictLoaded(const NativeArgs& args, NativeResult& result) {
     result.setBool(isDictLoaded(textArg(args, 0)));
 }
 
 // (ped, dict, clip, blend in, blend out, duration ms, flags, start phase, 0,
 // 0, 0, filter, 0): replaces whatever clip the ped played. A clip from a
 // dictionary that has not loaded is a fault: the game would not play it.
-void playClip(const NativeArgs& args, NativeResult&) {
+void PlayClipTask(const NativeArgs& args, NativeResult&) {
     Ped* ped = pedArg(args, 0);
     if (ped == nullptr) {
         return;
@@ -59,39 +59,39 @@ void playClip(const NativeArgs& args, NativeResult&) {
 }
 
 // (ped, dict, clip, 3)
-void isPlayingClip(const NativeArgs& args, NativeResult& result) {
+void IsPlayingClip(const NativeArgs& args, NativeResult& result) {
     result.setBool(playing(args) != nullptr);
 }
 
 // (ped, dict, clip) -> phase 0 to 1, or 0 when that clip does not play.
-void clipPhase(const NativeArgs& args, NativeResult& result) {
+void ClipPhase(const NativeArgs& args, NativeResult& result) {
     const ClipTask* clip = playing(args);
     result.setF32(clip != nullptr ? clip->phase : 0.0f);
 }
 
 // (ped, dict, clip, blend out)
-void stopClip(const NativeArgs& args, NativeResult&) {
+void StopClip(const NativeArgs& args, NativeResult&) {
     if (ClipTask* clip = playing(args)) {
         clip->active = false;
     }
 }
 
 // (ped, dict, clip, speed)
-void clipSpeed(const NativeArgs& args, NativeResult&) {
+void ClipSpeed(const NativeArgs& args, NativeResult&) {
     if (ClipTask* clip = playing(args)) {
         clip->speed = args.f32(3);
     }
 }
 
 // (ped, 1, 0)
-void clearTasks(const NativeArgs& args, NativeResult&) {
+void ClearTasks(const NativeArgs& args, NativeResult&) {
     if (Ped* ped = pedArg(args, 0)) {
         ped->clip.active = false;
     }
 }
 
 // (ped, 1, 1)
-void clearTasksAtOnce(const NativeArgs& args, NativeResult&) {
+void ClearTasksAtOnce(const NativeArgs& args, NativeResult&) {
     if (Ped* ped = pedArg(args, 0)) {
         ped->clip.active = false;
     }

@@ -3,6 +3,8 @@
 #include "sim/world/answers.h"
 #include "sim/world/text_hash.h"
 
+#include "drag/drag_assets.h"
+
 namespace sim::answers {
 
 namespace {
@@ -16,37 +18,37 @@ const ControlState* control(const NativeArgs& args) {
 } // namespace
 
 // () -> game time in ms, as a signed 32-bit number.
-void gameTimer(const NativeArgs&, NativeResult& result) {
+void GameTimer(const NativeArgs&, NativeResult& result) {
     result.setI32(static_cast<std::int32_t>(world().gameTimeMs));
 }
 
 // (0, control): held and not disabled.
-void controlPressed(const NativeArgs& args, NativeResult& result) {
+void ControlPressed(const NativeArgs& args, NativeResult& result) {
     const ControlState* c = control(args);
     result.setBool(c != nullptr && c->held && !c->disabled);
 }
 
 // (0, control): held, disabled or not.
-void controlPressedWhileDisabled(const NativeArgs& args, NativeResult& result) {
+void ControlPressedWhileDisabled(const NativeArgs& args, NativeResult& result) {
     const ControlState* c = control(args);
     result.setBool(c != nullptr && c->held);
 }
 
 // (0, control) -> -1 to 1
-void controlValue(const NativeArgs& args, NativeResult& result) {
+void ControlValue(const NativeArgs& args, NativeResult& result) {
     const ControlState* c = control(args);
     result.setF32(c != nullptr ? c->value : 0.0f);
 }
 
 // (0)
-void inputIsKeyboard(const NativeArgs&, NativeResult& result) {
+void InputIsKeyboard(const NativeArgs&, NativeResult& result) {
     result.setBool(world().keyboardAndMouse);
 }
 
 // (ped, pointer to uint32, 1, slot, 1): writes the weapon in slot 0 or 1 (0
 // for any other slot) and answers whether it is something other than bare
 // hands.
-void currentWeapon(const NativeArgs& args, NativeResult& result) {
+void CurrentWeapon(const NativeArgs& args, NativeResult& result) {
     auto* out = args.slot<std::uint32_t>(1);
     if (out == nullptr) {
         reportError("current weapon: null pointer for the weapon");
@@ -57,21 +59,21 @@ void currentWeapon(const NativeArgs& args, NativeResult& result) {
     std::uint32_t slot = args.u32(3);
     std::uint32_t weapon = ped != nullptr && slot < 2 ? ped->weapons[slot] : 0;
     *out = weapon;
-    result.setBool(weapon != 0 && weapon != sim::textKeyHash("WEAPON_UNARMED"));
+    result.setBool(weapon != 0 && weapon != sim::textKeyHash(assets::UnarmedWeapon));
 }
 
 // (text) -> Jenkins one-at-a-time hash of the lower-cased text
-void textKeyHash(const NativeArgs& args, NativeResult& result) {
+void TextKeyHash(const NativeArgs& args, NativeResult& result) {
     result.setU32(sim::textKeyHash(textArg(args, 0)));
 }
 
 // (weapon hash)
-void weaponClassA(const NativeArgs& args, NativeResult& result) {
+void WeaponClassTestA(const NativeArgs& args, NativeResult& result) {
     result.setBool(world().weaponClassA.contains(args.u32(0)));
 }
 
 // (weapon hash)
-void weaponClassB(const NativeArgs& args, NativeResult& result) {
+void WeaponClassTestB(const NativeArgs& args, NativeResult& result) {
     result.setBool(world().weaponClassB.contains(args.u32(0)));
 }
 

@@ -15,98 +15,98 @@ template <class Test> void askPed(const NativeArgs& args, NativeResult& result, 
 
 } // namespace
 
-void playerPed(const NativeArgs&, NativeResult& result) {
+void PlayerPed(const NativeArgs&, NativeResult& result) {
     result.setI32(world().player);
 }
 
-void entityExists(const NativeArgs& args, NativeResult& result) {
+void EntityExists(const NativeArgs& args, NativeResult& result) {
     result.setBool(livePed(args.i32(0)) != nullptr);
 }
 
-void isPlayer(const NativeArgs& args, NativeResult& result) {
+void IsPlayer(const NativeArgs& args, NativeResult& result) {
     askPed(args, result, [](const Ped& p) { return p.isPlayer; });
 }
 
-void isDead(const NativeArgs& args, NativeResult& result) {
+void IsDead(const NativeArgs& args, NativeResult& result) {
     askPed(args, result, [](const Ped& p) { return p.dead; });
 }
 
-void isRidingMount(const NativeArgs& args, NativeResult& result) {
+void IsRidingMount(const NativeArgs& args, NativeResult& result) {
     askPed(args, result, [](const Ped& p) { return p.ridingMount; });
 }
 
-void isFalling(const NativeArgs& args, NativeResult& result) {
+void IsFalling(const NativeArgs& args, NativeResult& result) {
     askPed(args, result, [](const Ped& p) { return p.falling; });
 }
 
-void isSwimming(const NativeArgs& args, NativeResult& result) {
+void IsSwimming(const NativeArgs& args, NativeResult& result) {
     askPed(args, result, [](const Ped& p) { return p.swimming; });
 }
 
-void isInVehicle(const NativeArgs& args, NativeResult& result) {
+void IsInAnyVehicle(const NativeArgs& args, NativeResult& result) {
     askPed(args, result, [](const Ped& p) { return p.inVehicle; });
 }
 
-void isIncapacitated(const NativeArgs& args, NativeResult& result) {
+void IsIncapacitated(const NativeArgs& args, NativeResult& result) {
     askPed(args, result, [](const Ped& p) { return p.incapacitated; });
 }
 
-void isLimp(const NativeArgs& args, NativeResult& result) {
+void IsLimp(const NativeArgs& args, NativeResult& result) {
     askPed(args, result, [](const Ped& p) { return sim::isLimp(p); });
 }
 
-void isCarrying(const NativeArgs& args, NativeResult& result) {
+void IsCarrying(const NativeArgs& args, NativeResult& result) {
     askPed(args, result, [](const Ped& p) { return p.carrying; });
 }
 
-void conditionTest(const NativeArgs& args, NativeResult& result) {
+void PlayerConditionTest(const NativeArgs& args, NativeResult& result) {
     askPed(args, result, [](const Ped& p) { return p.conditionTest; });
 }
 
-void conditionValue(const NativeArgs& args, NativeResult& result) {
+void PlayerConditionValue(const NativeArgs& args, NativeResult& result) {
     const Ped* ped = pedArg(args, 0);
     result.setI32(ped != nullptr ? ped->conditionValue : 0);
 }
 
-void conditionTestB(const NativeArgs& args, NativeResult& result) {
+void PlayerConditionTestB(const NativeArgs& args, NativeResult& result) {
     askPed(args, result, [](const Ped& p) { return p.conditionTestB; });
 }
 
 // (ped, flag, 1): the world keeps only flag 11.
-void configFlag(const NativeArgs& args, NativeResult& result) {
+void PedConfigFlag(const NativeArgs& args, NativeResult& result) {
     bool eleven = args.i32(1) == 11;
     askPed(args, result, [eleven](const Ped& p) { return eleven && p.configFlag11; });
 }
 
-void mountOf(const NativeArgs& args, NativeResult& result) {
+void MountOf(const NativeArgs& args, NativeResult& result) {
     const Ped* ped = pedArg(args, 0);
     result.setI32(ped != nullptr ? ped->mount : 0);
 }
 
-void isAttached(const NativeArgs& args, NativeResult& result) {
+void IsAttached(const NativeArgs& args, NativeResult& result) {
     askPed(args, result, [](const Ped& p) { return p.attachedTo != 0; });
 }
 
-void isAttachedTo(const NativeArgs& args, NativeResult& result) {
+void IsAttachedTo(const NativeArgs& args, NativeResult& result) {
     std::int32_t other = args.i32(1);
     askPed(args, result,
            [other](const Ped& p) { return p.attachedTo != 0 && p.attachedTo == other; });
 }
 
-void attachedTo(const NativeArgs& args, NativeResult& result) {
+void AttachedTo(const NativeArgs& args, NativeResult& result) {
     const Ped* ped = pedArg(args, 0);
     result.setI32(ped != nullptr ? ped->attachedTo : 0);
 }
 
 // (body, part number): parts outside 0 to 31 are never flagged.
-void bodyPartFlagged(const NativeArgs& args, NativeResult& result) {
+void BodyPartFlagged(const NativeArgs& args, NativeResult& result) {
     std::int32_t part = args.i32(1);
     askPed(args, result, [part](const Ped& p) {
         return part >= 0 && part < 32 && p.flaggedParts.test(static_cast<std::size_t>(part));
     });
 }
 
-void promptGroupOf(const NativeArgs& args, NativeResult& result) {
+void PromptGroupOf(const NativeArgs& args, NativeResult& result) {
     const Ped* ped = pedArg(args, 0);
     result.setI32(ped != nullptr ? ped->promptGroup : -1);
 }

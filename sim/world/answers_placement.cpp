@@ -10,33 +10,33 @@
 namespace sim::answers {
 
 // (entity, 0, 0) -> Vector3
-void entityPosition(const NativeArgs& args, NativeResult& result) {
+void EntityPosition(const NativeArgs& args, NativeResult& result) {
     const Ped* ped = pedArg(args, 0);
     Vec3 p = ped != nullptr ? ped->position : Vec3{};
     result.setVector(p.x, p.y, p.z);
 }
 
 // (entity, x, y, z, 0, 0, 0, 0)
-void setEntityPosition(const NativeArgs& args, NativeResult&) {
+void SetEntityPosition(const NativeArgs& args, NativeResult&) {
     if (Ped* ped = pedArg(args, 0)) {
         ped->position = {args.f32(1), args.f32(2), args.f32(3)};
     }
 }
 
 // (entity, degrees): kept as given.
-void setEntityHeading(const NativeArgs& args, NativeResult&) {
+void SetEntityHeading(const NativeArgs& args, NativeResult&) {
     if (Ped* ped = pedArg(args, 0)) {
         ped->heading = args.f32(1);
     }
 }
 
 // (dx, dy) -> degrees, 0 along +y, counter-clockwise.
-void headingOfDirection(const NativeArgs& args, NativeResult& result) {
+void HeadingOfDirection(const NativeArgs& args, NativeResult& result) {
     result.setF32(headingOf(args.f32(0), args.f32(1)));
 }
 
 // (x1, y1, z1, x2, y2, z2) -> the square of the distance.
-void distanceSquared(const NativeArgs& args, NativeResult& result) {
+void DistanceSquared(const NativeArgs& args, NativeResult& result) {
     Vec3 a{args.f32(0), args.f32(1), args.f32(2)};
     Vec3 b{args.f32(3), args.f32(4), args.f32(5)};
     result.setF32(sim::distanceSquared(a, b));
@@ -44,7 +44,7 @@ void distanceSquared(const NativeArgs& args, NativeResult& result) {
 
 // (x, y, z, pointer to float, 0): writes the ground height under (x, y) when
 // there is ground there at or below z, and answers whether it did.
-void groundHeight(const NativeArgs& args, NativeResult& result) {
+void GroundHeight(const NativeArgs& args, NativeResult& result) {
     auto* out = args.slot<float>(3);
     if (out == nullptr) {
         reportError("ground height: null pointer for the height");
@@ -61,12 +61,12 @@ void groundHeight(const NativeArgs& args, NativeResult& result) {
 }
 
 // (ped, tag) -> index, -1 for a tag the skeleton lacks.
-void boneIndex(const NativeArgs& args, NativeResult& result) {
+void PedBoneIndex(const NativeArgs& args, NativeResult& result) {
     result.setI32(pedArg(args, 0) != nullptr ? boneIndexOf(args.i32(1)) : -1);
 }
 
 // (ped, tag, 0, 0, 0) -> Vector3; the ped's position for a tag it lacks.
-void bonePosition(const NativeArgs& args, NativeResult& result) {
+void PedBonePosition(const NativeArgs& args, NativeResult& result) {
     const Ped* ped = pedArg(args, 0);
     if (ped == nullptr) {
         result.setVector(0.0f, 0.0f, 0.0f);
@@ -79,7 +79,7 @@ void bonePosition(const NativeArgs& args, NativeResult& result) {
 // (entity, bone index, x, y, z, 0, 0, 0, strength, 1, 1, 1, 1, 1, 1, 1): a
 // new pin of a bone replaces the old one; the step of the next frame moves
 // the body.
-void pinBone(const NativeArgs& args, NativeResult&) {
+void PinBoneToPoint(const NativeArgs& args, NativeResult&) {
     Ped* ped = pedArg(args, 0);
     if (ped == nullptr) {
         return;
@@ -101,7 +101,7 @@ void pinBone(const NativeArgs& args, NativeResult&) {
 }
 
 // (entity, 1, 1): lets go of every pin and of what it is attached to.
-void detach(const NativeArgs& args, NativeResult&) {
+void DetachEntity(const NativeArgs& args, NativeResult&) {
     if (Ped* ped = pedArg(args, 0)) {
         ped->pins.clear();
         ped->attachedTo = 0;
@@ -109,14 +109,14 @@ void detach(const NativeArgs& args, NativeResult&) {
 }
 
 // (entity, on)
-void freeze(const NativeArgs& args, NativeResult&) {
+void FreezeEntity(const NativeArgs& args, NativeResult&) {
     if (Ped* ped = pedArg(args, 0)) {
         ped->frozen = args.flag(1);
     }
 }
 
 // (a, b, 1): a stops colliding with b.
-void noCollision(const NativeArgs& args, NativeResult&) {
+void NoCollisionBetween(const NativeArgs& args, NativeResult&) {
     Ped* a = pedArg(args, 0);
     Ped* b = pedArg(args, 1);
     if (a != nullptr && b != nullptr) {
@@ -126,7 +126,7 @@ void noCollision(const NativeArgs& args, NativeResult&) {
 
 // (ped, shortest ms, longest ms, 1, 1, 1, 0): limp for the longest time,
 // unless the ped may not go limp.
-void makeLimp(const NativeArgs& args, NativeResult&) {
+void MakePedLimp(const NativeArgs& args, NativeResult&) {
     Ped* ped = pedArg(args, 0);
     if (ped == nullptr || !ped->limpAllowed) {
         return;
@@ -136,7 +136,7 @@ void makeLimp(const NativeArgs& args, NativeResult&) {
 }
 
 // (ped, allowed)
-void allowLimp(const NativeArgs& args, NativeResult&) {
+void AllowLimp(const NativeArgs& args, NativeResult&) {
     if (Ped* ped = pedArg(args, 0)) {
         ped->limpAllowed = args.flag(1);
     }

@@ -7,7 +7,7 @@ namespace sim::answers {
 
 // (10, "LITERAL_STRING", text) -> a game string that lasts until the end of
 // the frame.
-void makeGameString(const NativeArgs& args, NativeResult& result) {
+void MakeGameString(const NativeArgs& args, NativeResult& result) {
     std::string kind = textArg(args, 1);
     if (args.i32(0) != 10 || kind != "LITERAL_STRING") {
         reportError("make game string: expected (10, \"LITERAL_STRING\", text), got (" +
@@ -20,7 +20,7 @@ void makeGameString(const NativeArgs& args, NativeResult& result) {
 }
 
 // () -> a new prompt handle, never 0 and never one used before.
-void promptBegin(const NativeArgs&, NativeResult& result) {
+void PromptBegin(const NativeArgs&, NativeResult& result) {
     World& w = world();
     Prompt prompt;
     prompt.handle = w.nextPromptHandle++;
@@ -32,14 +32,14 @@ void promptBegin(const NativeArgs&, NativeResult& result) {
 }
 
 // (prompt, control hash)
-void promptSetControl(const NativeArgs& args, NativeResult&) {
+void PromptSetControl(const NativeArgs& args, NativeResult&) {
     if (Prompt* prompt = promptArg(args, 0)) {
         prompt->control = args.u32(1);
     }
 }
 
 // (prompt, game string)
-void promptSetLabel(const NativeArgs& args, NativeResult&) {
+void PromptSetLabel(const NativeArgs& args, NativeResult&) {
     std::string text = gameStringText(args.word(1));
     if (Prompt* prompt = promptArg(args, 0)) {
         prompt->label = text;
@@ -47,42 +47,42 @@ void promptSetLabel(const NativeArgs& args, NativeResult&) {
 }
 
 // (prompt, ms)
-void promptSetHoldTime(const NativeArgs& args, NativeResult&) {
+void PromptSetHoldTime(const NativeArgs& args, NativeResult&) {
     if (Prompt* prompt = promptArg(args, 0)) {
         prompt->holdTimeMs = args.i32(1);
     }
 }
 
 // (prompt)
-void promptFinish(const NativeArgs& args, NativeResult&) {
+void PromptFinish(const NativeArgs& args, NativeResult&) {
     if (Prompt* prompt = promptArg(args, 0)) {
         prompt->finished = true;
     }
 }
 
 // (prompt, on)
-void promptSetEnabled(const NativeArgs& args, NativeResult&) {
+void PromptSetEnabled(const NativeArgs& args, NativeResult&) {
     if (Prompt* prompt = promptArg(args, 0)) {
         prompt->enabled = args.flag(1);
     }
 }
 
 // (prompt, on)
-void promptSetVisible(const NativeArgs& args, NativeResult&) {
+void PromptSetVisible(const NativeArgs& args, NativeResult&) {
     if (Prompt* prompt = promptArg(args, 0)) {
         prompt->visible = args.flag(1);
     }
 }
 
 // (prompt, group, 0)
-void promptSetGroup(const NativeArgs& args, NativeResult&) {
+void PromptSetGroup(const NativeArgs& args, NativeResult&) {
     if (Prompt* prompt = promptArg(args, 0)) {
         prompt->group = args.i32(1);
     }
 }
 
 // (prompt)
-void promptDelete(const NativeArgs& args, NativeResult&) {
+void PromptDelete(const NativeArgs& args, NativeResult&) {
     if (promptArg(args, 0) != nullptr) {
         World& w = world();
         w.prompts.erase(args.i32(0));
@@ -91,13 +91,13 @@ void promptDelete(const NativeArgs& args, NativeResult&) {
 }
 
 // (prompt)
-void promptHoldCompleted(const NativeArgs& args, NativeResult& result) {
+void PromptHoldCompleted(const NativeArgs& args, NativeResult& result) {
     const Prompt* prompt = promptArg(args, 0);
     result.setBool(prompt != nullptr && isHoldCompleted(*prompt));
 }
 
 // (entity, 2.0, 2, 1, group, game string, 2): remembered for this frame.
-void showPromptGroupOnEntity(const NativeArgs& args, NativeResult&) {
+void ShowPromptGroupOnEntity(const NativeArgs& args, NativeResult&) {
     std::string label = gameStringText(args.word(5));
     if (const Ped* ped = pedArg(args, 0)) {
         world().shownThisFrame.push_back({ped->handle, args.i32(4), label});

@@ -2,9 +2,12 @@
 #include "sim/world/native_table.h"
 #include "sim/world/scene.h"
 #include "sim/world/text_hash.h"
+#include "sim/world/weapons.h"
 #include "sim/world/world.h"
 
 #include "sim/host.h"
+
+#include "drag/drag_assets.h"
 
 #include <algorithm>
 #include <memory>
@@ -33,21 +36,19 @@ void setDefaultScene() {
     World& w = world();
     w = World{};
     w.ground = [](float, float) -> std::optional<float> { return 0.0f; };
-    w.clipWalkRate[{"ai_combat@drag_ped@base", "injured_drag_plyr"}] = -1.2f;
-    for (const char* name : {"WEAPON_REVOLVER_CATTLEMAN", "WEAPON_REVOLVER_SCHOFIELD",
-                             "WEAPON_REVOLVER_DOUBLEACTION", "WEAPON_REVOLVER_LEMAT"}) {
+    w.clipWalkRate[{assets::DragClipDict, assets::DragClip}] = -1.2f;
+    for (const char* name : RevolverWeapons) {
         w.weaponClassA.insert(textKeyHash(name));
     }
-    for (const char* name : {"WEAPON_PISTOL_VOLCANIC", "WEAPON_PISTOL_MAUSER",
-                             "WEAPON_PISTOL_SEMIAUTO", "WEAPON_PISTOL_M1899"}) {
+    for (const char* name : PistolWeapons) {
         w.weaponClassB.insert(textKeyHash(name));
     }
 
     w.player = addPed({0.0f, 0.0f, 0.0f}, 0.0f);
     Ped& player = ped(w.player);
     player.isPlayer = true;
-    player.weapons[0] = textKeyHash("WEAPON_UNARMED");
-    player.weapons[1] = textKeyHash("WEAPON_UNARMED");
+    player.weapons[0] = textKeyHash(assets::UnarmedWeapon);
+    player.weapons[1] = textKeyHash(assets::UnarmedWeapon);
 }
 
 } // namespace
@@ -55,7 +56,7 @@ void setDefaultScene() {
 void installWorld() {
     setDefaultScene();
     for (const WorldNative& native : worldNatives()) {
-        defineNative(native.hash, native.role, native.arity, native.answer);
+        defineNative(native.hash, native.role, native.arity(), native.answer);
     }
     Host& h = host();
     h.listPeds = listPeds;

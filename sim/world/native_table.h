@@ -1,5 +1,6 @@
-// Every native the world answers, in one table: hash, role in plain words,
-// the number of argument words it takes, and the function that answers it.
+// Every native the world answers, in one table made from the plugin's list of
+// natives (plugin/native_list.h): hash, role in plain words, the kinds of its
+// argument words and of its result, and the function that answers it.
 // installWorld defines each with the host; tools print roles from here.
 #pragma once
 
@@ -8,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 namespace sim {
 
@@ -16,8 +18,11 @@ using NativeAnswer = void (*)(const NativeArgs&, NativeResult&);
 struct WorldNative {
     std::uint64_t hash;
     const char* role;
-    std::size_t arity;
+    std::string_view args; // one kind letter per argument word
+    char result;           // the kind letter of the result
     NativeAnswer answer;
+
+    std::size_t arity() const { return args.size(); }
 };
 
 std::span<const WorldNative> worldNatives();

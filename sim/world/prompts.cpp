@@ -20,21 +20,26 @@ bool isHoldCompleted(const Prompt& prompt) {
     return counted >= static_cast<std::uint32_t>(std::max(prompt.holdTimeMs, 0));
 }
 
-std::int32_t promptEntity(const Prompt& prompt) {
-    const World& w = world();
-    for (auto shown = w.shownThisFrame.rbegin(); shown != w.shownThisFrame.rend(); ++shown) {
-        if (shown->group == prompt.group) {
+std::int32_t promptEntity(std::int32_t group, std::span<const PromptGroupShown> shownThisFrame,
+                          const std::function<std::int32_t(std::int32_t group)>& ownerOf) {
+    for (auto shown = shownThisFrame.rbegin(); shown != shownThisFrame.rend(); ++shown) {
+        if (shown->group == group) {
             return shown->entity;
         }
     }
-    if (prompt.group != -1) {
+    return group != -1 ? ownerOf(group) : 0;
+}
+
+std::int32_t promptEntity(const Prompt& prompt) {
+    const World& w = world();
+    return promptEntity(prompt.group, w.shownThisFrame, [&w](std::int32_t group) {
         for (const auto& [handle, ped] : w.peds) {
-            if (ped.exists && ped.promptGroup == prompt.group) {
+            if (ped.exists && ped.promptGroup == group) {
                 return handle;
             }
         }
-    }
-    return 0;
+        return 0;
+    });
 }
 
 } // namespace sim

@@ -2,6 +2,8 @@
 
 #include "sim/world/geometry.h"
 
+#include "drag/drag_assets.h"
+
 #include <array>
 
 namespace sim {
@@ -9,18 +11,18 @@ namespace sim {
 namespace {
 
 constexpr std::array<Bone, 12> Bones = {{
-    {45454, {-0.12f, 0.00f, 0.05f}}, // left foot
-    {55120, {-0.12f, 0.00f, 0.45f}}, // left calf
-    {65478, {-0.11f, 0.00f, 0.85f}}, // left thigh
-    {33646, {0.12f, 0.00f, 0.05f}},  // right foot
-    {43312, {0.12f, 0.00f, 0.45f}},  // right calf
-    {6884, {0.11f, 0.00f, 0.85f}},   // right thigh
-    {34606, {-0.30f, 0.25f, 0.90f}}, // left hand
-    {53675, {-0.28f, 0.12f, 1.05f}}, // left forearm
-    {37873, {-0.22f, 0.00f, 1.35f}}, // left upper arm
-    {22798, {0.30f, 0.25f, 0.90f}},  // right hand
-    {54187, {0.28f, 0.12f, 1.05f}},  // right forearm
-    {46065, {0.22f, 0.00f, 1.35f}},  // right upper arm
+    {assets::LeftFootBone, {-0.12f, 0.00f, 0.05f}}, // left foot
+    {55120, {-0.12f, 0.00f, 0.45f}},                // left calf
+    {65478, {-0.11f, 0.00f, 0.85f}},                // left thigh
+    {assets::RightFootBone, {0.12f, 0.00f, 0.05f}}, // right foot
+    {43312, {0.12f, 0.00f, 0.45f}},                 // right calf
+    {6884, {0.11f, 0.00f, 0.85f}},                  // right thigh
+    {assets::LeftHandBone, {-0.30f, 0.25f, 0.90f}}, // left hand
+    {53675, {-0.28f, 0.12f, 1.05f}},                // left forearm
+    {37873, {-0.22f, 0.00f, 1.35f}},                // left upper arm
+    {assets::RightHandBone, {0.30f, 0.25f, 0.90f}}, // right hand
+    {54187, {0.28f, 0.12f, 1.05f}},                 // right forearm
+    {46065, {0.22f, 0.00f, 1.35f}},                 // right upper arm
 }};
 
 // Lying on its back with the head forward: what was up points ahead, what was

@@ -78,9 +78,9 @@ struct Ped {
     bool carrying = false;
     bool falling = false;
     bool swimming = false;
-    bool conditionTest = false;      // 0x886E37EC497200B6 (player, 1)
-    std::int32_t conditionValue = 0; // 0x3BDFCF25B58B0415; the guard fires on 1
-    bool conditionTestB = false;     // 0x59643424B68D52B5
+    bool conditionTest = false;      // PlayerConditionTest (player, 1)
+    std::int32_t conditionValue = 0; // PlayerConditionValue; the guard fires on 1
+    bool conditionTestB = false;     // PlayerConditionTestB
     bool frozen = false;
 
     std::int32_t mount = 0;

@@ -3,6 +3,8 @@
 // describes it in prose; these are the numbers both sides use.
 #pragma once
 
+#include "plugin/native_list.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -36,7 +38,7 @@ inline constexpr std::size_t MaxChunkPayload = 16u << 20;
 
 // What one event may hold. The encoder keeps at most these; the reader
 // refuses more.
-inline constexpr std::size_t MaxArgs = 32;
+inline constexpr std::size_t MaxArgs = MaxNativeArgs;
 inline constexpr std::size_t MaxResultWords = 3;
 inline constexpr std::size_t MaxTextBytes = 64u << 10;
 inline constexpr std::size_t MaxPedHandles = 1u << 16;

@@ -3,6 +3,7 @@
 #include "capture/capture_format.h"
 #include "capture/capture_platform.h"
 #include "capture/native_kinds.h"
+#include "plugin/natives.h"
 
 #include <algorithm>
 #include <bit>
@@ -194,7 +195,7 @@ bool recordChangedCall(const unsigned long long* result) noexcept {
                             encoder.repeated.firstChange)) {
         return false;
     }
-    if (CaptureState.hash == GameTimerNative) {
+    if (CaptureState.hash == natives::GameTimer) {
         noteGameTime(answer);
     }
     return true;
@@ -213,7 +214,7 @@ void recordCall(const unsigned long long* result) noexcept {
         }
         // The answer is read where the host keeps it, before any other host call.
         const auto* answer = reinterpret_cast<const std::uint64_t*>(result);
-        if (CaptureState.hash == GameTimerNative && resultWords > 0) {
+        if (CaptureState.hash == natives::GameTimer && resultWords > 0) {
             noteGameTime(answer);
         }
         if (recordRepeatedLiveCall(CaptureState.encoder, CaptureState.hash,

@@ -26,8 +26,6 @@ inline constexpr std::uint64_t DefaultSizeCap = std::uint64_t{1} << 30; // 1 GiB
 inline constexpr std::int32_t FlushEveryMs = 1000;
 inline constexpr std::uint32_t FlushEveryFrames = 240;
 
-inline constexpr std::uint64_t GameTimerNative = 0x4F67E8ECA7D3F667;
-
 // What the layer needs to know of a native, looked up once per hash: which
 // arguments point at texts or slots, and how many result words it gives. A
 // small table indexed by the hash, as the calls of a frame repeat.

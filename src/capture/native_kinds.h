@@ -1,13 +1,7 @@
 // How to read the argument words and the result of each native the plugin
-// calls: one letter per argument word. The capture layer uses it to record
-// texts by their content and out-parameter slots by what they held after the
-// call; the tools use it to decode calls for people.
-//   e entity handle   i int32          u hash (control or weapon)
-//   f float           t text pointer   g game string
-//   p prompt handle   o pointer to a uint32 the native writes
-//   h pointer to a float the native writes
-// Results: - none, i int32, b true/false as int32, f float, v Vector3,
-// e entity handle, p prompt handle, u hash, g game string.
+// calls, as plugin/native_list.h gives them (the letters are explained
+// there). The capture layer uses it to record texts by their content and
+// out-parameter slots by what they held after the call.
 #pragma once
 
 #include <cstddef>
@@ -23,12 +17,70 @@ struct NativeKinds {
 // The kinds of this native, or null for one the plugin does not call.
 const NativeKinds* findNativeKinds(std::uint64_t hash);
 
-// Result words the native gives: 3 for a Vector3, 0 for none, else 1.
-std::size_t resultWordCount(char result);
+// What a word holds, told from its kind letter: the one reading of the
+// letters, for the capture layer and for the tools that print calls.
+enum class WordKind {
+    Unknown,    // a letter not in the list, or a native not in it
+    None,       // -  no result
+    Int32,      // i
+    Bool,       // b  true/false as an int32
+    Float,      // f
+    Vector,     // v  three floats
+    Entity,     // e
+    Prompt,     // p
+    Hash,       // u  a control or weapon hash
+    Text,       // t  a pointer to a text
+    GameString, // g
+    HashSlot,   // o  a pointer to a uint32 the native writes
+    FloatSlot,  // h  a pointer to a float the native writes
+};
 
-inline bool isTextArg(char kind) {
-    return kind == 't';
+constexpr WordKind wordKind(char letter) {
+    switch (letter) {
+    case '-':
+        return WordKind::None;
+    case 'i':
+        return WordKind::Int32;
+    case 'b':
+        return WordKind::Bool;
+    case 'f':
+        return WordKind::Float;
+    case 'v':
+        return WordKind::Vector;
+    case 'e':
+        return WordKind::Entity;
+    case 'p':
+        return WordKind::Prompt;
+    case 'u':
+        return WordKind::Hash;
+    case 't':
+        return WordKind::Text;
+    case 'g':
+        return WordKind::GameString;
+    case 'o':
+        return WordKind::HashSlot;
+    case 'h':
+        return WordKind::FloatSlot;
+    default:
+        return WordKind::Unknown;
+    }
 }
-inline bool isSlotArg(char kind) {
-    return kind == 'o' || kind == 'h';
+
+// Result words the native gives: 3 for a Vector3, 0 for none, else 1.
+constexpr std::size_t resultWordCount(char result) {
+    switch (wordKind(result)) {
+    case WordKind::Vector:
+        return 3;
+    case WordKind::None:
+        return 0;
+    default:
+        return 1;
+    }
+}
+
+constexpr bool isTextArg(char kind) {
+    return wordKind(kind) == WordKind::Text;
+}
+constexpr bool isSlotArg(char kind) {
+    return wordKind(kind) == WordKind::HashSlot || wordKind(kind) == WordKind::FloatSlot;
 }

@@ -1,20 +1,19 @@
 #include "deferred/deferred_actions.h"
 
 #include "plugin/native_call.h"
+#include "plugin/natives.h"
 
 #include <utility>
 
 DeferredActionQueue DeferredActions;
 
 namespace {
-constexpr NativeHash GameTimerNative = 0x4F67E8ECA7D3F667;
-
 std::int32_t wrappingAdd(std::int32_t a, std::int32_t b) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
 }
 // The game timer in milliseconds.
 std::int32_t gameTimer() {
-    return callNative<std::int32_t>(GameTimerNative);
+    return callNative<std::int32_t>(natives::GameTimer);
 }
 
 } // namespace

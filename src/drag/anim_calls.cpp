@@ -1,6 +1,7 @@
 #include "drag/anim_calls.h"
 
-#include "drag/native_hashes.h"
+#include "drag/drag_assets.h"
+#include "plugin/natives.h"
 
 float distanceSquared(float x1, float y1, float z1, float x2, float y2, float z2) {
     return callNative<float>(natives::DistanceSquared, x1, y1, z1, x2, y2, z2);
@@ -11,7 +12,7 @@ bool isPedConfigFlagSet(EntityHandle ped) {
 }
 
 bool isPlayingDragClip(EntityHandle ped) {
-    return callNative<bool>(natives::IsPlayingClip, ped, DragClipDict, DragClipName, 3);
+    return callNative<bool>(natives::IsPlayingClip, ped, assets::DragClipDict, assets::DragClip, 3);
 }
 
 void pinBoneToPoint(EntityHandle entity, std::int32_t boneIndex, float x, float y, float z,

@@ -6,9 +6,6 @@
 
 #include <cstdint>
 
-inline constexpr const char* DragClipDict = "ai_combat@drag_ped@base";
-inline constexpr const char* DragClipName = "injured_drag_plyr";
-
 float distanceSquared(float x1, float y1, float z1, float x2, float y2, float z2);
 bool isPedConfigFlagSet(EntityHandle ped);
 bool isPlayingDragClip(EntityHandle ped);

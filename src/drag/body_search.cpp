@@ -1,7 +1,7 @@
 #include "drag/body_search.h"
 
 #include "drag/anim_calls.h"
-#include "drag/native_hashes.h"
+#include "plugin/natives.h"
 #include "settings/settings.h"
 
 #include <algorithm>

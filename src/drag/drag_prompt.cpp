@@ -2,7 +2,7 @@
 
 #include "deferred/deferred_actions.h"
 #include "drag/drag_state.h"
-#include "drag/native_hashes.h"
+#include "plugin/natives.h"
 #include "settings/settings.h"
 
 void removePrompt() {

@@ -3,6 +3,8 @@
 // hold prompt, and two flags of the dragging frames.
 #pragma once
 
+#include "drag/drag_assets.h"
+
 #include <cstdint>
 
 enum class DragPhase : std::int32_t {
@@ -12,8 +14,9 @@ enum class DragPhase : std::int32_t {
     PuttingDown = 3, // the put-down clip plays; the body is free
 };
 
-inline constexpr std::int32_t RestGripBoneA = 45454;
-inline constexpr std::int32_t RestGripBoneB = 33646;
+// The grip bones of grab point 0 with no body part flagged.
+inline constexpr std::int32_t RestGripBoneA = assets::LeftFootBone;
+inline constexpr std::int32_t RestGripBoneB = assets::RightFootBone;
 
 struct DragStateRecord {
     DragPhase state = DragPhase::Idle;

@@ -1,8 +1,9 @@
 #include "drag/dragging_frame.h"
 
 #include "drag/anim_calls.h"
+#include "drag/drag_assets.h"
 #include "drag/drag_state.h"
-#include "drag/native_hashes.h"
+#include "plugin/natives.h"
 #include "settings/control_hash.h"
 
 #include <cmath>
@@ -10,8 +11,6 @@
 
 namespace {
 
-constexpr std::int32_t PlayerRightHandBone = 22798; // holds gripBoneA, both hands only
-constexpr std::int32_t PlayerLeftHandBone = 34606;  // holds gripBoneB, always
 constexpr float LeftHandPinStrength = 1.0e11f;
 constexpr float RightHandPinStrength = 1.0e13f;
 
@@ -50,7 +49,7 @@ std::uint32_t currentWeapon(EntityHandle player, std::int32_t slot) {
 bool wantsOneHandedGrip(EntityHandle player) {
     const std::uint32_t mainWeapon = currentWeapon(player, 0);
     const std::uint32_t otherWeapon = currentWeapon(player, 1);
-    const auto unarmed = callNative<std::uint32_t>(natives::TextKeyHash, "WEAPON_UNARMED");
+    const auto unarmed = callNative<std::uint32_t>(natives::TextKeyHash, assets::UnarmedWeapon);
     const bool otherHandBusy = otherWeapon != unarmed && otherWeapon != 0;
     const bool oneHandWeapon = callNative<bool>(natives::WeaponClassTestA, mainWeapon) ||
                                callNative<bool>(natives::WeaponClassTestB, mainWeapon);
@@ -59,15 +58,16 @@ bool wantsOneHandedGrip(EntityHandle player) {
 }
 
 void restartDragClip(EntityHandle player, bool oneHanded) {
+    using namespace assets;
     loadAnimDict(DragClipDict);
     float phase = 0.0f;
     if (isPlayingDragClip(player)) {
-        phase = callNative<float>(natives::ClipPhase, player, DragClipDict, DragClipName);
+        phase = callNative<float>(natives::ClipPhase, player, DragClipDict, DragClip);
     }
-    callNative(natives::StopClip, player, DragClipDict, DragClipName, 3.0f);
-    playClipTask(player, DragClipDict, DragClipName, 8.0f, 8.0f, -1,
+    callNative(natives::StopClip, player, DragClipDict, DragClip, 3.0f);
+    playClipTask(player, DragClipDict, DragClip, 8.0f, 8.0f, -1,
                  oneHanded ? OneHandedClipFlags : BothHandsClipFlags, phase,
-                 oneHanded ? "norightarm_filter" : "nohands_filter");
+                 oneHanded ? OneHandedFilter : BothHandsFilter);
     DragState.oneHanded = oneHanded;
 }
 
@@ -127,8 +127,8 @@ DraggingFrameResult runDraggingFrame(EntityHandle player) {
         callNative(natives::DetachEntity, body, 1, 1);
     }
 
-    const Vector3 rightHand = getPedBonePosition(player, PlayerRightHandBone);
-    const Vector3 leftHand = getPedBonePosition(player, PlayerLeftHandBone);
+    const Vector3 rightHand = getPedBonePosition(player, assets::RightHandBone);
+    const Vector3 leftHand = getPedBonePosition(player, assets::LeftHandBone);
     const auto indexA = callNative<std::int32_t>(natives::PedBoneIndex, body, DragState.gripBoneA);
     const auto indexB = callNative<std::int32_t>(natives::PedBoneIndex, body, DragState.gripBoneB);
     // The left hand always holds; the right one lets go to aim.
@@ -143,6 +143,6 @@ DraggingFrameResult runDraggingFrame(EntityHandle player) {
 
     const bool keyboard = callNative<bool>(natives::InputIsKeyboard, 0);
     const float speed = keyboard ? steerWithKeyboard(player) : steerWithStick(player);
-    callNative(natives::ClipSpeed, player, DragClipDict, DragClipName, speed);
+    callNative(natives::ClipSpeed, player, assets::DragClipDict, assets::DragClip, speed);
     return DraggingFrameResult::Held;
 }

@@ -3,7 +3,7 @@
 #include "drag/anim_calls.h"
 #include "drag/drag_prompt.h"
 #include "drag/drag_state.h"
-#include "drag/native_hashes.h"
+#include "plugin/natives.h"
 #include "settings/settings.h"
 
 #include <cmath>

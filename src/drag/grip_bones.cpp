@@ -1,5 +1,6 @@
+#include "drag/drag_assets.h"
 #include "drag/drag_prompt.h"
-#include "drag/native_hashes.h"
+#include "plugin/natives.h"
 
 namespace {
 
@@ -12,10 +13,10 @@ struct GripChain {
     std::int32_t secondFlaggedTag;
 };
 
-constexpr GripChain LegChain1{9, 10, 45454, 55120, 65478};
-constexpr GripChain LegChain2{12, 13, 33646, 43312, 6884};
-constexpr GripChain ArmChain1{3, 4, 34606, 53675, 37873};
-constexpr GripChain ArmChain2{6, 7, 22798, 54187, 46065};
+constexpr GripChain LegChain1{9, 10, assets::LeftFootBone, 55120, 65478};
+constexpr GripChain LegChain2{12, 13, assets::RightFootBone, 43312, 6884};
+constexpr GripChain ArmChain1{3, 4, assets::LeftHandBone, 53675, 37873};
+constexpr GripChain ArmChain2{6, 7, assets::RightHandBone, 54187, 46065};
 
 std::int32_t chainTag(EntityHandle body, const GripChain& chain) {
     const bool first = callNative<bool>(natives::BodyPartFlagged, body, chain.firstPart);

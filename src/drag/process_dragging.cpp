@@ -3,17 +3,15 @@
 #include "deferred/deferred_actions.h"
 #include "drag/anim_calls.h"
 #include "drag/body_search.h"
+#include "drag/drag_assets.h"
 #include "drag/drag_prompt.h"
 #include "drag/drag_state.h"
 #include "drag/dragging_frame.h"
 #include "drag/grab_point.h"
-#include "drag/native_hashes.h"
+#include "plugin/natives.h"
 #include "settings/settings.h"
 
 namespace {
-
-constexpr const char* PickupDict = "mech_ransack@chest@med@open@normal@b";
-constexpr const char* PutdownDict = "script_re@burning_bodies";
 
 GameString gameText(const char* text) {
     return callNative<GameString>(natives::MakeGameString, 10, "LITERAL_STRING", text);
@@ -29,7 +27,7 @@ bool playerMustLetGo(EntityHandle player) {
            callNative<bool>(IsSwimming, player) || callNative<bool>(IsInAnyVehicle, player, 0) ||
            callNative<bool>(IsIncapacitated, player) ||
            callNative<std::int32_t>(PlayerConditionValue, player) == 1 ||
-           callNative<bool>(PlayerConditionTest2, player) || isPedConfigFlagSet(player);
+           callNative<bool>(PlayerConditionTestB, player) || isPedConfigFlagSet(player);
 }
 
 void abortDrag() {
@@ -72,9 +70,9 @@ void startPickup(EntityHandle player, EntityHandle body) {
     placePlayerForPickup(player, body);
     callNative(natives::ClearTasksAtOnce, body, 1, 1);
     makePedLimp(body);
-    loadAnimDict(PickupDict);
-    playClipTask(player, PickupDict, "enter_rf", 4.0f, 8.0f, Settings.PickupAnimDuration, 1024,
-                 0.0f, "nohands_filter");
+    loadAnimDict(assets::PickupDict);
+    playClipTask(player, assets::PickupDict, assets::PickupClip, 4.0f, 8.0f,
+                 Settings.PickupAnimDuration, 1024, 0.0f, assets::BothHandsFilter);
     scheduleAction(Settings.PickupAnimDuration, finishPickup);
 }
 
@@ -84,10 +82,10 @@ void startPutdown(EntityHandle player) {
     if (callNative<bool>(natives::EntityExists, DragState.target)) {
         callNative(natives::DetachEntity, DragState.target, 1, 1);
     }
-    loadAnimDict(PutdownDict);
-    callNative(natives::StopClip, player, DragClipDict, DragClipName, 3.0f);
-    playClipTask(player, PutdownDict, "breakout_fwd_undertaker", 8.0f, 1.0f,
-                 Settings.PutdownAnimDuration, 5120, 0.0f, "");
+    loadAnimDict(assets::PutdownDict);
+    callNative(natives::StopClip, player, assets::DragClipDict, assets::DragClip, 3.0f);
+    playClipTask(player, assets::PutdownDict, assets::PutdownClip, 8.0f, 1.0f,
+                 Settings.PutdownAnimDuration, 5120, 0.0f, assets::NoFilter);
     scheduleAction(Settings.PutdownAnimDuration, [player] { finishPutdown(player); });
 }
 
@@ -125,7 +123,7 @@ void abandonDrag() {
     if (DragState.state == DragPhase::Dragging) {
         // Nothing will steer the drag clip any more: the player lets go of it too.
         const auto player = callNative<EntityHandle>(natives::PlayerPed);
-        callNative(natives::StopClip, player, DragClipDict, DragClipName, 3.0f);
+        callNative(natives::StopClip, player, assets::DragClipDict, assets::DragClip, 3.0f);
     }
     abortDrag();
 }

@@ -3,6 +3,7 @@
 // call given its texts and slot values, whichever way the call differs from
 // the stored one it would repeat.
 #include "capture/capture_encoder.h"
+#include "plugin/natives.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,7 @@ namespace {
 
 constexpr std::uint64_t LoadClip = 0x1A2B3C4D5E6F7081;
 constexpr std::uint64_t ReadSlot = 0x2B3C4D5E6F708192;
-constexpr std::uint64_t Timer = 0x4F67E8ECA7D3F667;
+constexpr std::uint64_t Timer = natives::GameTimer;
 
 std::uint64_t address(const void* p) {
     return reinterpret_cast<std::uintptr_t>(p);

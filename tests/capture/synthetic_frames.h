@@ -3,6 +3,7 @@
 #pragma once
 
 #include "capture/session.h"
+#include "plugin/natives.h"
 
 #include <bit>
 #include <cstdint>
@@ -10,15 +11,15 @@
 
 namespace capture_test {
 
-inline constexpr std::uint64_t GameTimer = 0x4F67E8ECA7D3F667;
-inline constexpr std::uint64_t PlayerPed = 0x096275889B8E0EE0;
-inline constexpr std::uint64_t EntityExists = 0xD42BD6EB2E0F1677;
+using natives::EntityExists;
+using natives::GameTimer;
+using natives::PlayerPed;
 inline constexpr std::uint64_t IsPedDead = 0x3317DEDB88C95038;
-inline constexpr std::uint64_t EntityCoords = 0xA86D5F069399F44D;
+inline constexpr std::uint64_t EntityCoords = natives::EntityPosition;
 inline constexpr std::uint64_t Distance = 0x0BE7F4E3CDBAFB28;
-inline constexpr std::uint64_t IsAttached = 0xEE6AD63ABF59C0B7;
-inline constexpr std::uint64_t RequestDict = 0xA862A2AD321F94B4;
-inline constexpr std::uint64_t PromptText = 0x5DD02A8318420DD7;
+using natives::IsAttached;
+inline constexpr std::uint64_t RequestDict = natives::RequestAnimDict;
+inline constexpr std::uint64_t PromptText = natives::PromptSetLabel;
 
 inline std::uint64_t floatWord(float value) {
     return std::bit_cast<std::uint32_t>(value);

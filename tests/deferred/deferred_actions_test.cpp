@@ -1,4 +1,5 @@
 #include "deferred/deferred_actions.h"
+#include "plugin/natives.h"
 #include "support/host_fixture.h"
 #include "support/on_fibre.h"
 
@@ -7,7 +8,7 @@
 
 namespace {
 
-constexpr std::uint64_t GameTimer = 0x4F67E8ECA7D3F667;
+using natives::GameTimer;
 
 class DeferredActionsTest : public HostTest {
   protected:

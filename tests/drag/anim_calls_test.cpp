@@ -1,4 +1,6 @@
 #include "drag/anim_calls.h"
+#include "drag/drag_assets.h"
+#include "plugin/natives.h"
 #include "support/on_fibre.h"
 #include "support/plugin_in_world.h"
 
@@ -34,7 +36,7 @@ TEST_F(AnimCallsTest, PinPushesSixteenWordsEndingInSevenOnes) {
                                                  1,
                                                  1,
                                                  1};
-    EXPECT_EQ(lastCall().hash, 0x445D7D8EA66E373Eu);
+    EXPECT_EQ(lastCall().hash, natives::PinBoneToPoint);
     EXPECT_EQ(lastWords(), expected);
 }
 
@@ -49,9 +51,9 @@ TEST_F(AnimCallsTest, SetPositionPushesEightWordsEndingInFourZeros) {
 TEST_F(AnimCallsTest, NegativeOneGoesZeroExtendedInDurationAndGroup) {
     const auto player = sim::world().player;
     runOnFibre([&] {
-        loadAnimDict(DragClipDict);
-        playClipTask(player, DragClipDict, DragClipName, 8.0f, 8.0f, -1, 0x40200001, 0.25f,
-                     "nohands_filter");
+        loadAnimDict(assets::DragClipDict);
+        playClipTask(player, assets::DragClipDict, assets::DragClip, 8.0f, 8.0f, -1, 0x40200001,
+                     0.25f, assets::BothHandsFilter);
     });
     auto words = lastWords();
     ASSERT_EQ(words.size(), 13u);
@@ -61,8 +63,8 @@ TEST_F(AnimCallsTest, NegativeOneGoesZeroExtendedInDurationAndGroup) {
     EXPECT_EQ(words[8], 0u);
     EXPECT_EQ(words[12], 0u);
     // The texts went as pointers that the world could read.
-    EXPECT_EQ(sim::playerPed().clip.dict, DragClipDict);
-    EXPECT_EQ(sim::playerPed().clip.filter, "nohands_filter");
+    EXPECT_EQ(sim::playerPed().clip.dict, assets::DragClipDict);
+    EXPECT_EQ(sim::playerPed().clip.filter, assets::BothHandsFilter);
 
     runOnFibre([&] { showPromptGroupOnEntity(player, -1, GameString{0x1122334455667788}); });
     const std::vector<std::uint64_t> expected = {
@@ -105,8 +107,8 @@ TEST_F(AnimCallsTest, DictionaryWaitYieldsFrameByFrameUntilLoaded) {
     };
     sim::runFrames(6);
     EXPECT_EQ(finishedAtFrame, 4);
-    EXPECT_EQ(callsTo(0xA862A2AD321F94B4), 1u); // requested once
-    EXPECT_EQ(callsTo(0x27FF6FE8009B40CA), 4u); // asked each frame until loaded
+    EXPECT_EQ(callsTo(natives::RequestAnimDict), 1u); // requested once
+    EXPECT_EQ(callsTo(natives::AnimDictLoaded), 4u);  // asked each frame until loaded
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "drag/body_search.h"
+#include "plugin/natives.h"
 #include "support/on_fibre.h"
 #include "support/plugin_in_world.h"
 
@@ -6,11 +7,11 @@
 
 namespace {
 
-constexpr std::uint64_t IsAttachedToEntity = 0x154A3C529497053E;
-constexpr std::uint64_t IsDead = 0x7D5B1F88E7504BBA;
-constexpr std::uint64_t IsIncapacitated = 0xB655DB7582AEC805;
-constexpr std::uint64_t IsLimp = 0x47E4E977581C5B55;
-constexpr std::uint64_t ConfigFlag = 0x7EE53118C892B513;
+constexpr std::uint64_t IsAttachedToEntity = natives::IsAttachedTo;
+using natives::IsDead;
+using natives::IsIncapacitated;
+using natives::IsLimp;
+constexpr std::uint64_t ConfigFlag = natives::PedConfigFlag;
 
 class BodySearchTest : public PluginInWorldTest {
   protected:

@@ -1,5 +1,6 @@
 // The course of whole drags through the plugin's real frame loop, frame by
 // frame, with the state changes at the frames the game timer gives them.
+#include "drag/drag_assets.h"
 #include "drag_fixture.h"
 #include "sim/world/skeleton.h"
 
@@ -7,10 +8,10 @@
 
 namespace {
 
-constexpr std::uint64_t ClearTasks = 0xE1EF3C1216AFF2CD;
-constexpr std::uint64_t PlayClipTask = 0xEA47FE3719165B94;
-constexpr std::uint64_t GameTimer = 0x4F67E8ECA7D3F667;
-constexpr const char* PickupDict = "mech_ransack@chest@med@open@normal@b";
+using assets::PickupDict;
+using natives::ClearTasks;
+using natives::GameTimer;
+using natives::PlayClipTask;
 
 // With 33 ms frames the timer reads 33 n in frame n: an action scheduled in
 // frame n with a delay runs in the first frame m >= n + 2 whose timer has
@@ -38,7 +39,7 @@ TEST_F(DragCourseTest, OneDragFromPromptToRestAtTheFramesTheTimerGives) {
     EXPECT_EQ(pickedUp, firstHoldCompletedFrame());
     EXPECT_EQ(sim::promptCount(), 0);
     EXPECT_EQ(DragState.target, body);
-    EXPECT_EQ(sim::playerPed().clip.clip, "enter_rf");
+    EXPECT_EQ(sim::playerPed().clip.clip, assets::PickupClip);
     EXPECT_EQ(sim::playerPed().clip.blendIn, 4.0f);
     EXPECT_EQ(sim::playerPed().clip.blendOut, 8.0f);
     EXPECT_EQ(sim::playerPed().clip.flags, 1024);
@@ -67,9 +68,9 @@ TEST_F(DragCourseTest, OneDragFromPromptToRestAtTheFramesTheTimerGives) {
             EXPECT_EQ(pin.strength, 1.0e13f);
         }
     }
-    EXPECT_EQ(sim::playerPed().clip.clip, "injured_drag_plyr");
+    EXPECT_EQ(sim::playerPed().clip.clip, assets::DragClip);
     EXPECT_EQ(sim::playerPed().clip.flags, 0x40200001);
-    EXPECT_EQ(sim::playerPed().clip.filter, "nohands_filter");
+    EXPECT_EQ(sim::playerPed().clip.filter, assets::BothHandsFilter);
 
     step(5);
     holdPromptControl();
@@ -79,7 +80,7 @@ TEST_F(DragCourseTest, OneDragFromPromptToRestAtTheFramesTheTimerGives) {
     EXPECT_EQ(puttingDown, firstHoldCompletedFrame(dragging + 1));
     EXPECT_EQ(sim::promptCount(), 0);
     EXPECT_TRUE(sim::ped(body).pins.empty());
-    EXPECT_EQ(sim::playerPed().clip.clip, "breakout_fwd_undertaker");
+    EXPECT_EQ(sim::playerPed().clip.clip, assets::PutdownClip);
     EXPECT_EQ(sim::playerPed().clip.blendIn, 8.0f);
     EXPECT_EQ(sim::playerPed().clip.blendOut, 1.0f);
 

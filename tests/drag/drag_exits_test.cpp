@@ -6,9 +6,9 @@
 
 namespace {
 
-constexpr std::uint64_t DetachEntity = 0x64CDE9D6BF8ECAD3;
-constexpr std::uint64_t AllowLimp = 0xB128377056A54E2A;
-constexpr std::uint64_t ClearTasks = 0xE1EF3C1216AFF2CD;
+using natives::AllowLimp;
+using natives::ClearTasks;
+using natives::DetachEntity;
 
 struct Guard {
     const char* name;

@@ -3,13 +3,14 @@
 #pragma once
 
 #include "drag/drag_state.h"
+#include "plugin/natives.h"
 #include "settings/control_hash.h"
 #include "support/plugin_in_world.h"
 
 #include <functional>
 #include <vector>
 
-constexpr std::uint64_t HoldCompletedNative = 0xE0F65F0640EF0617;
+constexpr std::uint64_t HoldCompletedNative = natives::PromptHoldCompleted;
 
 class DragFixture : public PluginInWorldTest {
   protected:

@@ -1,15 +1,16 @@
 #include "deferred/deferred_actions.h"
 #include "drag/drag_prompt.h"
+#include "plugin/natives.h"
 #include "support/on_fibre.h"
 #include "support/plugin_in_world.h"
 
 namespace {
 
-constexpr std::uint64_t PromptBegin = 0x04F97DE45A519419;
-constexpr std::uint64_t PromptDelete = 0x00EDE88D4D13CF59;
-constexpr std::uint64_t DetachEntity = 0x64CDE9D6BF8ECAD3;
-constexpr std::uint64_t AllowLimp = 0xB128377056A54E2A;
-constexpr std::uint64_t BodyPartFlagged = 0xBA208A8D6399A3AC;
+using natives::AllowLimp;
+using natives::BodyPartFlagged;
+using natives::DetachEntity;
+using natives::PromptBegin;
+using natives::PromptDelete;
 
 class DragPromptTest : public PluginInWorldTest {};
 

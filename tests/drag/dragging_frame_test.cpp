@@ -1,11 +1,12 @@
 // The dragging frames: the one-handed aiming mode and the steering.
+#include "drag/drag_assets.h"
 #include "drag_fixture.h"
 
 namespace {
 
-constexpr std::uint64_t DetachEntity = 0x64CDE9D6BF8ECAD3;
-constexpr std::uint64_t PinBone = 0x445D7D8EA66E373E;
-constexpr std::uint64_t PlayClipTask = 0xEA47FE3719165B94;
+using natives::DetachEntity;
+constexpr std::uint64_t PinBone = natives::PinBoneToPoint;
+using natives::PlayClipTask;
 constexpr std::uint32_t Revolver = 0x169F59F7;
 constexpr std::uint32_t Lantern = 0x0172C1E4;
 
@@ -49,7 +50,7 @@ TEST_F(DraggingFrameTest, AimingAOneHandedWeaponHoldsTheBodyByOneHandAndBack) {
     const auto* play = lastCallInFrame(PlayClipTask);
     ASSERT_NE(play, nullptr);
     EXPECT_EQ(play->args.u32(6), 0x40210011u);
-    EXPECT_EQ(std::string(play->args.text(11)), "norightarm_filter");
+    EXPECT_EQ(std::string(play->args.text(11)), assets::OneHandedFilter);
     // Restarted where the clip was, not from the beginning.
     EXPECT_GE(play->args.f32(7), phaseBefore);
 
@@ -65,7 +66,7 @@ TEST_F(DraggingFrameTest, AimingAOneHandedWeaponHoldsTheBodyByOneHandAndBack) {
     play = lastCallInFrame(PlayClipTask);
     ASSERT_NE(play, nullptr);
     EXPECT_EQ(play->args.u32(6), 0x40200001u);
-    EXPECT_EQ(std::string(play->args.text(11)), "nohands_filter");
+    EXPECT_EQ(std::string(play->args.text(11)), assets::BothHandsFilter);
     EXPECT_GT(play->args.f32(7), 0.0f);
 }
 
@@ -86,7 +87,7 @@ TEST_F(DraggingFrameTest, BothHandsStayWhenTheWeaponIsNotOneHandedOrTheOtherHand
 
     // The unarmed "weapon" in the other slot leaves that hand free.
     sim::playerPed().weapons[0] = Revolver;
-    sim::playerPed().weapons[1] = 0xA2719263; // the text hash of "WEAPON_UNARMED"
+    sim::playerPed().weapons[1] = 0xA2719263; // the text hash of assets::UnarmedWeapon
     step();
     EXPECT_TRUE(DragState.oneHanded);
 }
@@ -154,6 +155,19 @@ TEST_F(DraggingFrameTest, TheStickTurnsByItsDeflectionOutsideTheDeadZone) {
     const float before = DragState.heading;
     step();
     EXPECT_EQ(DragState.heading, before);
+    EXPECT_EQ(clipSpeed(), 0.0f);
+
+    // Each axis has its own dead zone: the side one only turns, the forward
+    // one only walks.
+    sim::setControlValue(StickX, 0.1f);
+    sim::setControlValue(StickY, -0.6f);
+    step();
+    EXPECT_EQ(DragState.heading, before);
+    EXPECT_FLOAT_EQ(clipSpeed(), -0.72f);
+    sim::setControlValue(StickX, 0.5f);
+    sim::setControlValue(StickY, 0.1f);
+    step();
+    EXPECT_FLOAT_EQ(DragState.heading, before + (2.5f - 0.1f * 2.125f) * 0.5f);
     EXPECT_EQ(clipSpeed(), 0.0f);
 }
 

@@ -1,4 +1,5 @@
 #include "drag/grab_point.h"
+#include "plugin/natives.h"
 #include "sim/world/geometry.h"
 #include "sim/world/skeleton.h"
 #include "support/on_fibre.h"
@@ -9,10 +10,10 @@
 
 namespace {
 
-constexpr std::uint64_t PedBonePosition = 0x17C07FC640E86B4E;
-constexpr std::uint64_t SetEntityPosition = 0x06843DA7060A026B;
-constexpr std::uint64_t GroundHeight = 0x24FA4267BB8D2431;
-constexpr std::uint64_t SetEntityHeading = 0xCF2B9C0645C4651B;
+using natives::GroundHeight;
+using natives::PedBonePosition;
+using natives::SetEntityHeading;
+using natives::SetEntityPosition;
 
 // The bones of each grab point when no body part is flagged.
 constexpr std::int32_t GrabBones[4][2] = {

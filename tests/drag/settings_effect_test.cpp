@@ -4,8 +4,8 @@
 
 namespace {
 
-constexpr std::uint64_t PromptSetControl = 0xB5352B7494A08258;
-constexpr std::uint64_t PromptSetHoldTime = 0x94073D5CA3F16B7B;
+using natives::PromptSetControl;
+using natives::PromptSetHoldTime;
 
 class SettingsEffectTest : public DragFixture {};
 

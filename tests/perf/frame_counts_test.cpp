@@ -7,7 +7,9 @@
 #include "support/counting_allocator.h"
 #include "support/plugin_in_world.h"
 
+#include "plugin/natives.h"
 #include "settings/control_hash.h"
+#include "sim/world/native_table.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -17,117 +19,14 @@
 
 namespace {
 
-// The natives of a frame, by role.
-constexpr std::uint64_t GameTimer = 0x4F67E8ECA7D3F667;
-constexpr std::uint64_t PlayerPed = 0x096275889B8E0EE0;
-constexpr std::uint64_t EntityExists = 0xD42BD6EB2E0F1677;
-constexpr std::uint64_t EntityPosition = 0xA86D5F069399F44D;
-constexpr std::uint64_t MountOf = 0xE7E11B8DCBED1058;
-constexpr std::uint64_t IsPlayer = 0x12534C348C6CB68B;
-constexpr std::uint64_t IsDead = 0x7D5B1F88E7504BBA;
-constexpr std::uint64_t IsRidingMount = 0x460BC76A0E10655E;
-constexpr std::uint64_t IsFalling = 0xFB92A102F1C4DFA3;
-constexpr std::uint64_t ConditionTest = 0x886E37EC497200B6;
-constexpr std::uint64_t IsSwimming = 0x9DE327631295B4C2;
-constexpr std::uint64_t IsInAnyVehicle = 0x997ABD671D25CA0B;
-constexpr std::uint64_t IsIncapacitated = 0xB655DB7582AEC805;
-constexpr std::uint64_t ConditionValue = 0x3BDFCF25B58B0415;
-constexpr std::uint64_t ConditionTestB = 0x59643424B68D52B5;
-constexpr std::uint64_t ConfigFlag = 0x7EE53118C892B513;
-constexpr std::uint64_t IsLimp = 0x47E4E977581C5B55;
-constexpr std::uint64_t IsCarrying = 0xA911EE21EDF69DAF;
-constexpr std::uint64_t IsAttachedTo = 0x154A3C529497053E;
-constexpr std::uint64_t IsAttached = 0xEE6AD63ABF59C0B7;
-constexpr std::uint64_t AttachedTo = 0x56D713888A566481;
-constexpr std::uint64_t DistanceSquared = 0xB7A628320EFF8E47;
-constexpr std::uint64_t SetEntityHeading = 0xCF2B9C0645C4651B;
-constexpr std::uint64_t MakeGameString = 0xFA925AC00EB830B9;
-constexpr std::uint64_t PromptBegin = 0x04F97DE45A519419;
-constexpr std::uint64_t PromptSetControl = 0xB5352B7494A08258;
-constexpr std::uint64_t PromptSetLabel = 0x5DD02A8318420DD7;
-constexpr std::uint64_t PromptSetHoldTime = 0x94073D5CA3F16B7B;
-constexpr std::uint64_t PromptFinish = 0xF7AA2696A22AD8B9;
-constexpr std::uint64_t PromptSetEnabled = 0x8A0FB4D03A630D21;
-constexpr std::uint64_t PromptSetVisible = 0x71215ACCFDE075EE;
-constexpr std::uint64_t PromptGroupOf = 0xB796970BD125FCE8;
-constexpr std::uint64_t PromptSetGroup = 0x2F11D3A254169EA4;
-constexpr std::uint64_t ShowPromptGroup = 0x315C81D760609108;
-constexpr std::uint64_t PromptHoldCompleted = 0xE0F65F0640EF0617;
-constexpr std::uint64_t NoCollision = 0xE037BF068223C38D;
-constexpr std::uint64_t FreezeEntity = 0x7D9EFB7AD6B19754;
-constexpr std::uint64_t MakePedLimp = 0xAE99FB955581844A;
-constexpr std::uint64_t CurrentWeapon = 0x3A87E44BB9A01D54;
-constexpr std::uint64_t TextKeyHash = 0xFD340785ADF8CFB7;
-constexpr std::uint64_t WeaponClassA = 0xDDC64F5E31EEDAB6;
-constexpr std::uint64_t WeaponClassB = 0xC212F1D05A8232BB;
-constexpr std::uint64_t ControlPressed = 0xF3A21BCD95725A4A;
-constexpr std::uint64_t ControlPressedDisabled = 0xE2587F8CBBD87B1D;
-constexpr std::uint64_t BonePosition = 0x17C07FC640E86B4E;
-constexpr std::uint64_t BoneIndex = 0x3F428D08BE5AAE31;
-constexpr std::uint64_t PinBone = 0x445D7D8EA66E373E;
-constexpr std::uint64_t IsPlayingClip = 0xDEE49D5CA6C49148;
-constexpr std::uint64_t InputIsKeyboard = 0xA571D46727E2B718;
-constexpr std::uint64_t ControlValue = 0x11E65974A982637C;
-constexpr std::uint64_t ClipSpeed = 0xEAA885BA3CEA4E4A;
+using namespace natives;
 
 using Calls = std::vector<std::uint64_t>;
 
-// The first difference between two call lists, by role, for a failure message.
+// A native as a failure message names it: by its role.
 std::string roleOf(std::uint64_t hash) {
-    static const std::map<std::uint64_t, const char*> roles = {
-        {GameTimer, "GameTimer"},
-        {PlayerPed, "PlayerPed"},
-        {EntityExists, "EntityExists"},
-        {EntityPosition, "EntityPosition"},
-        {MountOf, "MountOf"},
-        {IsPlayer, "IsPlayer"},
-        {IsDead, "IsDead"},
-        {IsRidingMount, "IsRidingMount"},
-        {IsFalling, "IsFalling"},
-        {ConditionTest, "ConditionTest"},
-        {IsSwimming, "IsSwimming"},
-        {IsInAnyVehicle, "IsInAnyVehicle"},
-        {IsIncapacitated, "IsIncapacitated"},
-        {ConditionValue, "ConditionValue"},
-        {ConditionTestB, "ConditionTestB"},
-        {ConfigFlag, "ConfigFlag"},
-        {IsLimp, "IsLimp"},
-        {IsCarrying, "IsCarrying"},
-        {IsAttachedTo, "IsAttachedTo"},
-        {IsAttached, "IsAttached"},
-        {AttachedTo, "AttachedTo"},
-        {DistanceSquared, "DistanceSquared"},
-        {SetEntityHeading, "SetEntityHeading"},
-        {MakeGameString, "MakeGameString"},
-        {PromptBegin, "PromptBegin"},
-        {PromptSetControl, "PromptSetControl"},
-        {PromptSetLabel, "PromptSetLabel"},
-        {PromptSetHoldTime, "PromptSetHoldTime"},
-        {PromptFinish, "PromptFinish"},
-        {PromptSetEnabled, "PromptSetEnabled"},
-        {PromptSetVisible, "PromptSetVisible"},
-        {PromptGroupOf, "PromptGroupOf"},
-        {PromptSetGroup, "PromptSetGroup"},
-        {ShowPromptGroup, "ShowPromptGroup"},
-        {PromptHoldCompleted, "PromptHoldCompleted"},
-        {NoCollision, "NoCollision"},
-        {FreezeEntity, "FreezeEntity"},
-        {MakePedLimp, "MakePedLimp"},
-        {CurrentWeapon, "CurrentWeapon"},
-        {TextKeyHash, "TextKeyHash"},
-        {WeaponClassA, "WeaponClassA"},
-        {WeaponClassB, "WeaponClassB"},
-        {ControlPressed, "ControlPressed"},
-        {ControlPressedDisabled, "ControlPressedDisabled"},
-        {BonePosition, "BonePosition"},
-        {BoneIndex, "BoneIndex"},
-        {PinBone, "PinBone"},
-        {IsPlayingClip, "IsPlayingClip"},
-        {InputIsKeyboard, "InputIsKeyboard"},
-        {ControlValue, "ControlValue"},
-        {ClipSpeed, "ClipSpeed"}};
-    auto found = roles.find(hash);
-    return found != roles.end() ? found->second : sim::hex(hash);
+    const sim::WorldNative* native = sim::findWorldNative(hash);
+    return native != nullptr ? native->role : sim::hex(hash);
 }
 
 testing::AssertionResult sameCalls(const Calls& actual, const Calls& expected) {
@@ -173,7 +72,7 @@ const Calls SearchHead = {PlayerPed, EntityPosition, MountOf};
 // A listed ped that passes every filter, without the mount test; the four
 // state tests are asked whatever they answer.
 const Calls Candidate = {EntityExists, IsPlayer,        IsRidingMount, IsInAnyVehicle, IsAttached,
-                         IsDead,       IsIncapacitated, IsLimp,        ConfigFlag};
+                         IsDead,       IsIncapacitated, IsLimp,        PedConfigFlag};
 // A ped that passes the state tests is then measured.
 const Calls Measured = {EntityPosition, DistanceSquared};
 // A listed handle that names nothing fails the first filter that asks.
@@ -186,7 +85,7 @@ Calls promptFrame(bool joinGroup) {
     if (joinGroup) {
         calls.push_back(PromptSetGroup);
     }
-    return join({calls, {MakeGameString, ShowPromptGroup, PromptHoldCompleted}});
+    return join({calls, {MakeGameString, ShowPromptGroupOnEntity, PromptHoldCompleted}});
 }
 
 // Making the prompt, for an entity without a prompt group.
@@ -196,26 +95,33 @@ const Calls NewPrompt = {PromptBegin,      PromptSetControl,  MakeGameString,
 
 // While a body is held: the player guard, then the player's limp test and
 // whether the body still exists.
-const Calls PlayerGuard = {IsDead,         IsRidingMount,  IsFalling,       ConditionTest,
-                           IsSwimming,     IsInAnyVehicle, IsIncapacitated, ConditionValue,
-                           ConditionTestB, ConfigFlag};
+const Calls PlayerGuard = {IsDead,
+                           IsRidingMount,
+                           IsFalling,
+                           PlayerConditionTest,
+                           IsSwimming,
+                           IsInAnyVehicle,
+                           IsIncapacitated,
+                           PlayerConditionValue,
+                           PlayerConditionTestB,
+                           PedConfigFlag};
 const Calls HeldFrameHead = join({DueActions, {PlayerPed}, PlayerGuard, {IsLimp, EntityExists}});
 
 // A held control answers on the plain test; one that is not held is asked
 // both ways.
 Calls control(bool held) {
-    return held ? Calls{ControlPressed} : Calls{ControlPressed, ControlPressedDisabled};
+    return held ? Calls{ControlPressed} : Calls{ControlPressed, ControlPressedWhileDisabled};
 }
 
 // The dragging frame after the first, both hands, the body limp and the drag
 // clip playing, up to the choice of steering; the player unarmed (the first
 // weapon class test answers no, so the second is asked) and not aiming.
-const Calls DraggingHead =
-    join({{NoCollision, NoCollision, FreezeEntity, IsLimp},
-          {CurrentWeapon, CurrentWeapon, TextKeyHash, WeaponClassA, WeaponClassB},
-          control(false),
-          {BonePosition, BonePosition, BoneIndex, BoneIndex, PinBone, PinBone},
-          {IsPlayingClip, InputIsKeyboard}});
+const Calls DraggingHead = join(
+    {{NoCollisionBetween, NoCollisionBetween, FreezeEntity, IsLimp},
+     {CurrentWeapon, CurrentWeapon, TextKeyHash, WeaponClassTestA, WeaponClassTestB},
+     control(false),
+     {PedBonePosition, PedBonePosition, PedBoneIndex, PedBoneIndex, PinBoneToPoint, PinBoneToPoint},
+     {IsPlayingClip, InputIsKeyboard}});
 
 // Keyboard steering: left, right, up, down and sprint asked in turn.
 Calls keyboardSteering(bool left, bool right, bool up, bool down, bool sprint) {
@@ -226,8 +132,8 @@ Calls keyboardSteering(bool left, bool right, bool up, bool down, bool sprint) {
                  control(sprint),
                  {SetEntityHeading, ClipSpeed}});
 }
-const Calls StickSteering = {ControlValue, ControlValue, ControlPressedDisabled, SetEntityHeading,
-                             ClipSpeed};
+const Calls StickSteering = {ControlValue, ControlValue, ControlPressedWhileDisabled,
+                             SetEntityHeading, ClipSpeed};
 
 class FrameCountsTest : public PluginInWorldTest {
   protected:
@@ -302,7 +208,7 @@ TEST_F(FrameCountsTest, AMountAddsOneTestPerCandidateAndAnAttachedPedOneMore) {
 
     const Calls mounted = {EntityExists,   IsPlayer,     IsRidingMount,
                            IsInAnyVehicle, IsAttachedTo, IsAttached};
-    const Calls states = {IsDead, IsIncapacitated, IsLimp, ConfigFlag};
+    const Calls states = {IsDead, IsIncapacitated, IsLimp, PedConfigFlag};
     EXPECT_TRUE(sameCalls(
         frame(), join({idleFrame(SearchHead), mounted, states, mounted, {AttachedTo}, states})));
 }
@@ -403,8 +309,9 @@ TEST_F(FrameCountsTest, TheFirstDraggingFrameFreezesTheBodyAndEndsThere) {
         const Calls calls = frame();
         if (DragState.state == DragPhase::Dragging) {
             // finishPickup ran at the top of this frame.
-            EXPECT_TRUE(
-                sameCalls(calls, join({HeldFrameHead, {NoCollision, NoCollision, FreezeEntity}})));
+            EXPECT_TRUE(sameCalls(
+                calls,
+                join({HeldFrameHead, {NoCollisionBetween, NoCollisionBetween, FreezeEntity}})));
             EXPECT_EQ(calls.size(), 17u);
         }
     }

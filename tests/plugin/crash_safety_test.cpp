@@ -4,6 +4,7 @@
 // the keyboard handler: the frame loop goes on in the next frame, a drag cut
 // off half way is let go, and dragging works again.
 #include "deferred/deferred_actions.h"
+#include "drag/drag_assets.h"
 #include "drag/drag_fixture.h"
 #include "plugin/dll_main.h"
 #include "plugin/keyboard_state.h"
@@ -21,20 +22,20 @@ static_assert(noexcept(DllMain(nullptr, 0, nullptr)));
 static_assert(noexcept(runScript()));
 static_assert(noexcept(handleKeyboardMessage(0, 0, 0, 0, 0, 0, 0)));
 
-constexpr std::uint64_t GameTimer = 0x4F67E8ECA7D3F667;
-constexpr std::uint64_t PlayerPed = 0x096275889B8E0EE0;
-constexpr std::uint64_t PromptSetControl = 0xB5352B7494A08258;
-constexpr std::uint64_t PromptHoldCompleted = 0xE0F65F0640EF0617;
-constexpr std::uint64_t SetEntityPosition = 0x06843DA7060A026B;
-constexpr std::uint64_t AnimDictLoaded = 0x27FF6FE8009B40CA;
-constexpr std::uint64_t PlayClipTask = 0xEA47FE3719165B94;
-constexpr std::uint64_t SetEntityHeading = 0xCF2B9C0645C4651B;
-constexpr std::uint64_t FreezeEntity = 0x7D9EFB7AD6B19754;
-constexpr std::uint64_t PinBoneToPoint = 0x445D7D8EA66E373E;
-constexpr std::uint64_t ClipSpeed = 0xEAA885BA3CEA4E4A;
-constexpr std::uint64_t IsDead = 0x7D5B1F88E7504BBA;
-constexpr std::uint64_t ClearTasks = 0xE1EF3C1216AFF2CD;
-constexpr const char* PickupDict = "mech_ransack@chest@med@open@normal@b";
+using assets::PickupDict;
+using natives::AnimDictLoaded;
+using natives::ClearTasks;
+using natives::ClipSpeed;
+using natives::FreezeEntity;
+using natives::GameTimer;
+using natives::IsDead;
+using natives::PinBoneToPoint;
+using natives::PlayClipTask;
+using natives::PlayerPed;
+using natives::PromptHoldCompleted;
+using natives::PromptSetControl;
+using natives::SetEntityHeading;
+using natives::SetEntityPosition;
 
 std::size_t queued() {
     return DeferredActions.main.size() + DeferredActions.pending.size();

@@ -1,5 +1,6 @@
 #include "plugin/dll_main.h"
 #include "plugin/keyboard_state.h"
+#include "plugin/natives.h"
 #include "plugin/script.h"
 #include "settings/scratch_folder.h"
 #include "sim/plugin_loader.h"
@@ -11,7 +12,7 @@
 namespace {
 
 using Kind = sim::HostEvent::Kind;
-constexpr std::uint64_t GameTimer = 0x4F67E8ECA7D3F667;
+using natives::GameTimer;
 
 class LifecycleTest : public HostTest {
   protected:
@@ -72,7 +73,7 @@ class ScriptLoopTest : public PluginInWorldTest {
     }
 };
 
-constexpr std::uint64_t PlayerPed = 0x096275889B8E0EE0;
+using natives::PlayerPed;
 
 TEST_F(ScriptLoopTest, AttachCallsNoNativeAndEachFrameRunsActionsThenTheDragStep) {
     EXPECT_TRUE(sim::host().calls.empty());

@@ -1,20 +1,21 @@
 // Animation dictionaries that load late, clips whose phase runs on with game
 // time and playback speed, and the drag clip walking the player.
+#include "drag/drag_assets.h"
 #include "world_fixture.h"
 
 namespace {
 
-constexpr NativeHash RequestDict = 0xA862A2AD321F94B4;
-constexpr NativeHash DictLoaded = 0x27FF6FE8009B40CA;
-constexpr NativeHash PlayClip = 0xEA47FE3719165B94;
-constexpr NativeHash IsPlayingClip = 0xDEE49D5CA6C49148;
-constexpr NativeHash ClipPhase = 0x627520389E288A73;
-constexpr NativeHash StopClip = 0x97FF36A1D40EA00A;
-constexpr NativeHash ClipSpeed = 0xEAA885BA3CEA4E4A;
-constexpr NativeHash ClearTasks = 0xE1EF3C1216AFF2CD;
+constexpr NativeHash RequestDict = natives::RequestAnimDict;
+constexpr NativeHash DictLoaded = natives::AnimDictLoaded;
+constexpr NativeHash PlayClip = natives::PlayClipTask;
+using natives::ClearTasks;
+using natives::ClipPhase;
+using natives::ClipSpeed;
+using natives::IsPlayingClip;
+using natives::StopClip;
 
-constexpr const char* DragDict = "ai_combat@drag_ped@base";
-constexpr const char* DragClip = "injured_drag_plyr";
+constexpr const char* DragDict = assets::DragClipDict;
+using assets::DragClip;
 
 class AnimTest : public WorldTest {
   protected:
@@ -35,7 +36,7 @@ class AnimTest : public WorldTest {
         frame([&] {
             callNative(RequestDict, dict);
             callNative(PlayClip, player, dict, clip, 8.0f, 8.0f, durationMs, 0x40200001, phase, 0,
-                       0, 0, "nohands_filter", 0);
+                       0, 0, assets::BothHandsFilter, 0);
         });
     }
 
@@ -84,16 +85,15 @@ TEST_F(AnimTest, AClipFromADictionaryNotLoadedIsAFaultAndDoesNotPlay) {
 TEST_F(AnimTest, PlayClipKeepsWhatWasPassedAndIsPlayingMatchesDictAndClip) {
     play(DragDict, DragClip, -1, 0.25f);
     const sim::ClipTask& clip = sim::playerPed().clip;
-    EXPECT_EQ(clip.filter, "nohands_filter");
+    EXPECT_EQ(clip.filter, assets::BothHandsFilter);
     EXPECT_EQ(clip.flags, 0x40200001);
     EXPECT_EQ(clip.durationMs, -1);
     EXPECT_FLOAT_EQ(clip.startPhase, 0.25f);
     bool same = false, otherClip = true, otherDict = true;
     frame([&] {
         same = callNative<bool>(IsPlayingClip, player, DragDict, DragClip, 3);
-        otherClip = callNative<bool>(IsPlayingClip, player, DragDict, "enter_rf", 3);
-        otherDict =
-            callNative<bool>(IsPlayingClip, player, "script_re@burning_bodies", DragClip, 3);
+        otherClip = callNative<bool>(IsPlayingClip, player, DragDict, assets::PickupClip, 3);
+        otherDict = callNative<bool>(IsPlayingClip, player, assets::PutdownDict, DragClip, 3);
     });
     EXPECT_TRUE(same);
     EXPECT_FALSE(otherClip);
@@ -114,7 +114,7 @@ TEST_F(AnimTest, PhaseRunsWithTimeTimesSpeedAndALoopWraps) {
 }
 
 TEST_F(AnimTest, ATimedClipEndsOnceItsDurationHasPassed) {
-    play("mech_ransack@chest@med@open@normal@b", "enter_rf", 99);
+    play(assets::PickupDict, assets::PickupClip, 99);
     frame();
     frame();
     EXPECT_TRUE(sim::playerPed().clip.active); // 66 ms
@@ -124,7 +124,7 @@ TEST_F(AnimTest, ATimedClipEndsOnceItsDurationHasPassed) {
 
 TEST_F(AnimTest, StopAndClearTasksEndTheClip) {
     play(DragDict, DragClip, -1);
-    frame([&] { callNative(StopClip, player, DragDict, "enter_rf", 3.0f); });
+    frame([&] { callNative(StopClip, player, DragDict, assets::PickupClip, 3.0f); });
     EXPECT_TRUE(sim::playerPed().clip.active);
     frame([&] { callNative(StopClip, player, DragDict, DragClip, 3.0f); });
     EXPECT_FALSE(sim::playerPed().clip.active);

@@ -1,34 +1,35 @@
 // Bodies and the peds around them: pins that pull a body after the player's
 // hands, stale handles, the limp state, the ped list, the state tests, and
 // the input and weapon natives.
+#include "drag/drag_assets.h"
 #include "world_fixture.h"
 
 #include <vector>
 
 namespace {
 
-constexpr NativeHash EntityExists = 0xD42BD6EB2E0F1677;
-constexpr NativeHash EntityPosition = 0xA86D5F069399F44D;
-constexpr NativeHash IsDead = 0x7D5B1F88E7504BBA;
-constexpr NativeHash IsLimp = 0x47E4E977581C5B55;
-constexpr NativeHash MakeLimp = 0xAE99FB955581844A;
-constexpr NativeHash AllowLimp = 0xB128377056A54E2A;
-constexpr NativeHash ConfigFlag = 0x7EE53118C892B513;
-constexpr NativeHash ConditionValue = 0x3BDFCF25B58B0415;
-constexpr NativeHash IsAttachedTo = 0x154A3C529497053E;
-constexpr NativeHash AttachedTo = 0x56D713888A566481;
-constexpr NativeHash BodyPartFlagged = 0xBA208A8D6399A3AC;
-constexpr NativeHash BoneIndex = 0x3F428D08BE5AAE31;
-constexpr NativeHash BonePosition = 0x17C07FC640E86B4E;
-constexpr NativeHash PinBone = 0x445D7D8EA66E373E;
-constexpr NativeHash Detach = 0x64CDE9D6BF8ECAD3;
-constexpr NativeHash Freeze = 0x7D9EFB7AD6B19754;
-constexpr NativeHash CurrentWeapon = 0x3A87E44BB9A01D54;
-constexpr NativeHash TextKeyHash = 0xFD340785ADF8CFB7;
-constexpr NativeHash WeaponClassA = 0xDDC64F5E31EEDAB6;
-constexpr NativeHash ControlPressed = 0xF3A21BCD95725A4A;
-constexpr NativeHash ControlPressedWhileDisabled = 0xE2587F8CBBD87B1D;
-constexpr NativeHash ControlValue = 0x11E65974A982637C;
+using natives::EntityExists;
+using natives::EntityPosition;
+using natives::IsDead;
+using natives::IsLimp;
+constexpr NativeHash MakeLimp = natives::MakePedLimp;
+using natives::AllowLimp;
+constexpr NativeHash ConfigFlag = natives::PedConfigFlag;
+constexpr NativeHash ConditionValue = natives::PlayerConditionValue;
+using natives::AttachedTo;
+using natives::BodyPartFlagged;
+using natives::IsAttachedTo;
+constexpr NativeHash BoneIndex = natives::PedBoneIndex;
+constexpr NativeHash BonePosition = natives::PedBonePosition;
+constexpr NativeHash PinBone = natives::PinBoneToPoint;
+constexpr NativeHash Detach = natives::DetachEntity;
+constexpr NativeHash Freeze = natives::FreezeEntity;
+using natives::CurrentWeapon;
+using natives::TextKeyHash;
+constexpr NativeHash WeaponClassA = natives::WeaponClassTestA;
+using natives::ControlPressed;
+using natives::ControlPressedWhileDisabled;
+using natives::ControlValue;
 
 using BodyTest = WorldTest;
 
@@ -181,7 +182,7 @@ TEST_F(BodyTest, TextKeysHashLikeControlNamesAndWeaponsAreWrittenThroughThePoint
     sim::playerPed().weapons[0] = revolver;
     frame([&] {
         aim = callNative<std::uint32_t>(TextKeyHash, "INPUT_AIM");
-        unarmed = callNative<std::uint32_t>(TextKeyHash, "WEAPON_UNARMED");
+        unarmed = callNative<std::uint32_t>(TextKeyHash, assets::UnarmedWeapon);
         callNative<bool>(CurrentWeapon, sim::world().player, &slot0, 1, 0, 1);
         callNative<bool>(CurrentWeapon, sim::world().player, &slot1, 1, 1, 1);
         revolverIsOneHanded = callNative<bool>(WeaponClassA, revolver);

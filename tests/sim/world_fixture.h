@@ -4,6 +4,7 @@
 #pragma once
 
 #include "plugin/native_call.h"
+#include "plugin/natives.h"
 #include "sim/host_functions.h"
 #include "sim/world/native_table.h"
 #include "sim/world/scene.h"

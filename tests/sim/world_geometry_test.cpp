@@ -7,14 +7,14 @@
 
 namespace {
 
-constexpr NativeHash HeadingOfDirection = 0x38D5202FF9271C62;
-constexpr NativeHash DistanceSquared = 0xB7A628320EFF8E47;
-constexpr NativeHash GroundHeight = 0x24FA4267BB8D2431;
-constexpr NativeHash BonePosition = 0x17C07FC640E86B4E;
-constexpr NativeHash BoneIndex = 0x3F428D08BE5AAE31;
-constexpr NativeHash EntityPosition = 0xA86D5F069399F44D;
-constexpr NativeHash SetEntityPosition = 0x06843DA7060A026B;
-constexpr NativeHash SetEntityHeading = 0xCF2B9C0645C4651B;
+using natives::DistanceSquared;
+using natives::GroundHeight;
+using natives::HeadingOfDirection;
+constexpr NativeHash BonePosition = natives::PedBonePosition;
+constexpr NativeHash BoneIndex = natives::PedBoneIndex;
+using natives::EntityPosition;
+using natives::SetEntityHeading;
+using natives::SetEntityPosition;
 
 using GeometryTest = WorldTest;
 

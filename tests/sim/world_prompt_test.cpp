@@ -4,18 +4,18 @@
 
 namespace {
 
-constexpr NativeHash MakeGameString = 0xFA925AC00EB830B9;
-constexpr NativeHash PromptBegin = 0x04F97DE45A519419;
-constexpr NativeHash PromptSetControl = 0xB5352B7494A08258;
-constexpr NativeHash PromptSetLabel = 0x5DD02A8318420DD7;
-constexpr NativeHash PromptSetHoldTime = 0x94073D5CA3F16B7B;
-constexpr NativeHash PromptFinish = 0xF7AA2696A22AD8B9;
-constexpr NativeHash PromptSetEnabled = 0x8A0FB4D03A630D21;
-constexpr NativeHash PromptSetVisible = 0x71215ACCFDE075EE;
-constexpr NativeHash PromptSetGroup = 0x2F11D3A254169EA4;
-constexpr NativeHash PromptDelete = 0x00EDE88D4D13CF59;
-constexpr NativeHash PromptHoldCompleted = 0xE0F65F0640EF0617;
-constexpr NativeHash ShowPromptGroupOnEntity = 0x315C81D760609108;
+using natives::MakeGameString;
+using natives::PromptBegin;
+using natives::PromptDelete;
+using natives::PromptFinish;
+using natives::PromptHoldCompleted;
+using natives::PromptSetControl;
+using natives::PromptSetEnabled;
+using natives::PromptSetGroup;
+using natives::PromptSetHoldTime;
+using natives::PromptSetLabel;
+using natives::PromptSetVisible;
+using natives::ShowPromptGroupOnEntity;
 
 constexpr std::uint32_t Control = 0xF84FA74F;
 

@@ -6,9 +6,9 @@
 
 namespace {
 
-constexpr NativeHash GameTimer = 0x4F67E8ECA7D3F667;
-constexpr NativeHash EntityExists = 0xD42BD6EB2E0F1677;
-constexpr NativeHash PlayerPed = 0x096275889B8E0EE0;
+using natives::EntityExists;
+using natives::GameTimer;
+using natives::PlayerPed;
 
 using TimeTest = WorldTest;
 
@@ -62,15 +62,6 @@ TEST_F(TimeTest, AFreshHostGetsACleanWorldThatStillSteps) {
     EXPECT_EQ(sim::world().gameTimeMs, 33u);
     EXPECT_EQ(sim::world().peds.size(), 1u);
     EXPECT_TRUE(sim::playerPed().isPlayer);
-}
-
-TEST_F(TimeTest, TheLongNativesTakeTheirFullWordCounts) {
-    EXPECT_EQ(sim::findWorldNative(0x445D7D8EA66E373E)->arity, 16u);
-    EXPECT_EQ(sim::findWorldNative(0xEA47FE3719165B94)->arity, 13u);
-    EXPECT_EQ(sim::findWorldNative(0x06843DA7060A026B)->arity, 8u);
-    EXPECT_EQ(sim::findWorldNative(0x315C81D760609108)->arity, 7u);
-    EXPECT_EQ(sim::findWorldNative(0xAE99FB955581844A)->arity, 7u);
-    EXPECT_EQ(sim::findWorldNative(0x12345), nullptr);
 }
 
 TEST_F(TimeTest, WrongWordCountsAndUnknownNativesAreFaults) {

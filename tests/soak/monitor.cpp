@@ -1,7 +1,7 @@
 #include "soak/monitor.h"
 
 #include "deferred/deferred_actions.h"
-#include "drag/native_hashes.h"
+#include "plugin/natives.h"
 #include "settings/settings.h"
 #include "sim/host.h"
 #include "sim/world/scene.h"
@@ -15,7 +15,7 @@ namespace soak {
 
 namespace {
 
-constexpr std::uint64_t GameTimer = 0x4F67E8ECA7D3F667;
+using natives::GameTimer;
 
 const char* name(DragPhase phase) {
     switch (phase) {

@@ -1,4 +1,5 @@
 #include "soak/player_driver.h"
+#include "drag/drag_assets.h"
 
 #include "drag/drag_state.h"
 #include "settings/control_hash.h"
@@ -186,12 +187,12 @@ void PlayerDriver::aimAndSteer() {
     if (rng_.chance(0.01)) {
         sim::Ped& p = sim::playerPed();
         p.weapons[0] = sim::textKeyHash(
-            rng_.pick({"WEAPON_UNARMED", "WEAPON_REVOLVER_CATTLEMAN", "WEAPON_PISTOL_MAUSER",
+            rng_.pick({assets::UnarmedWeapon, "WEAPON_REVOLVER_CATTLEMAN", "WEAPON_PISTOL_MAUSER",
                        "WEAPON_RIFLE_SPRINGFIELD", "WEAPON_REVOLVER_LEMAT"}));
         p.weapons[1] =
             rng_.chance(0.2)
                 ? 0u
-                : sim::textKeyHash(rng_.pick({"WEAPON_UNARMED", "WEAPON_REVOLVER_SCHOFIELD"}));
+                : sim::textKeyHash(rng_.pick({assets::UnarmedWeapon, "WEAPON_REVOLVER_SCHOFIELD"}));
         input("weapons changed");
     }
     if (rng_.chance(0.005)) {

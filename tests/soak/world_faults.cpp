@@ -1,4 +1,5 @@
 #include "soak/world_faults.h"
+#include "drag/drag_assets.h"
 
 #include "deferred/deferred_actions.h"
 #include "drag/drag_state.h"
@@ -17,8 +18,7 @@ namespace soak {
 
 namespace {
 
-constexpr const char* Dicts[] = {"mech_ransack@chest@med@open@normal@b", "script_re@burning_bodies",
-                                 "ai_combat@drag_ped@base"};
+constexpr const char* Dicts[] = {assets::PickupDict, assets::PutdownDict, assets::DragClipDict};
 constexpr std::uint32_t BodyParts[] = {3, 4, 6, 7, 9, 10, 12, 13};
 
 const char* stateName(DragPhase phase) {

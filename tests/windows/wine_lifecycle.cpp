@@ -1,5 +1,6 @@
 // Loads the real Pallbrook.asi with the Windows loader, runs its script on a
 // Windows fibre in the stand-in host, and unloads it again.
+#include "plugin/natives.h"
 #include "sim/host.h"
 #include "sim/plugin_loader.h"
 #include "sim/world/world.h"
@@ -25,7 +26,7 @@ using Kind = sim::HostEvent::Kind;
 int main() {
     sim::resetHost();
     sim::installWorld();
-    constexpr std::uint64_t GameTimer = 0x4F67E8ECA7D3F667;
+    using natives::GameTimer;
     int timerReads = 0;
     bool allOnFibre = true;
     LPVOID hostFibre = nullptr;

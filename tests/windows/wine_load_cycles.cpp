@@ -6,6 +6,7 @@
 // cycle the host has nothing registered and the module is gone; after all of
 // them the process has kept no more memory per cycle than the C++ runtime's
 // exception pool, and the stand-in host still runs a plugin.
+#include "drag/drag_assets.h"
 #include "sim/host.h"
 #include "sim/plugin_loader.h"
 #include "sim/world/scene.h"
@@ -22,7 +23,7 @@
 namespace {
 
 constexpr int Cycles = 100;
-constexpr const char* DragClipDict = "ai_combat@drag_ped@base";
+using assets::DragClipDict;
 
 using wine_checks::check;
 
@@ -90,11 +91,12 @@ bool cycle(int n) {
     if (point != UnloadPoint::PromptUp && prompt) {
         sim::holdControl(prompt->control);
         const sim::Ped& player = sim::playerPed();
-        check(runUntil([&] { return player.clip.active && player.clip.clip == "enter_rf"; }),
-              at + "the pick-up starts");
+        check(
+            runUntil([&] { return player.clip.active && player.clip.clip == assets::PickupClip; }),
+            at + "the pick-up starts");
         if (point == UnloadPoint::Dragging) {
             sim::releaseControl(prompt->control);
-            check(runUntil([&] { return player.clip.clip == "injured_drag_plyr"; }),
+            check(runUntil([&] { return player.clip.clip == assets::DragClip; }),
                   at + "the drag clip plays");
             sim::runFrames(3);
             const auto drop = sim::onlyPrompt();

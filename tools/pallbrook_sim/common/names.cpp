@@ -2,10 +2,13 @@
 
 #include "common/format.h"
 
+#include "drag/drag_assets.h"
 #include "settings/control_names.h"
 #include "sim/world/text_hash.h"
+#include "sim/world/weapons.h"
 
 #include <charconv>
+#include <span>
 
 namespace pbsim {
 
@@ -39,11 +42,11 @@ const std::map<std::uint32_t, std::string>& controlsByHash() {
 std::map<std::uint32_t, std::string>& weaponsByHash() {
     static std::map<std::uint32_t, std::string> table = [] {
         std::map<std::uint32_t, std::string> byHash;
-        for (const char* name :
-             {"WEAPON_UNARMED", "WEAPON_REVOLVER_CATTLEMAN", "WEAPON_REVOLVER_SCHOFIELD",
-              "WEAPON_REVOLVER_DOUBLEACTION", "WEAPON_REVOLVER_LEMAT", "WEAPON_PISTOL_VOLCANIC",
-              "WEAPON_PISTOL_MAUSER", "WEAPON_PISTOL_SEMIAUTO", "WEAPON_PISTOL_M1899"}) {
-            byHash.emplace(sim::textKeyHash(name), name);
+        byHash.emplace(sim::textKeyHash(assets::UnarmedWeapon), assets::UnarmedWeapon);
+        for (const auto& names : {std::span(sim::RevolverWeapons), std::span(sim::PistolWeapons)}) {
+            for (const char* name : names) {
+                byHash.emplace(sim::textKeyHash(name), name);
+            }
         }
         return byHash;
     }();

@@ -2,15 +2,15 @@
 
 namespace pbsim {
 
-const char* phaseName(Phase phase) {
+const char* phaseName(DragPhase phase) {
     switch (phase) {
-    case Phase::Idle:
+    case DragPhase::Idle:
         return "Idle";
-    case Phase::PickingUp:
+    case DragPhase::PickingUp:
         return "PickingUp";
-    case Phase::Dragging:
+    case DragPhase::Dragging:
         return "Dragging";
-    case Phase::PuttingDown:
+    case DragPhase::PuttingDown:
         return "PuttingDown";
     }
     return "?";

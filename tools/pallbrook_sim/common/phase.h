@@ -1,11 +1,12 @@
-// The plugin's drag state, as the observer tells it and as expectations name it.
+// The plugin's drag state, as the observer tells it and as expectations name
+// it: the plugin's own DragPhase, told from its calls.
 #pragma once
+
+#include "drag/drag_state.h"
 
 namespace pbsim {
 
-enum class Phase { Idle = 0, PickingUp = 1, Dragging = 2, PuttingDown = 3 };
-
 // "Idle", "PickingUp", "Dragging" or "PuttingDown".
-const char* phaseName(Phase phase);
+const char* phaseName(DragPhase phase);
 
 } // namespace pbsim

@@ -128,7 +128,7 @@ void checkBodies(const Expectation& expect, std::vector<std::string>& failed) {
 
 } // namespace
 
-std::vector<std::string> checkExpectation(const Expectation& expect, Phase observed) {
+std::vector<std::string> checkExpectation(const Expectation& expect, DragPhase observed) {
     std::vector<std::string> failed;
     if (expect.state && observed != *expect.state) {
         failed.push_back("state is " + std::string(phaseName(observed)) + ", expected " +

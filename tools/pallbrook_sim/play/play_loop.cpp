@@ -120,11 +120,11 @@ void PlayLoop::crossCheck() {
     auto state = pluginDragState();
     if (state && *state != static_cast<int>(observer_.phase())) {
         fault_ = "tool fault: the brief says " + std::string(phaseName(observer_.phase())) +
-                 " but the plugin's state is " + phaseName(static_cast<Phase>(*state));
+                 " but the plugin's state is " + phaseName(static_cast<DragPhase>(*state));
     }
     auto grab = pluginGrabPoint();
     auto seen = observer_.grabPointThisFrame();
-    if (grab && seen && observer_.phase() == Phase::PickingUp && *grab != *seen) {
+    if (grab && seen && observer_.phase() == DragPhase::PickingUp && *grab != *seen) {
         fault_ = "tool fault: the brief says grab point " + std::to_string(*seen) +
                  " but the plugin chose " + std::to_string(*grab);
     }

@@ -69,7 +69,7 @@ class PlayLoop {
     void fail(std::string why) { fault_ = std::move(why); }
     const std::string& fault() const { return fault_; }
 
-    Phase phase() const { return observer_.phase(); }
+    DragPhase phase() const { return observer_.phase(); }
     const Track& track() const { return track_; }
 
   private:

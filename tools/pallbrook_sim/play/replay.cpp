@@ -6,7 +6,7 @@
 #include "play/scratch_dir.h"
 #include "play/timeline.h"
 #include "play/world_setup.h"
-#include "report/brief/hashes.h"
+#include "plugin/natives.h"
 #include "report/picture/picture.h"
 #include "scenario/scenario_reader.h"
 
@@ -74,7 +74,7 @@ struct CaptureClock {
     bool seen = false;
 
     void onCall(const sim::NativeCall& call) {
-        if (call.hash != hashes::GameTimer) {
+        if (call.hash != natives::GameTimer) {
             return;
         }
         const auto now = static_cast<std::uint32_t>(call.result.words[0]);

@@ -17,7 +17,7 @@ struct Sample {
     std::int64_t frame = 0;
     sim::Vec3 player;
     float heading = 0.0f;
-    Phase phase = Phase::Idle;
+    DragPhase phase = DragPhase::Idle;
     std::int32_t target = 0;
 };
 

@@ -6,12 +6,14 @@ namespace pbsim::reading {
 
 namespace {
 
-std::optional<Phase> readPhase(const Json& value, const std::string& pointer, Problems& problems) {
+std::optional<DragPhase> readPhase(const Json& value, const std::string& pointer,
+                                   Problems& problems) {
     auto text = readString(value, pointer, problems);
     if (!text) {
         return std::nullopt;
     }
-    for (Phase phase : {Phase::Idle, Phase::PickingUp, Phase::Dragging, Phase::PuttingDown}) {
+    for (DragPhase phase :
+         {DragPhase::Idle, DragPhase::PickingUp, DragPhase::Dragging, DragPhase::PuttingDown}) {
         if (*text == phaseName(phase)) {
             return phase;
         }

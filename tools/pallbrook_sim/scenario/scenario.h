@@ -83,7 +83,7 @@ struct Expectation {
     Moment at;
     std::string note;
     std::string pointer;
-    std::optional<Phase> state;
+    std::optional<DragPhase> state;
     std::optional<PromptExpectation> prompt;
     std::optional<int> promptCount;
     std::optional<PointExpectation> playerPosition;

@@ -2,12 +2,13 @@
 #undef nativeInit
 #undef nativePush64
 #include "plugin/host_api.h"
+#include "plugin/natives.h"
 
 #include <bit>
 #include <cstdint>
 
 namespace {
-constexpr unsigned long long PlayClipTask = 0xEA47FE3719165B94;
+constexpr unsigned long long PlayClipTask = natives::PlayClipTask;
 unsigned long long hashNow = 0;
 int argumentNow = 0;
 } // namespace

@@ -60,7 +60,7 @@ TEST(ScenarioReader, TakesTheWorldTimelineAndExpectationsAsWritten) {
     EXPECT_EQ(s.timeline[1].action.controls, (std::vector<std::uint32_t>{0xF84FA74F, 0xDB096B85}));
     ASSERT_EQ(s.expectations.size(), 2u);
     EXPECT_EQ(s.expectations[0].at.kind, pbsim::Moment::Kind::End);
-    EXPECT_EQ(*s.expectations[0].state, pbsim::Phase::PuttingDown);
+    EXPECT_EQ(*s.expectations[0].state, DragPhase::PuttingDown);
     EXPECT_TRUE(s.expectations[0].prompt->none);
     EXPECT_FLOAT_EQ(s.expectations[1].playerHeading->first, -3.0f);
 }

@@ -2,8 +2,9 @@
 
 #include "common/format.h"
 #include "common/names.h"
-#include "report/brief/hashes.h"
 
+#include "drag/drag_assets.h"
+#include "plugin/natives.h"
 #include "sim/world/prompts.h"
 #include "sim/world/world.h"
 
@@ -13,7 +14,7 @@ namespace pbsim {
 
 namespace {
 
-namespace h = hashes;
+namespace n = natives;
 
 constexpr const char* GrabPointNames[4] = {"feet", "hands", "left hand and foot",
                                            "right hand and foot"};
@@ -48,31 +49,34 @@ sim::Vec3 positionOf(std::int32_t handle) {
 }
 
 // Why a guard test of the player ends a drag, when its answer makes it fire.
-const char* guardReason(const sim::NativeCall& call) {
-    bool nonZero = i32Result(call.result) != 0;
+std::optional<std::string> guardReason(const sim::NativeCall& call) {
+    const std::int32_t answer = i32Result(call.result);
+    const bool fires = call.hash == n::PlayerConditionValue ? answer == 1 : answer != 0;
+    if (!fires) {
+        return std::nullopt;
+    }
     switch (call.hash) {
-    case h::IsDead:
-        return nonZero ? "the player is dead" : nullptr;
-    case h::IsRidingMount:
-        return nonZero ? "the player rides a mount" : nullptr;
-    case h::IsFalling:
-        return nonZero ? "the player is falling" : nullptr;
-    case h::ConditionTest:
-        return nonZero ? "player condition test 0x886E37EC497200B6" : nullptr;
-    case h::IsSwimming:
-        return nonZero ? "the player is swimming" : nullptr;
-    case h::IsInVehicle:
-        return nonZero ? "the player is in a vehicle" : nullptr;
-    case h::IsIncapacitated:
-        return nonZero ? "the player is incapacitated" : nullptr;
-    case h::ConditionValue:
-        return i32Result(call.result) == 1 ? "player condition value 1" : nullptr;
-    case h::ConditionTestB:
-        return nonZero ? "player condition test 0x59643424B68D52B5" : nullptr;
-    case h::ConfigFlag:
-        return nonZero ? "the player's config flag 11" : nullptr;
+    case n::IsDead:
+        return "the player is dead";
+    case n::IsRidingMount:
+        return "the player rides a mount";
+    case n::IsFalling:
+        return "the player is falling";
+    case n::PlayerConditionTest:
+    case n::PlayerConditionTestB:
+        return "player condition test " + hexWord(call.hash);
+    case n::IsSwimming:
+        return "the player is swimming";
+    case n::IsInAnyVehicle:
+        return "the player is in a vehicle";
+    case n::IsIncapacitated:
+        return "the player is incapacitated";
+    case n::PlayerConditionValue:
+        return "player condition value 1";
+    case n::PedConfigFlag:
+        return "the player's config flag 11";
     default:
-        return nullptr;
+        return std::nullopt;
     }
 }
 
@@ -85,16 +89,16 @@ std::int32_t Observer::player() const {
     return player_ != 0 ? player_ : sim::world().player;
 }
 
-void Observer::changePhase(Phase to, const std::string& why) {
+void Observer::changePhase(DragPhase to, const std::string& why) {
     say("state " + std::string(phaseName(phase_)) + " -> " + phaseName(to) +
         (why.empty() ? "" : " (" + why + ")"));
     phase_ = to;
 }
 
 void Observer::onCall(const sim::NativeCall& call) {
-    if (call.hash == h::PlayerPed) {
+    if (call.hash == n::PlayerPed) {
         player_ = i32Result(call.result);
-    } else if (call.hash == h::ShowPromptGroup) {
+    } else if (call.hash == n::ShowPromptGroupOnEntity) {
         lastShownOn_ = call.args.i32(0);
     }
     watchGuards(call);
@@ -106,41 +110,41 @@ void Observer::onCall(const sim::NativeCall& call) {
 }
 
 void Observer::watchGuards(const sim::NativeCall& call) {
-    if (phase_ != Phase::PickingUp && phase_ != Phase::Dragging) {
+    if (phase_ != DragPhase::PickingUp && phase_ != DragPhase::Dragging) {
         return;
     }
     const sim::NativeArgs& args = call.args;
     const std::int64_t frame = sim::world().frame;
     auto end = [&](const std::string& why) {
         track_->mark(Marker::Kind::DragEnd, frame, positionOf(player()), why);
-        changePhase(Phase::Idle, why);
+        changePhase(DragPhase::Idle, why);
         target_ = 0;
         pickup_.reset();
     };
     if (args.count >= 1 && args.i32(0) == player()) {
-        if (const char* reason = guardReason(call)) {
-            end("cut short: " + std::string(reason));
+        if (const auto reason = guardReason(call)) {
+            end("cut short: " + *reason);
             return;
         }
-        if (call.hash == h::IsLimp && i32Result(call.result) != 0) {
+        if (call.hash == n::IsLimp && i32Result(call.result) != 0) {
             end("cut short: the player went limp");
             return;
         }
     }
-    if (call.hash == h::EntityExists && args.i32(0) == target_ && i32Result(call.result) == 0) {
+    if (call.hash == n::EntityExists && args.i32(0) == target_ && i32Result(call.result) == 0) {
         end("cut short: the body no longer exists");
         return;
     }
-    if (phase_ == Phase::PickingUp && call.hash == h::FreezeEntity && args.i32(0) == target_ &&
+    if (phase_ == DragPhase::PickingUp && call.hash == n::FreezeEntity && args.i32(0) == target_ &&
         args.flag(1)) {
         say("pick-up done; " + pedNames().name(target_) + " frozen for the first drag frame");
         track_->mark(Marker::Kind::DragStart, frame, positionOf(player()), "drag starts");
-        changePhase(Phase::Dragging, "");
+        changePhase(DragPhase::Dragging, "");
     }
 }
 
 void Observer::watchHold(const sim::NativeCall& call) {
-    if (call.hash != h::PromptHoldCompleted || i32Result(call.result) == 0) {
+    if (call.hash != n::PromptHoldCompleted || i32Result(call.result) == 0) {
         return;
     }
     const sim::World& w = sim::world();
@@ -157,30 +161,30 @@ void Observer::watchHold(const sim::NativeCall& call) {
                    std::to_string(w.gameTimeMs - control->second.heldSince) + " ms)";
         }
     }
-    if (phase_ == Phase::Idle) {
+    if (phase_ == DragPhase::Idle) {
         say("hold completed on " + pedNames().name(entity) + held);
         target_ = entity;
         pickup_ = Pickup{};
-        changePhase(Phase::PickingUp, "");
-    } else if (phase_ == Phase::Dragging) {
+        changePhase(DragPhase::PickingUp, "");
+    } else if (phase_ == DragPhase::Dragging) {
         say("drop hold completed" + held);
         track_->mark(Marker::Kind::DragEnd, w.frame, positionOf(player()), "put-down");
-        changePhase(Phase::PuttingDown, "");
+        changePhase(DragPhase::PuttingDown, "");
     }
 }
 
 void Observer::watchPickup(const sim::NativeCall& call) {
-    if (!pickup_ || phase_ != Phase::PickingUp) {
+    if (!pickup_ || phase_ != DragPhase::PickingUp) {
         return;
     }
     const sim::NativeArgs& args = call.args;
-    if (call.hash == h::BonePosition && args.i32(0) == target_) {
+    if (call.hash == n::PedBonePosition && args.i32(0) == target_) {
         pickup_->bones.emplace_back(args.i32(1), vectorResult(call.result));
-    } else if (call.hash == h::DistanceSquared) {
+    } else if (call.hash == n::DistanceSquared) {
         pickup_->distances.push_back(vectorResult(call.result).x);
-    } else if (call.hash == h::SetEntityPosition && args.i32(0) == player()) {
+    } else if (call.hash == n::SetEntityPosition && args.i32(0) == player()) {
         pickup_->placedAt = sim::Vec3{args.f32(1), args.f32(2), args.f32(3)};
-    } else if (call.hash == h::SetEntityHeading && args.i32(0) == player()) {
+    } else if (call.hash == n::SetEntityHeading && args.i32(0) == player()) {
         finishPickupReport(args.f32(1));
     }
 }
@@ -216,21 +220,21 @@ void Observer::finishPickupReport(float heading) {
 
 void Observer::watchClips(const sim::NativeCall& call) {
     const sim::NativeArgs& args = call.args;
-    if (call.hash == h::PinBone && args.i32(0) == target_) {
+    if (call.hash == n::PinBoneToPoint && args.i32(0) == target_) {
         ++pinsThisFrame_;
-    } else if (call.hash == h::SetEntityHeading && args.i32(0) == player()) {
+    } else if (call.hash == n::SetEntityHeading && args.i32(0) == player()) {
         headingThisFrame_ = args.f32(1);
-    } else if (call.hash == h::ClipSpeed && args.i32(0) == player()) {
+    } else if (call.hash == n::ClipSpeed && args.i32(0) == player()) {
         speedThisFrame_ = args.f32(3);
-    } else if (call.hash == h::PlayClip && args.i32(0) == player()) {
+    } else if (call.hash == n::PlayClipTask && args.i32(0) == player()) {
         std::string clip = text(args, 2);
-        if (clip == "enter_rf") {
+        if (clip == assets::PickupClip) {
             say("pick-up clip plays for " + std::to_string(args.i32(5)) + " ms");
-        } else if (clip == "breakout_fwd_undertaker") {
+        } else if (clip == assets::PutdownClip) {
             say("put-down clip plays for " + std::to_string(args.i32(5)) + " ms");
         } else {
             std::string filter = text(args, 11);
-            bool oneHanded = filter == "norightarm_filter";
+            bool oneHanded = filter == assets::OneHandedFilter;
             say(std::string("drag clip ") +
                 (oneHanded ? "one-handed (aiming)" : "with both hands") + " from phase " +
                 fixed(args.f32(7), 2) + ", " + filter);
@@ -239,7 +243,7 @@ void Observer::watchClips(const sim::NativeCall& call) {
 }
 
 void Observer::watchDicts(const sim::NativeCall& call) {
-    if (call.hash != h::DictLoaded) {
+    if (call.hash != n::AnimDictLoaded) {
         return;
     }
     std::string dict = text(call.args, 0);
@@ -258,19 +262,19 @@ void Observer::watchDicts(const sim::NativeCall& call) {
 void Observer::watchRelease(const sim::NativeCall& call) {
     const sim::NativeArgs& args = call.args;
     const std::int64_t frame = sim::world().frame;
-    if (call.hash == h::DetachEntity && phase_ != Phase::Dragging) {
+    if (call.hash == n::DetachEntity && phase_ != DragPhase::Dragging) {
         std::int32_t body = args.i32(0);
         // Where the body lies is the world's to tell: a capture has no world.
         say(pedNames().name(body) + " detached" +
             (worldTells_ ? " at " + place(positionOf(body)) : std::string()));
         track_->mark(Marker::Kind::Drop, frame, positionOf(body),
-                     phase_ == Phase::PuttingDown ? "put down" : "let go");
-    } else if (call.hash == h::AllowLimp) {
+                     phase_ == DragPhase::PuttingDown ? "put down" : "let go");
+    } else if (call.hash == n::AllowLimp) {
         say(pedNames().name(args.i32(0)) + " may go limp again");
-    } else if (call.hash == h::ClearTasks && args.i32(0) == player()) {
+    } else if (call.hash == n::ClearTasks && args.i32(0) == player()) {
         say("put-down finished; the player's tasks are cleared");
-        if (phase_ != Phase::Idle) {
-            changePhase(Phase::Idle, "");
+        if (phase_ != DragPhase::Idle) {
+            changePhase(DragPhase::Idle, "");
         }
         target_ = 0;
     }
@@ -278,12 +282,15 @@ void Observer::watchRelease(const sim::NativeCall& call) {
 
 void Observer::reportGrip() {
     if (pinsThisFrame_ != 0 && pinsThisFrame_ != pinsShown_) {
-        say(pedNames().name(target_) + (pinsThisFrame_ == 1
-                                            ? " held by one hand (bone 34606)"
-                                            : " held by both hands (bones 22798 and 34606)"));
+        const std::string leftHand = std::to_string(assets::LeftHandBone);
+        const std::string rightHand = std::to_string(assets::RightHandBone);
+        say(pedNames().name(target_) +
+            (pinsThisFrame_ == 1
+                 ? " held by one hand (bone " + leftHand + ")"
+                 : " held by both hands (bones " + rightHand + " and " + leftHand + ")"));
     }
     pinsShown_ =
-        phase_ == Phase::Dragging ? (pinsThisFrame_ != 0 ? pinsThisFrame_ : pinsShown_) : 0;
+        phase_ == DragPhase::Dragging ? (pinsThisFrame_ != 0 ? pinsThisFrame_ : pinsShown_) : 0;
 }
 
 void Observer::beginFrame() {
@@ -292,7 +299,7 @@ void Observer::beginFrame() {
 
 std::vector<std::string> Observer::endFrame() {
     reportGrip();
-    if (phase_ == Phase::Dragging && speedThisFrame_ && headingThisFrame_) {
+    if (phase_ == DragPhase::Dragging && speedThisFrame_ && headingThisFrame_) {
         float turn = lastHeading_ ? *headingThisFrame_ - *lastHeading_ : 0.0f;
         float speed = *speedThisFrame_;
         std::string turning =
@@ -309,7 +316,7 @@ std::vector<std::string> Observer::endFrame() {
             say(steering);
             steering_ = steering;
         }
-    } else if (phase_ != Phase::Dragging) {
+    } else if (phase_ != DragPhase::Dragging) {
         steering_.clear();
     }
     if (headingThisFrame_) {

@@ -30,7 +30,7 @@ class Observer {
     // The brief's lines for the frame that has just run.
     std::vector<std::string> endFrame();
 
-    Phase phase() const { return phase_; }
+    DragPhase phase() const { return phase_; }
     std::int32_t target() const { return target_; }
     // The grab point chosen in the frame that has just run, if a pick-up
     // started in it.
@@ -45,7 +45,7 @@ class Observer {
 
     std::int32_t player() const;
     void say(std::string line) { lines_.push_back(std::move(line)); }
-    void changePhase(Phase to, const std::string& why);
+    void changePhase(DragPhase to, const std::string& why);
     void watchGuards(const sim::NativeCall& call);
     void watchPickup(const sim::NativeCall& call);
     void watchClips(const sim::NativeCall& call);
@@ -59,7 +59,7 @@ class Observer {
     bool worldTells_ = true;
     std::int32_t player_ = 0;
     std::int32_t lastShownOn_ = 0;
-    Phase phase_ = Phase::Idle;
+    DragPhase phase_ = DragPhase::Idle;
     std::int32_t target_ = 0;
     std::vector<std::string> lines_;
     std::optional<Pickup> pickup_;

@@ -1,12 +1,13 @@
 #include "report/brief/prompt_book.h"
 
-#include "report/brief/hashes.h"
+#include "plugin/natives.h"
+#include "sim/world/prompts.h"
 
 namespace pbsim {
 
 namespace {
 
-using namespace hashes;
+using namespace natives;
 
 std::int32_t i32Result(const sim::NativeCall& call) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(call.result.words[0]));
@@ -76,8 +77,8 @@ void PromptBook::onCall(const sim::NativeCall& call) {
             groupOwner_[i32Result(call)] = args.i32(0);
         }
         break;
-    case ShowPromptGroup:
-        shownThisFrame_.emplace_back(args.i32(4), args.i32(0));
+    case ShowPromptGroupOnEntity:
+        shownThisFrame_.push_back({args.i32(0), args.i32(4), {}});
         break;
     default:
         break;
@@ -88,19 +89,11 @@ std::vector<sim::PromptView> PromptBook::prompts() const {
     std::vector<sim::PromptView> views;
     for (const auto& [handle, prompt] : prompts_) {
         sim::PromptView view = prompt;
-        view.entity = 0;
-        // The entity whose group was shown last this frame, else the one the
-        // game named as the group's owner.
-        for (auto shown = shownThisFrame_.rbegin(); shown != shownThisFrame_.rend(); ++shown) {
-            if (shown->first == prompt.group) {
-                view.entity = shown->second;
-                break;
-            }
-        }
-        if (view.entity == 0 && prompt.group != -1) {
-            auto owner = groupOwner_.find(prompt.group);
-            view.entity = owner != groupOwner_.end() ? owner->second : 0;
-        }
+        // The group's owner is the entity the game named for it.
+        view.entity = sim::promptEntity(prompt.group, shownThisFrame_, [this](std::int32_t group) {
+            auto owner = groupOwner_.find(group);
+            return owner != groupOwner_.end() ? owner->second : 0;
+        });
         views.push_back(view);
     }
     return views;

@@ -6,6 +6,7 @@
 
 #include "sim/host.h"
 #include "sim/world/scene.h"
+#include "sim/world/world.h"
 
 #include <cstdint>
 #include <map>
@@ -26,7 +27,7 @@ class PromptBook {
   private:
     std::map<std::int32_t, sim::PromptView> prompts_;
     std::unordered_map<std::uint64_t, std::string> strings_;
-    std::vector<std::pair<std::int32_t, std::int32_t>> shownThisFrame_; // (group, entity)
+    std::vector<sim::PromptGroupShown> shownThisFrame_;
     std::map<std::int32_t, std::int32_t> groupOwner_; // group -> entity, from the game's answers
 };
 

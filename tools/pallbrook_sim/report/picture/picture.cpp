@@ -19,15 +19,15 @@ namespace pbsim {
 
 namespace {
 
-const char* phaseColour(Phase phase) {
+const char* phaseColour(DragPhase phase) {
     switch (phase) {
-    case Phase::Idle:
+    case DragPhase::Idle:
         return "#9aa0a6";
-    case Phase::PickingUp:
+    case DragPhase::PickingUp:
         return "#e8a33d";
-    case Phase::Dragging:
+    case DragPhase::Dragging:
         return "#2f6fdf";
-    case Phase::PuttingDown:
+    case DragPhase::PuttingDown:
         return "#8e44ad";
     }
     return "#000";
@@ -77,7 +77,7 @@ void scaleAndNorth(Svg& svg, const PictureFrame& frame) {
 void playerPath(Svg& svg, PictureFrame& frame, const Track& track) {
     // One polyline per stretch of one state, points closer than a pixel merged.
     std::vector<Px> run;
-    Phase phase = Phase::Idle;
+    DragPhase phase = DragPhase::Idle;
     auto flush = [&] {
         if (run.size() > 1) {
             svg.polyline(run, std::string("fill=\"none\" stroke=\"") + phaseColour(phase) +
@@ -122,7 +122,7 @@ void playerPath(Svg& svg, PictureFrame& frame, const Track& track) {
             svg.circle(c, 3, R"(fill="#ffffff" stroke="#444" stroke-width="1.2")");
             frame.label(svg, c, "frame " + std::to_string(s.frame), "#666");
         }
-        if (s.phase == Phase::Dragging && s.frame % facing == 0) {
+        if (s.phase == DragPhase::Dragging && s.frame % facing == 0) {
             Px c = frame.at(s.player);
             sim::Vec3 ahead = sim::forwardOf(s.heading);
             Px tip{c.x + ahead.x * 12, c.y - ahead.y * 12};

@@ -13,7 +13,7 @@
 
 namespace pbsim {
 
-using PhaseColour = const char* (*)(Phase);
+using PhaseColour = const char* (*)(DragPhase);
 
 class PictureFrame {
   public:

@@ -45,7 +45,7 @@ std::string frameNote(const Marker& m) {
     return " (frame " + std::to_string(m.frame) + ")";
 }
 
-double pathLengthWhile(const Track& track, Phase phase) {
+double pathLengthWhile(const Track& track, DragPhase phase) {
     double length = 0.0;
     for (std::size_t i = 1; i < track.samples.size(); ++i) {
         const Sample& a = track.samples[i - 1];
@@ -106,17 +106,17 @@ void PictureFrame::legend(Svg& svg, const Scenario& scenario, const Track& track
         svg.text({x + 58, y}, caption, text);
         y += 24;
     };
-    auto pathRow = [&](Phase phase, const std::string& caption) {
+    auto pathRow = [&](DragPhase phase, const std::string& caption) {
         row(caption, [&](Px c) {
             svg.line({c.x - 16, c.y}, {c.x + 16, c.y},
                      std::string("stroke=\"") + phaseColour(phase) +
                          "\" stroke-width=\"4\" stroke-linecap=\"round\"");
         });
     };
-    pathRow(Phase::Idle, "player walking, nothing held");
-    pathRow(Phase::PickingUp, "player picking up");
-    pathRow(Phase::Dragging, "player dragging");
-    pathRow(Phase::PuttingDown, "player putting down");
+    pathRow(DragPhase::Idle, "player walking, nothing held");
+    pathRow(DragPhase::PickingUp, "player picking up");
+    pathRow(DragPhase::Dragging, "player dragging");
+    pathRow(DragPhase::PuttingDown, "player putting down");
     row("path of the body's feet", [&](Px c) {
         svg.line({c.x - 16, c.y}, {c.x + 16, c.y},
                  std::string("stroke=\"") + bodyColour +
@@ -167,7 +167,7 @@ void PictureFrame::legend(Svg& svg, const Scenario& scenario, const Track& track
         }
     }
     fact(std::to_string(drags) + (drags == 1 ? " drag, " : " drags, ") +
-         fixed(pathLengthWhile(track, Phase::Dragging), 2) + " m walked while dragging");
+         fixed(pathLengthWhile(track, DragPhase::Dragging), 2) + " m walked while dragging");
     if (!track.samples.empty()) {
         fact(std::string("state at the end: ") + phaseName(track.samples.back().phase));
     }

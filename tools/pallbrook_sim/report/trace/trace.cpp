@@ -42,14 +42,14 @@ void appendGameString(std::string& out, std::uint64_t word) {
 
 // The argument word as it may be printed: pointers replaced by what they show.
 void appendWord(std::string& out, std::uint64_t word, char kind) {
-    switch (kind) {
-    case 't':
+    switch (wordKind(kind)) {
+    case WordKind::Text:
         out += "{\"text\":";
         appendText(out, word);
         out += '}';
         break;
-    case 'o':
-    case 'h':
+    case WordKind::HashSlot:
+    case WordKind::FloatSlot:
         out += word == 0 ? "null" : "\"pointer\"";
         break;
     default:
@@ -60,27 +60,27 @@ void appendWord(std::string& out, std::uint64_t word, char kind) {
 }
 
 void appendArg(std::string& out, std::uint64_t word, char kind) {
-    switch (kind) {
-    case 'e':
+    switch (wordKind(kind)) {
+    case WordKind::Entity:
         appendPed(out, word);
         break;
-    case 'f':
+    case WordKind::Float:
         out += jsonNumber(asFloat(word));
         break;
-    case 't':
+    case WordKind::Text:
         appendText(out, word);
         break;
-    case 'g':
+    case WordKind::GameString:
         appendGameString(out, word);
         break;
-    case 'u':
+    case WordKind::Hash:
         out += jsonString(hashName(static_cast<std::uint32_t>(word)));
         break;
-    case 'o':
-    case 'h':
+    case WordKind::HashSlot:
+    case WordKind::FloatSlot:
         if (word == 0) {
             out += "null";
-        } else if (kind == 'o') {
+        } else if (wordKind(kind) == WordKind::HashSlot) {
             std::uint32_t written;
             std::memcpy(&written, reinterpret_cast<const void*>(word), sizeof written);
             out += "{\"out\":" + jsonString(hashName(written)) + "}";
@@ -96,8 +96,8 @@ void appendArg(std::string& out, std::uint64_t word, char kind) {
 }
 
 void appendResult(std::string& out, const sim::NativeResult& result, char kind) {
-    switch (kind) {
-    case 'v':
+    switch (wordKind(kind)) {
+    case WordKind::Vector:
         out += '[';
         for (std::size_t i = 0; i < 3; ++i) {
             out += i ? "," : "";
@@ -105,9 +105,9 @@ void appendResult(std::string& out, const sim::NativeResult& result, char kind) 
         }
         out += ']';
         break;
-    case 'b':
-    case 'i':
-    case 'p':
+    case WordKind::Bool:
+    case WordKind::Int32:
+    case WordKind::Prompt:
         out += std::to_string(asI32(result.words[0]));
         break;
     default:
@@ -119,8 +119,7 @@ void appendResult(std::string& out, const sim::NativeResult& result, char kind) 
 
 std::string traceLine(const sim::NativeCall& call, std::int64_t frame, std::uint32_t gameTimeMs) {
     const sim::WorldNative* native = sim::findWorldNative(call.hash);
-    const NativeKinds* kinds = findNativeKinds(call.hash);
-    bool decoded = kinds != nullptr && kinds->args.size() == call.args.count;
+    bool decoded = native != nullptr && native->args.size() == call.args.count;
 
     std::string line;
     line.reserve(256);
@@ -135,19 +134,19 @@ std::string traceLine(const sim::NativeCall& call, std::int64_t frame, std::uint
     line += ",\"words\":[";
     for (std::size_t i = 0; i < call.args.count; ++i) {
         line += i ? "," : "";
-        appendWord(line, call.args.words[i], decoded ? kinds->args[i] : 'i');
+        appendWord(line, call.args.words[i], decoded ? native->args[i] : 'i');
     }
     line += ']';
     if (decoded) {
         line += ",\"args\":[";
         for (std::size_t i = 0; i < call.args.count; ++i) {
             line += i ? "," : "";
-            appendArg(line, call.args.words[i], kinds->args[i]);
+            appendArg(line, call.args.words[i], native->args[i]);
         }
         line += ']';
-        if (kinds->result != '-') {
+        if (native->result != '-') {
             line += ",\"result\":";
-            appendResult(line, call.result, kinds->result);
+            appendResult(line, call.result, native->result);
         }
     }
     line += '}';

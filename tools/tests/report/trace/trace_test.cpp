@@ -1,9 +1,8 @@
-// The trace must read every native the world answers, and print no pointer.
-#include "capture/native_kinds.h"
+// The trace prints texts and the values natives wrote, never a pointer.
 #include "common/format.h"
 #include "report/trace/trace.h"
 
-#include "sim/world/native_table.h"
+#include "plugin/natives.h"
 #include "sim/world/world.h"
 
 #include <gtest/gtest.h>
@@ -12,14 +11,6 @@
 #include <string>
 
 namespace {
-
-TEST(NativeKinds, EveryWorldNativeHasOneLetterPerArgumentWord) {
-    for (const sim::WorldNative& native : sim::worldNatives()) {
-        const NativeKinds* kinds = findNativeKinds(native.hash);
-        ASSERT_NE(kinds, nullptr) << native.role;
-        EXPECT_EQ(kinds->args.size(), native.arity) << native.role;
-    }
-}
 
 std::uint64_t pointerWord(const void* p) {
     return reinterpret_cast<std::uint64_t>(p);
@@ -30,7 +21,7 @@ TEST(TraceLine, TextsAppearAsTheirCharactersAndNeverAsPointers) {
     const char* dict = "ai_combat@drag_ped@base";
     const char* clip = "injured_drag_plyr";
     sim::NativeCall call;
-    call.hash = 0xDEE49D5CA6C49148; // is playing clip (ped, dict, clip, 3)
+    call.hash = natives::IsPlayingClip; // (ped, dict, clip, 3)
     call.args.words = {0x3E9, pointerWord(dict), pointerWord(clip), 3};
     call.args.count = 4;
     std::string line = pbsim::traceLine(call, 7, 231);
@@ -47,7 +38,7 @@ TEST(TraceLine, FloatsInTheShortestFormThatReadsBackAndOutValuesAsWritten) {
     sim::installWorld();
     float groundHeight = 2.75f;
     sim::NativeCall call;
-    call.hash = 0x24FA4267BB8D2431; // ground height (x, y, z, pointer to float, 0)
+    call.hash = natives::GroundHeight; // (x, y, z, pointer to float, 0)
     std::uint32_t x, y, z;
     float fx = 0.55f, fy = -1.0f, fz = 1e13f;
     std::memcpy(&x, &fx, 4);
