@@ -22,14 +22,14 @@ namespace {
 
 // The one native that the plugin hands an out-parameter: the address of a
 // slot on its own stack, which the floor replaces with a slot of its own.
-constexpr std::uint64_t CurrentWeaponNative = natives::CurrentWeapon;
+using natives::CurrentWeapon;
 constexpr std::size_t CurrentWeaponSlotWord = 1;
 std::uint32_t floorWeaponSlot = 0;
 
 // The positions of the player's hands follow the heading, which a steering
 // frame turns: the floor, replayed after the plugin's frame, sees the hands a
 // degree further on. The plugin only passes them on to the pins.
-constexpr std::uint64_t BonePositionNative = natives::PedBonePosition;
+using natives::PedBonePosition;
 
 int floorPedList[1024];
 
@@ -200,7 +200,7 @@ Floor recordFloor() {
         entry.firstWord = static_cast<std::uint32_t>(floor.words.size());
         entry.wordCount = static_cast<std::uint32_t>(call.args.count);
         for (std::size_t i = 0; i < call.args.count; ++i) {
-            const bool slot = call.hash == CurrentWeaponNative && i == CurrentWeaponSlotWord;
+            const bool slot = call.hash == CurrentWeapon && i == CurrentWeaponSlotWord;
             floor.words.push_back(slot ? reinterpret_cast<std::uintptr_t>(&floorWeaponSlot)
                                        : call.args.words[i]);
         }
@@ -218,9 +218,9 @@ Floor recordFloor() {
         const sim::NativeCall& mine = calls[c];
         const sim::NativeCall& theirs = again[c];
         bool same = mine.hash == theirs.hash && mine.args.count == theirs.args.count &&
-                    (mine.result.words == theirs.result.words || mine.hash == BonePositionNative);
+                    (mine.result.words == theirs.result.words || mine.hash == PedBonePosition);
         for (std::size_t i = 0; same && i < mine.args.count; ++i) {
-            const bool slot = mine.hash == CurrentWeaponNative && i == CurrentWeaponSlotWord;
+            const bool slot = mine.hash == CurrentWeapon && i == CurrentWeaponSlotWord;
             same = slot || mine.args.words[i] == theirs.args.words[i];
         }
         require(same, "call " + std::to_string(c) + " (native " + sim::hex(mine.hash) +

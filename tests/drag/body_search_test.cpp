@@ -7,11 +7,11 @@
 
 namespace {
 
-constexpr std::uint64_t IsAttachedToEntity = natives::IsAttachedTo;
+using natives::IsAttachedTo;
 using natives::IsDead;
 using natives::IsIncapacitated;
 using natives::IsLimp;
-constexpr std::uint64_t ConfigFlag = natives::PedConfigFlag;
+using natives::PedConfigFlag;
 
 class BodySearchTest : public PluginInWorldTest {
   protected:
@@ -78,7 +78,7 @@ TEST_F(BodySearchTest, AllFourStateTestsAreAskedForEveryCandidate) {
     EXPECT_EQ(callsTo(IsDead), 2u);
     EXPECT_EQ(callsTo(IsIncapacitated), 2u);
     EXPECT_EQ(callsTo(IsLimp), 2u);
-    EXPECT_EQ(callsTo(ConfigFlag), 2u);
+    EXPECT_EQ(callsTo(PedConfigFlag), 2u);
 }
 
 TEST_F(BodySearchTest, PlayersRidersPassengersAndAnotherEntitysLoadAreNeverChosen) {
@@ -108,11 +108,11 @@ TEST_F(BodySearchTest, MountTestIsMadeOnlyWhenThePlayerHasAMount) {
     sim::addBody({1.0f, 0.0f, 0.0f});
     sim::addBody({1.2f, 0.0f, 0.0f});
     search();
-    EXPECT_EQ(callsTo(IsAttachedToEntity), 0u);
+    EXPECT_EQ(callsTo(IsAttachedTo), 0u);
     sim::playerPed().mount = sim::addPed({0.0f, 4.0f, 0.0f});
     search();
     // Both bodies, and the mount itself (a living ped that fails only the state tests).
-    EXPECT_EQ(callsTo(IsAttachedToEntity), 3u);
+    EXPECT_EQ(callsTo(IsAttachedTo), 3u);
 }
 
 TEST_F(BodySearchTest, StaleHandlesAreSkippedAfterAskingOnlyWhetherTheyExist) {

@@ -10,7 +10,7 @@
 #include <functional>
 #include <vector>
 
-constexpr std::uint64_t HoldCompletedNative = natives::PromptHoldCompleted;
+using natives::PromptHoldCompleted;
 
 class DragFixture : public PluginInWorldTest {
   protected:
@@ -79,7 +79,7 @@ class DragFixture : public PluginInWorldTest {
     // The first frame in which the prompt's hold was reported complete.
     std::int64_t firstHoldCompletedFrame(std::int64_t from = 0) const {
         for (const auto& call : sim::host().calls) {
-            if (call.frame >= from && call.hash == HoldCompletedNative &&
+            if (call.frame >= from && call.hash == PromptHoldCompleted &&
                 call.result.words[0] != 0) {
                 return call.frame;
             }

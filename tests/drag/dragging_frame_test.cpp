@@ -5,7 +5,7 @@
 namespace {
 
 using natives::DetachEntity;
-constexpr std::uint64_t PinBone = natives::PinBoneToPoint;
+using natives::PinBoneToPoint;
 using natives::PlayClipTask;
 constexpr std::uint32_t Revolver = 0x169F59F7;
 constexpr std::uint32_t Lantern = 0x0172C1E4;
@@ -46,7 +46,7 @@ TEST_F(DraggingFrameTest, AimingAOneHandedWeaponHoldsTheBodyByOneHandAndBack) {
     step();
     EXPECT_TRUE(DragState.oneHanded);
     EXPECT_EQ(callsInFrame(DetachEntity, frame()), 1u);
-    EXPECT_EQ(callsInFrame(PinBone, frame()), 1u);
+    EXPECT_EQ(callsInFrame(PinBoneToPoint, frame()), 1u);
     const auto* play = lastCallInFrame(PlayClipTask);
     ASSERT_NE(play, nullptr);
     EXPECT_EQ(play->args.u32(6), 0x40210011u);
@@ -62,7 +62,7 @@ TEST_F(DraggingFrameTest, AimingAOneHandedWeaponHoldsTheBodyByOneHandAndBack) {
     step();
     EXPECT_FALSE(DragState.oneHanded);
     EXPECT_EQ(callsInFrame(DetachEntity, frame()), 1u);
-    EXPECT_EQ(callsInFrame(PinBone, frame()), 2u);
+    EXPECT_EQ(callsInFrame(PinBoneToPoint, frame()), 2u);
     play = lastCallInFrame(PlayClipTask);
     ASSERT_NE(play, nullptr);
     EXPECT_EQ(play->args.u32(6), 0x40200001u);
@@ -78,7 +78,7 @@ TEST_F(DraggingFrameTest, BothHandsStayWhenTheWeaponIsNotOneHandedOrTheOtherHand
     sim::holdControl(Aim);
     step();
     EXPECT_FALSE(DragState.oneHanded);
-    EXPECT_EQ(callsInFrame(PinBone, frame()), 2u);
+    EXPECT_EQ(callsInFrame(PinBoneToPoint, frame()), 2u);
 
     sim::playerPed().weapons[0] = Lantern; // passes neither class test
     sim::playerPed().weapons[1] = 0;

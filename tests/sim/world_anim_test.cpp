@@ -5,13 +5,13 @@
 
 namespace {
 
-constexpr NativeHash RequestDict = natives::RequestAnimDict;
-constexpr NativeHash DictLoaded = natives::AnimDictLoaded;
-constexpr NativeHash PlayClip = natives::PlayClipTask;
+using natives::AnimDictLoaded;
 using natives::ClearTasks;
 using natives::ClipPhase;
 using natives::ClipSpeed;
 using natives::IsPlayingClip;
+using natives::PlayClipTask;
+using natives::RequestAnimDict;
 using natives::StopClip;
 
 constexpr const char* DragDict = assets::DragClipDict;
@@ -28,15 +28,15 @@ class AnimTest : public WorldTest {
 
     bool loaded(const char* dict) {
         bool answer = false;
-        frame([&] { answer = callNative<bool>(DictLoaded, dict); });
+        frame([&] { answer = callNative<bool>(AnimDictLoaded, dict); });
         return answer;
     }
 
     void play(const char* dict, const char* clip, std::int32_t durationMs, float phase = 0.0f) {
         frame([&] {
-            callNative(RequestDict, dict);
-            callNative(PlayClip, player, dict, clip, 8.0f, 8.0f, durationMs, 0x40200001, phase, 0,
-                       0, 0, assets::BothHandsFilter, 0);
+            callNative(RequestAnimDict, dict);
+            callNative(PlayClipTask, player, dict, clip, 8.0f, 8.0f, durationMs, 0x40200001, phase,
+                       0, 0, 0, assets::BothHandsFilter, 0);
         });
     }
 
@@ -51,11 +51,11 @@ TEST_F(AnimTest, ADictionaryLoadsItsNumberOfFramesAfterTheFirstRequest) {
     sim::setDictLoadFrames("slow", 3);
     bool atRequest = true;
     frame([&] {
-        callNative(RequestDict, "slow");
-        atRequest = callNative<bool>(DictLoaded, "slow");
+        callNative(RequestAnimDict, "slow");
+        atRequest = callNative<bool>(AnimDictLoaded, "slow");
     });
     EXPECT_FALSE(atRequest);
-    frame([] { callNative(RequestDict, "slow"); }); // a later request does not start again
+    frame([] { callNative(RequestAnimDict, "slow"); }); // a later request does not start again
     EXPECT_FALSE(loaded("slow"));
     EXPECT_TRUE(loaded("slow"));
     EXPECT_FALSE(loaded("never asked"));
@@ -65,9 +65,9 @@ TEST_F(AnimTest, ADictionaryLoadsAtOnceByDefaultAndNeverWhenSetSo) {
     sim::setDictLoadFrames("broken", -1);
     bool quick = false;
     frame([&] {
-        callNative(RequestDict, "quick");
-        callNative(RequestDict, "broken");
-        quick = callNative<bool>(DictLoaded, "quick");
+        callNative(RequestAnimDict, "quick");
+        callNative(RequestAnimDict, "broken");
+        quick = callNative<bool>(AnimDictLoaded, "quick");
     });
     EXPECT_TRUE(quick);
     for (int i = 0; i < 50; ++i) {

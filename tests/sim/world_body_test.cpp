@@ -8,38 +8,39 @@
 
 namespace {
 
-using natives::EntityExists;
-using natives::EntityPosition;
-using natives::IsDead;
-using natives::IsLimp;
-constexpr NativeHash MakeLimp = natives::MakePedLimp;
 using natives::AllowLimp;
-constexpr NativeHash ConfigFlag = natives::PedConfigFlag;
-constexpr NativeHash ConditionValue = natives::PlayerConditionValue;
 using natives::AttachedTo;
 using natives::BodyPartFlagged;
-using natives::IsAttachedTo;
-constexpr NativeHash BoneIndex = natives::PedBoneIndex;
-constexpr NativeHash BonePosition = natives::PedBonePosition;
-constexpr NativeHash PinBone = natives::PinBoneToPoint;
-constexpr NativeHash Detach = natives::DetachEntity;
-constexpr NativeHash Freeze = natives::FreezeEntity;
-using natives::CurrentWeapon;
-using natives::TextKeyHash;
-constexpr NativeHash WeaponClassA = natives::WeaponClassTestA;
 using natives::ControlPressed;
 using natives::ControlPressedWhileDisabled;
 using natives::ControlValue;
+using natives::CurrentWeapon;
+using natives::DetachEntity;
+using natives::EntityExists;
+using natives::EntityPosition;
+using natives::FreezeEntity;
+using natives::IsAttachedTo;
+using natives::IsDead;
+using natives::IsLimp;
+using natives::MakePedLimp;
+using natives::PedBoneIndex;
+using natives::PedBonePosition;
+using natives::PedConfigFlag;
+using natives::PinBoneToPoint;
+using natives::PlayerConditionValue;
+using natives::TextKeyHash;
+using natives::WeaponClassTestA;
 
 using BodyTest = WorldTest;
 
 void pin(EntityHandle body, std::int32_t tag, sim::Vec3 at) {
-    std::int32_t index = callNative<std::int32_t>(BoneIndex, body, tag);
-    callNative(PinBone, body, index, at.x, at.y, at.z, 0, 0, 0, 1.0e11f, 1, 1, 1, 1, 1, 1, 1);
+    std::int32_t index = callNative<std::int32_t>(PedBoneIndex, body, tag);
+    callNative(PinBoneToPoint, body, index, at.x, at.y, at.z, 0, 0, 0, 1.0e11f, 1, 1, 1, 1, 1, 1,
+               1);
 }
 
 Vector3 boneOf(EntityHandle ped, std::int32_t tag) {
-    return callNative<Vector3>(BonePosition, ped, tag, 0.0f, 0.0f, 0.0f);
+    return callNative<Vector3>(PedBonePosition, ped, tag, 0.0f, 0.0f, 0.0f);
 }
 
 TEST_F(BodyTest, APinnedBodyFollowsItsPinsOverTheGroundAtTheNextFrame) {
@@ -61,14 +62,14 @@ TEST_F(BodyTest, APinnedBodyFollowsItsPinsOverTheGroundAtTheNextFrame) {
 TEST_F(BodyTest, AFrozenBodyStaysAndADetachedOneLetsGoOfItsPins) {
     EntityHandle body = sim::addBody({2.0f, 0.0f, 0.0f});
     frame([&] {
-        callNative(Freeze, body, 1);
+        callNative(FreezeEntity, body, 1);
         pin(body, 33646, {5.0f, 5.0f, 0.0f});
     });
     frame();
     EXPECT_FLOAT_EQ(sim::ped(body).position.x, 2.0f);
     frame([&] {
-        callNative(Freeze, body, 0);
-        callNative(Detach, body, 1, 1);
+        callNative(FreezeEntity, body, 0);
+        callNative(DetachEntity, body, 1, 1);
     });
     frame();
     EXPECT_FLOAT_EQ(sim::ped(body).position.x, 2.0f);
@@ -78,7 +79,8 @@ TEST_F(BodyTest, AFrozenBodyStaysAndADetachedOneLetsGoOfItsPins) {
 TEST_F(BodyTest, PinningByATagInsteadOfAnIndexIsAFault) {
     EntityHandle body = sim::addBody({2.0f, 0.0f, 0.0f});
     frame([&] {
-        callNative(PinBone, body, 33646, 0.0f, 0.0f, 0.0f, 0, 0, 0, 1.0f, 1, 1, 1, 1, 1, 1, 1);
+        callNative(PinBoneToPoint, body, 33646, 0.0f, 0.0f, 0.0f, 0, 0, 0, 1.0f, 1, 1, 1, 1, 1, 1,
+                   1);
     });
     EXPECT_EQ(takeErrors().size(), 1u);
     EXPECT_TRUE(sim::ped(body).pins.empty());
@@ -127,7 +129,7 @@ TEST_F(BodyTest, ThePedListWritesNoMoreThanTheBufferAndMayOverReport) {
 
 TEST_F(BodyTest, MakeLimpLastsItsTimeUnlessLimpIsNotAllowed) {
     EntityHandle ped = sim::addPed({1.0f, 0.0f, 0.0f});
-    frame([&] { callNative(MakeLimp, ped, 5000, 5000, 1, 1, 1, 0); });
+    frame([&] { callNative(MakePedLimp, ped, 5000, 5000, 1, 1, 1, 0); });
     EXPECT_TRUE(sim::isLimp(sim::ped(ped)));
     sim::world().frameTimeMs = 1000;
     bool limpAt4 = false, limpAt5 = true;
@@ -139,7 +141,7 @@ TEST_F(BodyTest, MakeLimpLastsItsTimeUnlessLimpIsNotAllowed) {
     EXPECT_FALSE(limpAt5);
     frame([&] {
         callNative(AllowLimp, ped, 0);
-        callNative(MakeLimp, ped, 5000, 5000, 1, 1, 1, 0);
+        callNative(MakePedLimp, ped, 5000, 5000, 1, 1, 1, 0);
     });
     EXPECT_FALSE(sim::isLimp(sim::ped(ped)));
 }
@@ -156,9 +158,9 @@ TEST_F(BodyTest, StateTestsAnswerWhatThePedHas) {
          part9 = true;
     std::int32_t value = 0, attached = 0;
     frame([&] {
-        flag11 = callNative<bool>(ConfigFlag, body, 11, 1);
-        flag12 = callNative<bool>(ConfigFlag, body, 12, 1);
-        value = callNative<std::int32_t>(ConditionValue, body);
+        flag11 = callNative<bool>(PedConfigFlag, body, 11, 1);
+        flag12 = callNative<bool>(PedConfigFlag, body, 12, 1);
+        value = callNative<std::int32_t>(PlayerConditionValue, body);
         toMount = callNative<bool>(IsAttachedTo, body, mount);
         toPlayer = callNative<bool>(IsAttachedTo, body, sim::world().player);
         attached = callNative<std::int32_t>(AttachedTo, body);
@@ -185,8 +187,8 @@ TEST_F(BodyTest, TextKeysHashLikeControlNamesAndWeaponsAreWrittenThroughThePoint
         unarmed = callNative<std::uint32_t>(TextKeyHash, assets::UnarmedWeapon);
         callNative<bool>(CurrentWeapon, sim::world().player, &slot0, 1, 0, 1);
         callNative<bool>(CurrentWeapon, sim::world().player, &slot1, 1, 1, 1);
-        revolverIsOneHanded = callNative<bool>(WeaponClassA, revolver);
-        unarmedIsOneHanded = callNative<bool>(WeaponClassA, unarmed);
+        revolverIsOneHanded = callNative<bool>(WeaponClassTestA, revolver);
+        unarmedIsOneHanded = callNative<bool>(WeaponClassTestA, unarmed);
     });
     EXPECT_EQ(aim, 0xF84FA74Fu);
     EXPECT_EQ(sim::textKeyHash("INPUT_SPRINT"), 0x8FFC75D6u);

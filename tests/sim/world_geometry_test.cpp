@@ -8,18 +8,18 @@
 namespace {
 
 using natives::DistanceSquared;
+using natives::EntityPosition;
 using natives::GroundHeight;
 using natives::HeadingOfDirection;
-constexpr NativeHash BonePosition = natives::PedBonePosition;
-constexpr NativeHash BoneIndex = natives::PedBoneIndex;
-using natives::EntityPosition;
+using natives::PedBoneIndex;
+using natives::PedBonePosition;
 using natives::SetEntityHeading;
 using natives::SetEntityPosition;
 
 using GeometryTest = WorldTest;
 
 Vector3 boneOf(EntityHandle ped, std::int32_t tag) {
-    return callNative<Vector3>(BonePosition, ped, tag, 0.0f, 0.0f, 0.0f);
+    return callNative<Vector3>(PedBonePosition, ped, tag, 0.0f, 0.0f, 0.0f);
 }
 
 TEST_F(GeometryTest, HeadingOfADirectionIsZeroAlongYAndGrowsCounterClockwise) {
@@ -125,9 +125,9 @@ TEST_F(GeometryTest, EveryGripTagHasItsOwnBoneIndexAndUnknownTagsHaveNone) {
     std::int32_t unknown = 0;
     frame([&] {
         for (std::int32_t tag : tags) {
-            indexes.push_back(callNative<std::int32_t>(BoneIndex, player, tag));
+            indexes.push_back(callNative<std::int32_t>(PedBoneIndex, player, tag));
         }
-        unknown = callNative<std::int32_t>(BoneIndex, player, 31086);
+        unknown = callNative<std::int32_t>(PedBoneIndex, player, 31086);
     });
     std::set<std::int32_t> distinct(indexes.begin(), indexes.end());
     EXPECT_EQ(distinct.size(), std::size(tags));
