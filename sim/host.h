@@ -50,6 +50,17 @@ struct NativeArgs {
 struct NativeResult {
     alignas(8) std::array<std::uint64_t, 3> words{};
 
+    std::int32_t i32() const {
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(words[0]));
+    }
+    // Word i as a float: the result's float, or one of a Vector3's.
+    float f32(std::size_t i = 0) const {
+        const auto bits = static_cast<std::uint32_t>(words.at(i));
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
+
     void setI32(std::int32_t v) { setU32(static_cast<std::uint32_t>(v)); }
     void setU32(std::uint32_t v) { words[0] = v; }
     void setBool(bool v) { words[0] = v ? 1u : 0u; }

@@ -14,6 +14,22 @@ enum class DragPhase : std::int32_t {
     PuttingDown = 3, // the put-down clip plays; the body is free
 };
 
+// "Idle", "PickingUp", "Dragging" or "PuttingDown", as the tools and tests
+// name the phases.
+constexpr const char* phaseName(DragPhase phase) {
+    switch (phase) {
+    case DragPhase::Idle:
+        return "Idle";
+    case DragPhase::PickingUp:
+        return "PickingUp";
+    case DragPhase::Dragging:
+        return "Dragging";
+    case DragPhase::PuttingDown:
+        return "PuttingDown";
+    }
+    return "?";
+}
+
 // The grip bones of grab point 0 with no body part flagged.
 inline constexpr std::int32_t RestGripBoneA = assets::LeftFootBone;
 inline constexpr std::int32_t RestGripBoneB = assets::RightFootBone;

@@ -17,20 +17,6 @@ namespace {
 
 using natives::GameTimer;
 
-const char* name(DragPhase phase) {
-    switch (phase) {
-    case DragPhase::Idle:
-        return "Idle";
-    case DragPhase::PickingUp:
-        return "PickingUp";
-    case DragPhase::Dragging:
-        return "Dragging";
-    case DragPhase::PuttingDown:
-        return "PuttingDown";
-    }
-    return "?";
-}
-
 bool isTransition(DragPhase from, DragPhase to) {
     using enum DragPhase;
     return (from == Idle && to == PickingUp) || (from == PickingUp && to == Dragging) ||
@@ -78,8 +64,9 @@ void Monitor::sample(std::uint64_t hash) {
         return;
     }
     if (!isTransition(sampled_, now)) {
-        fail(std::string("the state went from ") + name(sampled_) + " to " + name(now) + " (seen " +
-             (hash != 0 ? "in native " + sim::hex(hash) : "at the end of the frame") + ")");
+        fail(std::string("the state went from ") + phaseName(sampled_) + " to " + phaseName(now) +
+             " (seen " + (hash != 0 ? "in native " + sim::hex(hash) : "at the end of the frame") +
+             ")");
     }
     using enum DragPhase;
     if (sampled_ == Idle && now == PickingUp) {
@@ -108,7 +95,7 @@ void Monitor::checkRecord(const char* where) {
                  std::to_string(d.grabPoint) + " (seen " + where + ")");
         }
     } else if (d.target == 0) {
-        fail(std::string(name(d.state)) + " without a target (seen " + where + ")");
+        fail(std::string(phaseName(d.state)) + " without a target (seen " + where + ")");
     }
     if (queued() > 1) {
         fail(std::to_string(queued()) + " deferred actions outstanding (seen " + where + ")");
@@ -192,7 +179,7 @@ void Monitor::dragStep() {
     const bool fires =
         followUp_.active && iteration_ >= followUp_.iteration + 2 && firstTimer_ >= followUp_.due;
     if ((before == PickingUp || before == PuttingDown) && !followUp_.active) {
-        fail(std::string(name(before)) + " with no follow-up action outstanding");
+        fail(std::string(phaseName(before)) + " with no follow-up action outstanding");
     }
     DragPhase expected = before;
     if (before == PickingUp && fires) {
@@ -201,9 +188,9 @@ void Monitor::dragStep() {
         expected = Idle;
     }
     if (now != expected) {
-        fail(std::string("after the deferred actions the state is ") + name(now) + ", expected " +
-             name(expected) + " (timer " + std::to_string(firstTimer_) + ", follow-up due " +
-             std::to_string(followUp_.due) + ", scheduled in iteration " +
+        fail(std::string("after the deferred actions the state is ") + phaseName(now) +
+             ", expected " + phaseName(expected) + " (timer " + std::to_string(firstTimer_) +
+             ", follow-up due " + std::to_string(followUp_.due) + ", scheduled in iteration " +
              std::to_string(followUp_.iteration) + ", this is " + std::to_string(iteration_) + ")");
     }
     if (fires) {
@@ -244,15 +231,16 @@ void Monitor::endIteration() {
     if (atDragStep_ == PickingUp || atDragStep_ == Dragging) {
         if (!mustEnd_.empty()) {
             if (end != Idle) {
-                fail("the drag went on in " + std::string(name(end)) + " although " + mustEnd_);
+                fail("the drag went on in " + std::string(phaseName(end)) + " although " +
+                     mustEnd_);
             }
-            ++stats_.endings[mustEnd_ + " while " + name(atDragStep_)];
+            ++stats_.endings[mustEnd_ + " while " + phaseName(atDragStep_)];
         } else if (end == Idle || (atDragStep_ == PickingUp && end != PickingUp)) {
-            fail(std::string("the drag left ") + name(atDragStep_) + " for " + name(end) +
+            fail(std::string("the drag left ") + phaseName(atDragStep_) + " for " + phaseName(end) +
                  " with no reason to");
         }
     } else if (atDragStep_ == PuttingDown && end != PuttingDown) {
-        fail(std::string("the put-down was cut short: ") + name(end));
+        fail(std::string("the put-down was cut short: ") + phaseName(end));
     }
     if (pickupStarted_ && end == PickingUp) {
         if (playerBlocked_) {
@@ -280,7 +268,7 @@ void Monitor::endIteration() {
         }
     }
     if (queued() != (followUp_.active ? 1u : 0u)) {
-        fail(std::to_string(queued()) + " deferred actions outstanding in " + name(end) +
+        fail(std::to_string(queued()) + " deferred actions outstanding in " + phaseName(end) +
              ", expected " + (followUp_.active ? "1" : "0"));
     }
     if (end != Dragging) {
@@ -303,9 +291,9 @@ void Monitor::checkPrompts() {
     }
     if (prompts.size() != expectedCount) {
         fail(std::to_string(prompts.size()) + " prompts at the end of an iteration in " +
-             name(end) + ", expected " + std::to_string(expectedCount) + " (dragging iteration " +
-             std::to_string(draggingIterations_) + ", nearest body " + describe(expectedBody_) +
-             ")");
+             phaseName(end) + ", expected " + std::to_string(expectedCount) +
+             " (dragging iteration " + std::to_string(draggingIterations_) + ", nearest body " +
+             describe(expectedBody_) + ")");
         return;
     }
     if (expectedCount == 0) {
@@ -351,7 +339,7 @@ void Monitor::endFrame() {
         ++stats_.waitFrames;
         if (DragState.state != DragPhase::Dragging && sim::promptCount() != 0) {
             fail(std::string("a prompt stands during the dictionary wait in ") +
-                 name(DragState.state));
+                 phaseName(DragState.state));
         }
     } else if (iterationOpen_) {
         endIteration();

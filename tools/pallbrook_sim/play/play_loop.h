@@ -7,7 +7,7 @@
 // caller's.
 #pragma once
 
-#include "common/phase.h"
+#include "drag/drag_state.h"
 #include "report/brief/observer.h"
 #include "report/brief/prompt_book.h"
 #include "report/brief/prompt_watch.h"

@@ -2,7 +2,7 @@
 // the moments worth marking.
 #pragma once
 
-#include "common/phase.h"
+#include "drag/drag_state.h"
 
 #include "sim/world/world.h"
 

@@ -3,7 +3,7 @@
 // is "player".
 #pragma once
 
-#include "common/phase.h"
+#include "drag/drag_state.h"
 
 #include "sim/world/world.h"
 

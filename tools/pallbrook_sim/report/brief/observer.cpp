@@ -25,16 +25,7 @@ std::string place(const sim::Vec3& p) {
 
 // The result's three floats (a float result is the first).
 sim::Vec3 vectorResult(const sim::NativeResult& result) {
-    sim::NativeArgs words;
-    words.count = 3;
-    for (std::size_t i = 0; i < 3; ++i) {
-        words.words[i] = result.words[i];
-    }
-    return {words.f32(0), words.f32(1), words.f32(2)};
-}
-
-std::int32_t i32Result(const sim::NativeResult& result) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(result.words[0]));
+    return {result.f32(0), result.f32(1), result.f32(2)};
 }
 
 std::string text(const sim::NativeArgs& args, std::size_t i) {
@@ -50,7 +41,7 @@ sim::Vec3 positionOf(std::int32_t handle) {
 
 // Why a guard test of the player ends a drag, when its answer makes it fire.
 std::optional<std::string> guardReason(const sim::NativeCall& call) {
-    const std::int32_t answer = i32Result(call.result);
+    const std::int32_t answer = call.result.i32();
     const bool fires = call.hash == n::PlayerConditionValue ? answer == 1 : answer != 0;
     if (!fires) {
         return std::nullopt;
@@ -97,7 +88,7 @@ void Observer::changePhase(DragPhase to, const std::string& why) {
 
 void Observer::onCall(const sim::NativeCall& call) {
     if (call.hash == n::PlayerPed) {
-        player_ = i32Result(call.result);
+        player_ = call.result.i32();
     } else if (call.hash == n::ShowPromptGroupOnEntity) {
         lastShownOn_ = call.args.i32(0);
     }
@@ -126,12 +117,12 @@ void Observer::watchGuards(const sim::NativeCall& call) {
             end("cut short: " + *reason);
             return;
         }
-        if (call.hash == n::IsLimp && i32Result(call.result) != 0) {
+        if (call.hash == n::IsLimp && call.result.i32() != 0) {
             end("cut short: the player went limp");
             return;
         }
     }
-    if (call.hash == n::EntityExists && args.i32(0) == target_ && i32Result(call.result) == 0) {
+    if (call.hash == n::EntityExists && args.i32(0) == target_ && call.result.i32() == 0) {
         end("cut short: the body no longer exists");
         return;
     }
@@ -144,7 +135,7 @@ void Observer::watchGuards(const sim::NativeCall& call) {
 }
 
 void Observer::watchHold(const sim::NativeCall& call) {
-    if (call.hash != n::PromptHoldCompleted || i32Result(call.result) == 0) {
+    if (call.hash != n::PromptHoldCompleted || call.result.i32() == 0) {
         return;
     }
     const sim::World& w = sim::world();
@@ -249,10 +240,10 @@ void Observer::watchDicts(const sim::NativeCall& call) {
     std::string dict = text(call.args, 0);
     const std::int64_t frame = sim::world().frame;
     auto waiting = dictWaits_.find(dict);
-    if (i32Result(call.result) == 0 && waiting == dictWaits_.end()) {
+    if (call.result.i32() == 0 && waiting == dictWaits_.end()) {
         dictWaits_[dict] = frame;
         say("waiting for animation dictionary " + dict + "; the script stands still");
-    } else if (i32Result(call.result) != 0 && waiting != dictWaits_.end()) {
+    } else if (call.result.i32() != 0 && waiting != dictWaits_.end()) {
         say("animation dictionary " + dict + " loaded after " +
             std::to_string(frame - waiting->second) + " frames");
         dictWaits_.erase(waiting);

@@ -4,7 +4,7 @@
 // it tells the same story of the linked plugin and of Pallbrook.asi.
 #pragma once
 
-#include "common/phase.h"
+#include "drag/drag_state.h"
 #include "report/track.h"
 
 #include "sim/host.h"

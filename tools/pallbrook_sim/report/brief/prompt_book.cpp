@@ -5,17 +5,8 @@
 
 namespace pbsim {
 
-namespace {
-
-using namespace natives;
-
-std::int32_t i32Result(const sim::NativeCall& call) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(call.result.words[0]));
-}
-
-} // namespace
-
 void PromptBook::onCall(const sim::NativeCall& call) {
+    using namespace natives;
     const sim::NativeArgs& args = call.args;
     auto prompt = [&]() -> sim::PromptView* {
         auto found = prompts_.find(args.i32(0));
@@ -29,7 +20,7 @@ void PromptBook::onCall(const sim::NativeCall& call) {
         break;
     case PromptBegin: {
         sim::PromptView view;
-        view.handle = i32Result(call);
+        view.handle = call.result.i32();
         prompts_[view.handle] = view;
         break;
     }
@@ -73,8 +64,8 @@ void PromptBook::onCall(const sim::NativeCall& call) {
         prompts_.erase(args.i32(0));
         break;
     case PromptGroupOf:
-        if (i32Result(call) != -1) {
-            groupOwner_[i32Result(call)] = args.i32(0);
+        if (call.result.i32() != -1) {
+            groupOwner_[call.result.i32()] = args.i32(0);
         }
         break;
     case ShowPromptGroupOnEntity:
