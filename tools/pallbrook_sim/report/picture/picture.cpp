@@ -133,25 +133,10 @@ void playerPath(Svg& svg, PictureFrame& frame, const Track& track) {
     }
 }
 
-} // namespace
-
-void writePicture(const std::string& path, const Scenario& scenario, const Track& track) {
-    std::set<std::int32_t> bodies;
-    for (const Sample& s : track.samples) {
-        if (s.target != 0) {
-            bodies.insert(s.target);
-        }
-    }
-    PictureFrame frame(track, bodies);
+// Other peds: where they stood or lay.
+void otherPeds(Svg& svg, PictureFrame& frame, const Track& track,
+               const std::set<std::int32_t>& bodies) {
     const sim::World& w = sim::world();
-    Svg svg;
-    svg.rect({0, 0}, frame.canvasWidth, frame.canvasHeight, R"(fill="#fbfaf7")");
-    std::string title = std::filesystem::path(scenario.file).filename().string();
-    svg.text({frame.left, 30}, title, R"(font-size="18" font-weight="bold" fill="#222")");
-    svg.text({frame.left, 50}, scenario.description, R"(font-size="13" fill="#555")");
-    grid(svg, frame);
-
-    // Other peds: where they stood or lay.
     for (const auto& [handle, path] : track.pedPaths) {
         if (handle == w.player || bodies.contains(handle) || path.empty()) {
             continue;
@@ -165,8 +150,12 @@ void writePicture(const std::string& path, const Scenario& scenario, const Track
         }
         frame.label(svg, frame.at(path.back()), pedNames().name(handle), "#777");
     }
+}
 
-    // The bodies: where they lay, the way they were dragged, where they ended.
+// The bodies: where they lay, the way they were dragged, where they ended.
+void draggedBodies(Svg& svg, PictureFrame& frame, const Track& track,
+                   const std::set<std::int32_t>& bodies) {
+    const sim::World& w = sim::world();
     for (std::int32_t handle : bodies) {
         const auto& path = track.pedPaths.at(handle);
         const sim::Ped& ped = w.peds.at(handle);
@@ -180,20 +169,45 @@ void writePicture(const std::string& path, const Scenario& scenario, const Track
         bodyFigure(svg, frame, path.back(), ped.heading, "0.85");
         frame.label(svg, frame.at(path.back()), pedNames().name(handle), BodyColour);
     }
+}
 
+// Where the player started and where they ended, facing.
+void playerEnds(Svg& svg, PictureFrame& frame, const Track& track) {
+    if (track.samples.empty()) {
+        return;
+    }
+    const Sample& first = track.samples.front();
+    svg.circle(frame.at(first.player), 5, R"(fill="#ffffff" stroke="#555" stroke-width="2")");
+    frame.reserve(frame.at(first.player), 6);
+    frame.label(svg, frame.at(first.player), "player starts", "#555");
+    const Sample& last = track.samples.back();
+    playerFigure(svg, frame, last.player, last.heading, "#2b2b2b", "#2b2b2b");
+    frame.label(svg, frame.at(last.player), "player at the end", "#2b2b2b");
+}
+
+} // namespace
+
+void writePicture(const std::string& path, const Scenario& scenario, const Track& track) {
+    std::set<std::int32_t> bodies;
+    for (const Sample& s : track.samples) {
+        if (s.target != 0) {
+            bodies.insert(s.target);
+        }
+    }
+    PictureFrame frame(track, bodies);
+    Svg svg;
+    svg.rect({0, 0}, frame.canvasWidth, frame.canvasHeight, R"(fill="#fbfaf7")");
+    std::string title = std::filesystem::path(scenario.file).filename().string();
+    svg.text({frame.left, 30}, title, R"(font-size="18" font-weight="bold" fill="#222")");
+    svg.text({frame.left, 50}, scenario.description, R"(font-size="13" fill="#555")");
+    grid(svg, frame);
+    otherPeds(svg, frame, track, bodies);
+    draggedBodies(svg, frame, track, bodies);
     playerPath(svg, frame, track);
     for (const Marker& m : track.markers) {
         frame.marker(svg, m, PromptColour, GrabColour, Halo);
     }
-    if (!track.samples.empty()) {
-        const Sample& first = track.samples.front();
-        svg.circle(frame.at(first.player), 5, R"(fill="#ffffff" stroke="#555" stroke-width="2")");
-        frame.reserve(frame.at(first.player), 6);
-        frame.label(svg, frame.at(first.player), "player starts", "#555");
-        const Sample& last = track.samples.back();
-        playerFigure(svg, frame, last.player, last.heading, "#2b2b2b", "#2b2b2b");
-        frame.label(svg, frame.at(last.player), "player at the end", "#2b2b2b");
-    }
+    playerEnds(svg, frame, track);
     frame.drawLabels(svg);
     scaleAndNorth(svg, frame);
     frame.legend(svg, scenario, track, PromptColour, GrabColour, BodyColour, phaseColour);

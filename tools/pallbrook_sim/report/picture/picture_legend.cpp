@@ -92,15 +92,12 @@ void PictureFrame::marker(Svg& svg, const Marker& m, const char* promptColour,
     }
 }
 
-void PictureFrame::legend(Svg& svg, const Scenario& scenario, const Track& track,
-                          const char* promptColour, const char* grabColour, const char* bodyColour,
-                          PhaseColour phaseColour) {
-    double x = legendLeft;
-    double y = top;
-    svg.rect({x, y}, 270, 560, R"(fill="#ffffff" stroke="#d8d4cb" rx="6")");
+namespace {
+
+// The key: a row for each kind of line and mark the picture draws.
+void legendKey(Svg& svg, double x, double& y, const char* promptColour, const char* grabColour,
+               const char* bodyColour, PhaseColour phaseColour) {
     const std::string text = R"(font-size="12" fill="#333")";
-    svg.text({x + 14, y + 24}, "Legend", R"(font-size="14" font-weight="bold" fill="#222")");
-    y += 46;
     auto row = [&](const std::string& caption, auto draw) {
         draw(Px{x + 30, y - 4});
         svg.text({x + 58, y}, caption, text);
@@ -145,8 +142,12 @@ void PictureFrame::legend(Svg& svg, const Scenario& scenario, const Track& track
         svg.polygon({{c.x + 14, c.y}, {c.x + 3, c.y - 5}, {c.x + 3, c.y + 5}}, R"(fill="#2b2b2b")");
         svg.circle(c, 6, R"(fill="#2b2b2b")");
     });
+}
 
-    y += 10;
+// "This run": the facts of the run in a few lines.
+void runFacts(Svg& svg, double x, double y, const Scenario& scenario, const Track& track,
+              double gridStep) {
+    const std::string text = R"(font-size="12" fill="#333")";
     svg.line({x + 14, y - 14}, {x + 256, y - 14}, R"(stroke="#e4e0d8")");
     svg.text({x + 14, y + 4}, "This run", R"(font-size="14" font-weight="bold" fill="#222")");
     y += 26;
@@ -171,7 +172,21 @@ void PictureFrame::legend(Svg& svg, const Scenario& scenario, const Track& track
     if (!track.samples.empty()) {
         fact(std::string("state at the end: ") + phaseName(track.samples.back().phase));
     }
-    fact("grid: " + fixed(gridStep(), gridStep() < 1.0 ? 2 : 0) + " m; north is up");
+    fact("grid: " + fixed(gridStep, gridStep < 1.0 ? 2 : 0) + " m; north is up");
+}
+
+} // namespace
+
+void PictureFrame::legend(Svg& svg, const Scenario& scenario, const Track& track,
+                          const char* promptColour, const char* grabColour, const char* bodyColour,
+                          PhaseColour phaseColour) {
+    double x = legendLeft;
+    double y = top;
+    svg.rect({x, y}, 270, 560, R"(fill="#ffffff" stroke="#d8d4cb" rx="6")");
+    svg.text({x + 14, y + 24}, "Legend", R"(font-size="14" font-weight="bold" fill="#222")");
+    y += 46;
+    legendKey(svg, x, y, promptColour, grabColour, bodyColour, phaseColour);
+    runFacts(svg, x, y + 10, scenario, track, gridStep());
 }
 
 } // namespace pbsim
