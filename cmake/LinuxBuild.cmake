@@ -8,7 +8,7 @@ add_subdirectory(sim)
 # The plugin with the capture layer at its host seam, for the capture tests.
 include(${CMAKE_SOURCE_DIR}/cmake/CapturePlugin.cmake)
 # On Linux the stand-in host answers the host functions the plugin imports.
-target_link_libraries(pallbrook_plugin PUBLIC pallbrook_sim)
+target_link_libraries(pallbrook_plugin PUBLIC pallbrook_standin_host)
 
 enable_testing()
 find_package(GTest REQUIRED)

@@ -18,7 +18,7 @@ add_executable(pallbrook-sim ${PALLBROOK_SIM_TOOL_WINDOWS_SOURCES}
 target_include_directories(pallbrook-sim PRIVATE ${CMAKE_CURRENT_LIST_DIR}/pallbrook_sim
                                                  ${CMAKE_SOURCE_DIR}/src)
 target_include_directories(pallbrook-sim SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/nlohmann-include)
-target_link_libraries(pallbrook-sim PRIVATE pallbrook_replay_host pallbrook_sim)
+target_link_libraries(pallbrook-sim PRIVATE pallbrook_replay_host pallbrook_standin_host)
 target_link_options(pallbrook-sim PRIVATE ${PALLBROOK_STATIC_RUNTIME})
 pallbrook_warnings(pallbrook-sim)
 add_dependencies(pallbrook-sim Pallbrook ScriptHookRDR2)

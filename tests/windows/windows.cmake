@@ -1,13 +1,13 @@
 # Windows programs that the Linux test run starts under Wine.
 add_executable(pallbrook-wine-lifecycle ${CMAKE_CURRENT_LIST_DIR}/wine_lifecycle.cpp)
-target_link_libraries(pallbrook-wine-lifecycle PRIVATE pallbrook_sim)
+target_link_libraries(pallbrook-wine-lifecycle PRIVATE pallbrook_standin_host)
 target_link_options(pallbrook-wine-lifecycle PRIVATE ${PALLBROOK_STATIC_RUNTIME})
 pallbrook_warnings(pallbrook-wine-lifecycle)
 add_dependencies(pallbrook-wine-lifecycle Pallbrook ScriptHookRDR2)
 
 # The real plugin loaded and unloaded a hundred times in one process.
 add_executable(pallbrook-wine-load-cycles ${CMAKE_CURRENT_LIST_DIR}/wine_load_cycles.cpp)
-target_link_libraries(pallbrook-wine-load-cycles PRIVATE pallbrook_sim)
+target_link_libraries(pallbrook-wine-load-cycles PRIVATE pallbrook_standin_host)
 target_link_options(pallbrook-wine-load-cycles PRIVATE ${PALLBROOK_STATIC_RUNTIME})
 pallbrook_warnings(pallbrook-wine-load-cycles)
 add_dependencies(pallbrook-wine-load-cycles Pallbrook ScriptHookRDR2)
@@ -15,7 +15,7 @@ add_dependencies(pallbrook-wine-load-cycles Pallbrook ScriptHookRDR2)
 # Pallbrook.asi and PallbrookCapture.asi loaded together: one drag feature runs.
 add_executable(pallbrook-wine-capture-beside-shipped
                ${CMAKE_CURRENT_LIST_DIR}/wine_capture_beside_shipped.cpp)
-target_link_libraries(pallbrook-wine-capture-beside-shipped PRIVATE pallbrook_sim
+target_link_libraries(pallbrook-wine-capture-beside-shipped PRIVATE pallbrook_standin_host
                                                                     pallbrook_capture_reader)
 target_link_options(pallbrook-wine-capture-beside-shipped PRIVATE ${PALLBROOK_STATIC_RUNTIME})
 pallbrook_warnings(pallbrook-wine-capture-beside-shipped)

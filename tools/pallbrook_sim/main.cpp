@@ -68,7 +68,7 @@ std::string absolute(const std::string& path) {
     return path.empty() ? path : std::filesystem::absolute(path).string();
 }
 
-bool reportProblems(const pbsim::ReadResult& read) {
+bool reportProblems(const simtool::ReadResult& read) {
     for (const std::string& problem : read.problems) {
         std::fprintf(stderr, "%s\n", problem.c_str());
     }
@@ -78,7 +78,7 @@ bool reportProblems(const pbsim::ReadResult& read) {
 int check(const std::vector<std::string>& files) {
     bool ok = !files.empty();
     for (const std::string& file : files) {
-        if (reportProblems(pbsim::readScenario(file))) {
+        if (reportProblems(simtool::readScenario(file))) {
             std::printf("%s: good\n", file.c_str());
         } else {
             ok = false;
@@ -117,8 +117,8 @@ std::optional<int> readArguments(const std::vector<std::string>& args, const std
 
 int run(const std::vector<std::string>& args) {
     std::string file;
-    pbsim::RunOptions options;
-    options.pluginPath = pbsim::defaultPluginPath();
+    simtool::RunOptions options;
+    options.pluginPath = simtool::defaultPluginPath();
     if (auto status = readArguments(args, "run",
                                     {{"--trace", &options.tracePath},
                                      {"--svg", &options.svgPath},
@@ -127,10 +127,10 @@ int run(const std::vector<std::string>& args) {
                                     {{"--here", &options.inCurrentFolder}}, file)) {
         return *status;
     }
-    if (pbsim::pluginIsLinked() && !options.pluginPath.empty()) {
+    if (simtool::pluginIsLinked() && !options.pluginPath.empty()) {
         return usage("--plugin: this build has the plugin linked in");
     }
-    pbsim::ReadResult read = pbsim::readScenario(file);
+    simtool::ReadResult read = simtool::readScenario(file);
     if (!reportProblems(read)) {
         std::fprintf(stderr, "pallbrook-sim: %s was not run\n", file.c_str());
         return 2;
@@ -145,13 +145,13 @@ int run(const std::vector<std::string>& args) {
     if (options.inCurrentFolder && !options.keptFolder.empty()) {
         return usage("--here and --folder: choose one");
     }
-    return pbsim::runScenario(*read.scenario, options);
+    return simtool::runScenario(*read.scenario, options);
 }
 
 int replay(const std::vector<std::string>& args) {
     std::string file;
-    pbsim::ReplayOptions options;
-    options.pluginPath = pbsim::defaultPluginPath();
+    simtool::ReplayOptions options;
+    options.pluginPath = simtool::defaultPluginPath();
     if (auto status = readArguments(args, "replay",
                                     {{"--trace", &options.tracePath},
                                      {"--svg", &options.svgPath},
@@ -161,14 +161,14 @@ int replay(const std::vector<std::string>& args) {
                                     {}, file)) {
         return *status;
     }
-    if (pbsim::pluginIsLinked() && !options.pluginPath.empty()) {
+    if (simtool::pluginIsLinked() && !options.pluginPath.empty()) {
         return usage("--plugin: this build has the plugin linked in");
     }
     for (std::string* path : {&file, &options.tracePath, &options.svgPath, &options.pluginPath,
                               &options.settingsPath, &options.namesPath}) {
         *path = absolute(*path);
     }
-    return pbsim::replayCapture(file, options);
+    return simtool::replayCapture(file, options);
 }
 
 } // namespace

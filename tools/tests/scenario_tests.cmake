@@ -35,7 +35,7 @@ if(PALLBROOK_WINDOWS_BUILD_DIR)
     target_include_directories(pallbrook_mutant_plugin PUBLIC ${CMAKE_SOURCE_DIR}/src)
     target_compile_options(pallbrook_mutant_plugin PRIVATE
         "SHELL:-include ${CMAKE_CURRENT_SOURCE_DIR}/tests/replay/mutant_plugin.h")
-    target_link_libraries(pallbrook_mutant_plugin PUBLIC pallbrook_sim)
+    target_link_libraries(pallbrook_mutant_plugin PUBLIC pallbrook_standin_host)
     add_executable(pallbrook-sim-mutant pallbrook_sim/main.cpp
                                         ${CMAKE_SOURCE_DIR}/sim/plugin_loader_linked.cpp)
     target_link_libraries(pallbrook-sim-mutant PRIVATE pallbrook_sim_tool pallbrook_mutant_plugin)
@@ -90,7 +90,7 @@ add_executable(pallbrook_sim_tool_tests
                ${CMAKE_CURRENT_SOURCE_DIR}/tests/play/scratch_dir_test.cpp
                ${CMAKE_CURRENT_SOURCE_DIR}/tests/report/trace/trace_test.cpp
                ${CMAKE_CURRENT_SOURCE_DIR}/tests/scenario/scenario_reader_test.cpp)
-target_link_libraries(pallbrook_sim_tool_tests PRIVATE pallbrook_sim_tool pallbrook_sim_linked
+target_link_libraries(pallbrook_sim_tool_tests PRIVATE pallbrook_sim_tool pallbrook_standin_host_linked
                                                       GTest::gtest_main)
 pallbrook_warnings(pallbrook_sim_tool_tests)
 gtest_discover_tests(pallbrook_sim_tool_tests)

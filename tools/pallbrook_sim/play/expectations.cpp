@@ -1,14 +1,14 @@
 #include "play/expectations.h"
 
-#include "common/format.h"
-#include "common/names.h"
+#include "printing/format.h"
+#include "printing/names.h"
 
 #include "sim/world/scene.h"
 #include "sim/world/world.h"
 
 #include <cmath>
 
-namespace pbsim {
+namespace simtool {
 
 namespace {
 
@@ -176,4 +176,4 @@ std::string describeMoment(const Expectation& expect) {
            (expect.note.empty() ? "" : " \"" + expect.note + "\"");
 }
 
-} // namespace pbsim
+} // namespace simtool

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace pbsim {
+namespace simtool {
 
 // What is not as expected, one entry per check that failed; empty when all hold.
 std::vector<std::string> checkExpectation(const Expectation& expect, DragPhase observed);
@@ -14,4 +14,4 @@ std::vector<std::string> checkExpectation(const Expectation& expect, DragPhase o
 // "frame 26", "time 858 ms" or "the end", and the expectation's place.
 std::string describeMoment(const Expectation& expect);
 
-} // namespace pbsim
+} // namespace simtool

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace pbsim {
+namespace simtool {
 
 // True when the plugin is part of this program.
 bool pluginIsLinked();
@@ -22,12 +22,12 @@ std::optional<int> pluginGrabPoint();
 
 bool isTerminal(std::FILE* stream);
 
-} // namespace pbsim
+} // namespace simtool
 
-namespace pbsim {
+namespace simtool {
 
 // Standard output writes bytes as they are, with no line-end translation, so
 // that the brief is the same file on every build.
 void useBinaryStdout();
 
-} // namespace pbsim
+} // namespace simtool

@@ -5,7 +5,7 @@
 
 #include <unistd.h>
 
-namespace pbsim {
+namespace simtool {
 
 bool pluginIsLinked() {
     return true;
@@ -27,10 +27,10 @@ bool isTerminal(std::FILE* stream) {
     return isatty(fileno(stream)) != 0;
 }
 
-} // namespace pbsim
+} // namespace simtool
 
-namespace pbsim {
+namespace simtool {
 
 void useBinaryStdout() {}
 
-} // namespace pbsim
+} // namespace simtool

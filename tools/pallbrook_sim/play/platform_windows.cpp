@@ -10,7 +10,7 @@
 
 #include <filesystem>
 
-namespace pbsim {
+namespace simtool {
 
 bool pluginIsLinked() {
     return false;
@@ -42,4 +42,4 @@ void useBinaryStdout() {
     _setmode(_fileno(stdout), _O_BINARY);
 }
 
-} // namespace pbsim
+} // namespace simtool

@@ -1,7 +1,7 @@
 #include "play/play_loop.h"
 
-#include "common/format.h"
 #include "play/platform.h"
+#include "printing/format.h"
 #include "report/trace/trace.h"
 
 #include "sim/host.h"
@@ -10,7 +10,7 @@
 #include <cmath>
 #include <cstdio>
 
-namespace pbsim {
+namespace simtool {
 
 PlayLoop::PlayLoop(std::uint32_t startTimeMs, std::uint32_t frameTimeMs)
     : startTimeMs_(startTimeMs), frameTimeMs_(frameTimeMs) {}
@@ -156,4 +156,4 @@ void PlayLoop::printEnd() const {
                   .c_str());
 }
 
-} // namespace pbsim
+} // namespace simtool

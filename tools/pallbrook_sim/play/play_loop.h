@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-namespace pbsim {
+namespace simtool {
 
 class PlayLoop {
   public:
@@ -93,4 +93,4 @@ class PlayLoop {
     std::function<std::int64_t()> clock_;
 };
 
-} // namespace pbsim
+} // namespace simtool

@@ -1,12 +1,12 @@
 #include "play/replay.h"
 
-#include "common/names.h"
 #include "play/platform.h"
 #include "play/play_loop.h"
 #include "play/scratch_dir.h"
 #include "play/timeline.h"
 #include "play/world_setup.h"
 #include "plugin/natives.h"
+#include "printing/names.h"
 #include "report/picture/picture.h"
 #include "scenario/scenario_reader.h"
 
@@ -24,7 +24,7 @@
 #include <stdexcept>
 #include <variant>
 
-namespace pbsim {
+namespace simtool {
 
 namespace {
 
@@ -253,4 +253,4 @@ int replayCapture(const std::string& file, const ReplayOptions& options) {
     return differs || hostFaults || !loop.fault().empty() ? 1 : 0;
 }
 
-} // namespace pbsim
+} // namespace simtool

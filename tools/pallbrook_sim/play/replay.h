@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace pbsim {
+namespace simtool {
 
 struct ReplayOptions {
     std::string tracePath;    // empty: no trace
@@ -20,4 +20,4 @@ struct ReplayOptions {
 // host fault, 2 for a file that is no readable capture.
 int replayCapture(const std::string& file, const ReplayOptions& options);
 
-} // namespace pbsim
+} // namespace simtool

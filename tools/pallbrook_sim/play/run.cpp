@@ -1,12 +1,12 @@
 #include "play/run.h"
 
-#include "common/names.h"
 #include "play/expectations.h"
 #include "play/platform.h"
 #include "play/play_loop.h"
 #include "play/scratch_dir.h"
 #include "play/timeline.h"
 #include "play/world_setup.h"
+#include "printing/names.h"
 #include "report/picture/picture.h"
 
 #include "sim/host.h"
@@ -18,7 +18,7 @@
 #include <optional>
 #include <stdexcept>
 
-namespace pbsim {
+namespace simtool {
 
 namespace {
 
@@ -40,7 +40,7 @@ struct Run {
     bool due(const Moment& at) const { return isDue(at, loop.clock()); }
 
     void applyDueEvents() {
-        pbsim::applyDueEvents(
+        simtool::applyDueEvents(
             timeline, loop.clock(), [this](std::string line) { loop.say(std::move(line)); },
             [this](std::string why) { loop.fail(std::move(why)); });
     }
@@ -161,4 +161,4 @@ int runScenario(const Scenario& scenario, const RunOptions& options) {
     return ok ? 0 : 1;
 }
 
-} // namespace pbsim
+} // namespace simtool

@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace pbsim {
+namespace simtool {
 
 struct RunOptions {
     std::string tracePath;  // empty: no trace
@@ -23,4 +23,4 @@ struct RunOptions {
 // and the host saw no fault, 1 otherwise.
 int runScenario(const Scenario& scenario, const RunOptions& options);
 
-} // namespace pbsim
+} // namespace simtool

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <stdexcept>
 
-namespace pbsim {
+namespace simtool {
 
 namespace fs = std::filesystem;
 
@@ -55,4 +55,4 @@ ScratchDir::~ScratchDir() {
     }
 }
 
-} // namespace pbsim
+} // namespace simtool

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-namespace pbsim {
+namespace simtool {
 
 class ScratchDir {
   public:
@@ -28,4 +28,4 @@ class ScratchDir {
     bool keep_ = false;
 };
 
-} // namespace pbsim
+} // namespace simtool

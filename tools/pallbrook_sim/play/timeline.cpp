@@ -6,7 +6,7 @@
 
 #include <stdexcept>
 
-namespace pbsim {
+namespace simtool {
 
 bool isDue(const Moment& at, std::int64_t clock) {
     switch (at.kind) {
@@ -39,4 +39,4 @@ void applyDueEvents(TimelinePlay& timeline, std::int64_t clock,
     }
 }
 
-} // namespace pbsim
+} // namespace simtool

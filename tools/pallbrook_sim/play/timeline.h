@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace pbsim {
+namespace simtool {
 
 struct TimelinePlay {
     const Scenario& scenario;
@@ -28,4 +28,4 @@ void applyDueEvents(TimelinePlay& timeline, std::int64_t clock,
                     const std::function<void(std::string)>& say,
                     const std::function<void(std::string)>& fail);
 
-} // namespace pbsim
+} // namespace simtool

@@ -1,7 +1,7 @@
 #include "play/world_setup.h"
 
-#include "common/format.h"
-#include "common/names.h"
+#include "printing/format.h"
+#include "printing/names.h"
 
 #include "sim/world/scene.h"
 #include "sim/world/world.h"
@@ -9,7 +9,7 @@
 #include <set>
 #include <stdexcept>
 
-namespace pbsim {
+namespace simtool {
 
 namespace {
 
@@ -170,4 +170,4 @@ std::string applyAction(const Action& action) {
     return said;
 }
 
-} // namespace pbsim
+} // namespace simtool

@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace pbsim {
+namespace simtool {
 
 // Sets time, ground, input, dictionaries, weapon classes, the player and the
 // peds of the installed world, and names them.
@@ -16,4 +16,4 @@ void buildWorld(const WorldSetup& setup);
 // std::runtime_error when the action names a ped that is not in the world.
 std::string applyAction(const Action& action);
 
-} // namespace pbsim
+} // namespace simtool

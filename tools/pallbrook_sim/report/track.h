@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace pbsim {
+namespace simtool {
 
 struct Sample {
     std::int64_t frame = 0;
@@ -50,4 +50,4 @@ struct Track {
     }
 };
 
-} // namespace pbsim
+} // namespace simtool

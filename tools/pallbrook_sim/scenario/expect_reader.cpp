@@ -1,8 +1,8 @@
 // Reading the expectations.
-#include "common/names.h"
+#include "printing/names.h"
 #include "scenario/reader_parts.h"
 
-namespace pbsim::reading {
+namespace simtool::reading {
 
 namespace {
 
@@ -253,4 +253,4 @@ std::optional<Expectation> readExpectation(const Json& value, const std::string&
     return moment ? std::optional(expect) : std::nullopt;
 }
 
-} // namespace pbsim::reading
+} // namespace simtool::reading

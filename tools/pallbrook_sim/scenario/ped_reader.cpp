@@ -1,10 +1,10 @@
 // Reading peds and their fields.
-#include "common/names.h"
+#include "printing/names.h"
 #include "scenario/reader_parts.h"
 
 #include <array>
 
-namespace pbsim::reading {
+namespace simtool::reading {
 
 namespace {
 
@@ -191,4 +191,4 @@ std::optional<PedSetup> readNewPed(const Json& value, const std::string& pointer
     return setup;
 }
 
-} // namespace pbsim::reading
+} // namespace simtool::reading

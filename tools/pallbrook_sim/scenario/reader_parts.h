@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace pbsim::reading {
+namespace simtool::reading {
 
 struct Context {
     Problems& problems;
@@ -43,4 +43,4 @@ std::optional<TimelineEvent> readTimelineEvent(const Json& value, const std::str
 std::optional<Expectation> readExpectation(const Json& value, const std::string& pointer,
                                            Context& context);
 
-} // namespace pbsim::reading
+} // namespace simtool::reading

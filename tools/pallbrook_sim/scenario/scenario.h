@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-namespace pbsim {
+namespace simtool {
 
 inline constexpr const char* PlayerName = "player";
 
@@ -126,4 +126,4 @@ struct Scenario {
     std::vector<Expectation> expectations;
 };
 
-} // namespace pbsim
+} // namespace simtool

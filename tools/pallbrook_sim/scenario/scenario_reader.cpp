@@ -1,9 +1,9 @@
 #include "scenario/scenario_reader.h"
 
-#include "common/names.h"
+#include "printing/names.h"
 #include "scenario/reader_parts.h"
 
-namespace pbsim {
+namespace simtool {
 
 namespace {
 
@@ -188,4 +188,4 @@ ReadResult readScenario(const std::string& path) {
     return result;
 }
 
-} // namespace pbsim
+} // namespace simtool

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace pbsim {
+namespace simtool {
 
 struct ReadResult {
     std::optional<Scenario> scenario;
@@ -18,4 +18,4 @@ struct ReadResult {
 
 ReadResult readScenario(const std::string& path);
 
-} // namespace pbsim
+} // namespace simtool

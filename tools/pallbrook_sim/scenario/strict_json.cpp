@@ -1,13 +1,13 @@
 #include "scenario/strict_json.h"
 
-#include "common/format.h"
+#include "printing/format.h"
 
 #include <algorithm>
 #include <fstream>
 #include <set>
 #include <sstream>
 
-namespace pbsim {
+namespace simtool {
 
 namespace {
 
@@ -229,4 +229,4 @@ const Json* readArray(const Json& value, const std::string& pointer, Problems& p
     return &value;
 }
 
-} // namespace pbsim
+} // namespace simtool

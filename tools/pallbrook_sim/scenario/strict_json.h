@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace pbsim {
+namespace simtool {
 
 using Json = nlohmann::json;
 
@@ -63,4 +63,4 @@ std::optional<std::string> readString(const Json& value, const std::string& poin
 // An array; reports any other type.
 const Json* readArray(const Json& value, const std::string& pointer, Problems& problems);
 
-} // namespace pbsim
+} // namespace simtool

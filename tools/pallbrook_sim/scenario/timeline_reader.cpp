@@ -1,8 +1,8 @@
 // Reading the moments and the timeline.
-#include "common/names.h"
+#include "printing/names.h"
 #include "scenario/reader_parts.h"
 
-namespace pbsim::reading {
+namespace simtool::reading {
 
 namespace {
 
@@ -181,4 +181,4 @@ std::optional<TimelineEvent> readTimelineEvent(const Json& value, const std::str
     return moment ? std::optional(event) : std::nullopt;
 }
 
-} // namespace pbsim::reading
+} // namespace simtool::reading

@@ -22,12 +22,12 @@ TEST(ScratchDir, AKeptFolderHoldsTheSettingsOfThisRunOrNone) {
     const fs::path folder = fs::temp_directory_path() / "pallbrook-scratch-dir-test";
     fs::remove_all(folder);
     {
-        pbsim::ScratchDir run(std::string("[Pallbrook]\nHoldTime=250\n"), folder);
+        simtool::ScratchDir run(std::string("[Pallbrook]\nHoldTime=250\n"), folder);
         EXPECT_EQ(readFile("Pallbrook.ini"), "[Pallbrook]\nHoldTime=250\n");
     }
     EXPECT_TRUE(fs::exists(folder / "Pallbrook.ini")) << "a kept folder keeps what the run left";
     {
-        pbsim::ScratchDir run(std::nullopt, folder);
+        simtool::ScratchDir run(std::nullopt, folder);
         EXPECT_FALSE(fs::exists("Pallbrook.ini")) << "the earlier run's settings are read again";
     }
     fs::remove_all(folder);

@@ -1,5 +1,5 @@
 // What the reader takes from a good file: the values a scenario relies on.
-#include "common/names.h"
+#include "printing/names.h"
 #include "scenario/scenario_reader.h"
 
 #include <gtest/gtest.h>
@@ -10,16 +10,16 @@
 
 namespace {
 
-pbsim::ReadResult readText(const std::string& text) {
+simtool::ReadResult readText(const std::string& text) {
     std::string path = ::testing::TempDir() + "scenario_reader_test.json";
     std::ofstream(path, std::ios::binary) << text;
-    pbsim::ReadResult result = pbsim::readScenario(path);
+    simtool::ReadResult result = simtool::readScenario(path);
     std::remove(path.c_str());
     return result;
 }
 
 TEST(ScenarioReader, TakesTheWorldTimelineAndExpectationsAsWritten) {
-    pbsim::ReadResult read = readText(R"({
+    simtool::ReadResult read = readText(R"({
       "frames": 50,
       "settings": ["[Pallbrook]", "HoldTime=700"],
       "world": {"frame_time_ms": 16, "start_time_ms": 4294967000, "ground_height": null,
@@ -36,7 +36,7 @@ TEST(ScenarioReader, TakesTheWorldTimelineAndExpectationsAsWritten) {
         ADD_FAILURE() << problem;
     }
     ASSERT_TRUE(read.scenario);
-    const pbsim::Scenario& s = *read.scenario;
+    const simtool::Scenario& s = *read.scenario;
     EXPECT_EQ(s.settings, "[Pallbrook]\r\nHoldTime=700\r\n");
     EXPECT_EQ(s.world.frameTimeMs, 16u);
     EXPECT_EQ(s.world.startTimeMs, 4294967000u);
@@ -45,28 +45,28 @@ TEST(ScenarioReader, TakesTheWorldTimelineAndExpectationsAsWritten) {
     EXPECT_EQ(s.world.dictLoadFrames.at("a"), 3);
     EXPECT_EQ(s.world.dictLoadFrames.at("b"), -1);
     EXPECT_FALSE(s.world.player.positionHasHeight);
-    EXPECT_EQ(pbsim::weaponName(*s.world.player.weapons[0]), "WEAPON_PISTOL_MAUSER");
+    EXPECT_EQ(simtool::weaponName(*s.world.player.weapons[0]), "WEAPON_PISTOL_MAUSER");
     EXPECT_FALSE(s.world.player.weapons[1]);
     ASSERT_EQ(s.world.peds.size(), 1u);
-    const pbsim::PedChange& x = s.world.peds[0].change;
+    const simtool::PedChange& x = s.world.peds[0].change;
     EXPECT_FLOAT_EQ(x.position->z, 0.5f);
     EXPECT_FLOAT_EQ(*x.heading, 45.0f);
     EXPECT_EQ(*x.flaggedParts, (std::vector<int>{10, 13}));
     EXPECT_EQ(*x.attachedTo, "player");
     ASSERT_EQ(s.timeline.size(), 2u);
-    EXPECT_EQ(s.timeline[0].at.kind, pbsim::Moment::Kind::Time);
+    EXPECT_EQ(s.timeline[0].at.kind, simtool::Moment::Kind::Time);
     EXPECT_EQ(s.timeline[0].at.value, 400);
     EXPECT_FLOAT_EQ(s.timeline[0].action.stick.at(0).second, -1.0f);
     EXPECT_EQ(s.timeline[1].action.controls, (std::vector<std::uint32_t>{0xF84FA74F, 0xDB096B85}));
     ASSERT_EQ(s.expectations.size(), 2u);
-    EXPECT_EQ(s.expectations[0].at.kind, pbsim::Moment::Kind::End);
+    EXPECT_EQ(s.expectations[0].at.kind, simtool::Moment::Kind::End);
     EXPECT_EQ(*s.expectations[0].state, DragPhase::PuttingDown);
     EXPECT_TRUE(s.expectations[0].prompt->none);
     EXPECT_FLOAT_EQ(s.expectations[1].playerHeading->first, -3.0f);
 }
 
 TEST(ScenarioReader, ReportsEveryFaultOfAFileNotOnlyTheFirst) {
-    pbsim::ReadResult read = readText(R"({
+    simtool::ReadResult read = readText(R"({
       "frames": 0,
       "world": {"input": "joystick", "peds": [{"name": "x"}, {"name": "x"}]},
       "timeline": [{"frame": 1, "stick": {"INPUT_MOVE_LR": 1.5}}],

@@ -1,7 +1,7 @@
 #include "report/brief/observer.h"
 
-#include "common/format.h"
-#include "common/names.h"
+#include "printing/format.h"
+#include "printing/names.h"
 
 #include "drag/drag_assets.h"
 #include "plugin/natives.h"
@@ -10,7 +10,7 @@
 
 #include <cmath>
 
-namespace pbsim {
+namespace simtool {
 
 namespace {
 
@@ -321,4 +321,4 @@ std::vector<std::string> Observer::endFrame() {
     return lines;
 }
 
-} // namespace pbsim
+} // namespace simtool

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace pbsim {
+namespace simtool {
 
 class Observer {
   public:
@@ -73,4 +73,4 @@ class Observer {
     std::string steering_;
 };
 
-} // namespace pbsim
+} // namespace simtool

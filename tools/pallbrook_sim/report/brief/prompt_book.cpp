@@ -3,7 +3,7 @@
 #include "plugin/natives.h"
 #include "sim/world/prompts.h"
 
-namespace pbsim {
+namespace simtool {
 
 void PromptBook::onCall(const sim::NativeCall& call) {
     using namespace natives;
@@ -90,4 +90,4 @@ std::vector<sim::PromptView> PromptBook::prompts() const {
     return views;
 }
 
-} // namespace pbsim
+} // namespace simtool

@@ -14,7 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace pbsim {
+namespace simtool {
 
 class PromptBook {
   public:
@@ -31,4 +31,4 @@ class PromptBook {
     std::map<std::int32_t, std::int32_t> groupOwner_; // group -> entity, from the game's answers
 };
 
-} // namespace pbsim
+} // namespace simtool

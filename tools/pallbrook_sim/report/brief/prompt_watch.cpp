@@ -1,11 +1,11 @@
 #include "report/brief/prompt_watch.h"
 
-#include "common/names.h"
+#include "printing/names.h"
 
 #include "sim/world/scene.h"
 #include "sim/world/world.h"
 
-namespace pbsim {
+namespace simtool {
 
 namespace {
 
@@ -58,4 +58,4 @@ std::vector<std::string> PromptWatch::update(Track& track, std::int64_t frame,
     return lines;
 }
 
-} // namespace pbsim
+} // namespace simtool

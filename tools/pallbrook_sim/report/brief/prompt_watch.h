@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace pbsim {
+namespace simtool {
 
 class PromptWatch {
   public:
@@ -29,4 +29,4 @@ class PromptWatch {
     std::vector<Seen> last_;
 };
 
-} // namespace pbsim
+} // namespace simtool

@@ -1,7 +1,7 @@
 #include "report/picture/picture.h"
 
-#include "common/format.h"
-#include "common/names.h"
+#include "printing/format.h"
+#include "printing/names.h"
 #include "report/picture/picture_frame.h"
 #include "report/picture/svg.h"
 
@@ -15,7 +15,7 @@
 #include <fstream>
 #include <set>
 
-namespace pbsim {
+namespace simtool {
 
 namespace {
 
@@ -219,4 +219,4 @@ void writePicture(const std::string& path, const Scenario& scenario, const Track
     }
 }
 
-} // namespace pbsim
+} // namespace simtool

@@ -7,9 +7,9 @@
 
 #include <string>
 
-namespace pbsim {
+namespace simtool {
 
 // Writes the SVG file; reports a file that cannot be written on stderr.
 void writePicture(const std::string& path, const Scenario& scenario, const Track& track);
 
-} // namespace pbsim
+} // namespace simtool

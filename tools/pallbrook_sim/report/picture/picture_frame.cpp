@@ -1,13 +1,13 @@
 #include "report/picture/picture_frame.h"
 
-#include "common/format.h"
+#include "printing/format.h"
 
 #include "sim/world/geometry.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace pbsim {
+namespace simtool {
 
 namespace {
 
@@ -166,4 +166,4 @@ void playerFigure(Svg& svg, PictureFrame& frame, const sim::Vec3& at, float head
     frame.reserve(c, r + 4);
 }
 
-} // namespace pbsim
+} // namespace simtool

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace pbsim {
+namespace simtool {
 
 using PhaseColour = const char* (*)(DragPhase);
 
@@ -60,4 +60,4 @@ void bodyFigure(Svg& svg, PictureFrame& frame, const sim::Vec3& feet, float head
 void playerFigure(Svg& svg, PictureFrame& frame, const sim::Vec3& at, float heading,
                   const std::string& fill, const std::string& stroke);
 
-} // namespace pbsim
+} // namespace simtool

@@ -1,10 +1,10 @@
 // The marks of the picture and its legend.
-#include "common/format.h"
+#include "printing/format.h"
 #include "report/picture/picture_frame.h"
 
 #include <cmath>
 
-namespace pbsim {
+namespace simtool {
 
 namespace {
 
@@ -189,4 +189,4 @@ void PictureFrame::legend(Svg& svg, const Scenario& scenario, const Track& track
     runFacts(svg, x, y + 10, scenario, track, gridStep());
 }
 
-} // namespace pbsim
+} // namespace simtool

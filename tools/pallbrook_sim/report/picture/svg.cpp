@@ -1,8 +1,8 @@
 #include "report/picture/svg.h"
 
-#include "common/format.h"
+#include "printing/format.h"
 
-namespace pbsim {
+namespace simtool {
 
 std::string num(double value) {
     return fixed(value, 1);
@@ -78,4 +78,4 @@ std::string Svg::document(double width, double height) const {
            "</svg>\n";
 }
 
-} // namespace pbsim
+} // namespace simtool

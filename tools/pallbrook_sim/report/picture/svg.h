@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-namespace pbsim {
+namespace simtool {
 
 struct Px {
     double x = 0.0;
@@ -34,4 +34,4 @@ class Svg {
 std::string num(double value);
 std::string escapeXml(const std::string& text);
 
-} // namespace pbsim
+} // namespace simtool

@@ -1,15 +1,15 @@
 #include "report/trace/trace.h"
 
 #include "capture/native_kinds.h"
-#include "common/format.h"
-#include "common/names.h"
+#include "printing/format.h"
+#include "printing/names.h"
 
 #include "sim/world/native_table.h"
 #include "sim/world/world.h"
 
 #include <cstring>
 
-namespace pbsim {
+namespace simtool {
 
 namespace {
 
@@ -153,4 +153,4 @@ std::string traceLine(const sim::NativeCall& call, std::int64_t frame, std::uint
     return line;
 }
 
-} // namespace pbsim
+} // namespace simtool

@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <string>
 
-namespace pbsim {
+namespace simtool {
 
 // {"frame":F,"time":T,"hash":"0x...","native":"role","words":[...],
 //  "args":[...],"result":...} for a call that has just been answered.
 std::string traceLine(const sim::NativeCall& call, std::int64_t frame, std::uint32_t gameTimeMs);
 
-} // namespace pbsim
+} // namespace simtool

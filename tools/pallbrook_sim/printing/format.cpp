@@ -1,9 +1,9 @@
-#include "common/format.h"
+#include "printing/format.h"
 
 #include <charconv>
 #include <cmath>
 
-namespace pbsim {
+namespace simtool {
 
 std::string shortest(float value) {
     if (std::isnan(value)) {
@@ -109,4 +109,4 @@ std::string pointerSegment(std::string_view key) {
     return out;
 }
 
-} // namespace pbsim
+} // namespace simtool

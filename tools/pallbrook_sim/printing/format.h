@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace pbsim {
+namespace simtool {
 
 // The shortest text that reads back as the same float; "nan", "inf", "-inf"
 // for the values JSON has no number for.
@@ -27,4 +27,4 @@ std::string hexWord(std::uint64_t value);
 // A JSON pointer segment: "~" and "/" escaped.
 std::string pointerSegment(std::string_view key);
 
-} // namespace pbsim
+} // namespace simtool

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace pbsim {
+namespace simtool {
 
 // A control given as a name from the control table or as a hash "0x...".
 std::optional<std::uint32_t> parseControl(std::string_view text);
@@ -39,4 +39,4 @@ class PedNames {
 
 PedNames& pedNames();
 
-} // namespace pbsim
+} // namespace simtool

@@ -1,6 +1,6 @@
-#include "common/names.h"
+#include "printing/names.h"
 
-#include "common/format.h"
+#include "printing/format.h"
 
 #include "drag/drag_assets.h"
 #include "settings/control_names.h"
@@ -10,7 +10,7 @@
 #include <charconv>
 #include <span>
 
-namespace pbsim {
+namespace simtool {
 
 namespace {
 
@@ -117,4 +117,4 @@ PedNames& pedNames() {
     return names;
 }
 
-} // namespace pbsim
+} // namespace simtool
