@@ -25,7 +25,8 @@ trap 'rm -rf "$work"' EXIT
 measured() {
     local commit
     commit=$(git rev-parse --short HEAD 2>/dev/null || echo "of no git checkout")
-    if [ -n "$(git status --porcelain --untracked-files=no 2>/dev/null)" ]; then
+    # The docs do not change what is measured, and this script writes them.
+    if [ -n "$(git status --porcelain --untracked-files=no -- . ':(exclude)docs' 2>/dev/null)" ]; then
         commit="$commit with changes not committed"
     fi
     echo "Measured $(date -u '+%Y-%m-%d %H:%M UTC') on $(bash tools/machine.sh), at commit $commit, by \`$1\`."
