@@ -6,8 +6,8 @@
 #     <!-- figures: NAME (written by bench/figures.sh) -->
 #     <!-- end of figures: NAME -->
 # with a line that says when, on which machine and at which commit they were
-# measured. Nothing else in the docs changes, so refreshing the figures is this
-# command and a commit.
+# measured (tools/measured.sh). Nothing else in the docs changes, so refreshing
+# the figures is this command and a commit.
 #
 #   bash bench/figures.sh               performance and capture (builds the
 #                                       release preset, then about five minutes)
@@ -20,17 +20,6 @@ cd "$(dirname "$0")/.."
 build=build/release
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-
-# "Measured ... by `COMMAND`.", the first line of each block.
-measured() {
-    local commit
-    commit=$(git rev-parse --short HEAD 2>/dev/null || echo "of no git checkout")
-    # The docs do not change what is measured, and this script writes them.
-    if [ -n "$(git status --porcelain --untracked-files=no -- . ':(exclude)docs' 2>/dev/null)" ]; then
-        commit="$commit with changes not committed"
-    fi
-    echo "Measured $(date -u '+%Y-%m-%d %H:%M UTC') on $(bash tools/machine.sh), at commit $commit, by \`$1\`."
-}
 
 # Rows of blank-separated fields on standard input to a Markdown table under
 # the header HEADER (column names separated by |): the first column to the
@@ -88,29 +77,13 @@ write_block() {
 
 # A block: the measured line, a blank line, the table, blank lines around.
 block() {
-    { echo; measured "$1"; echo; cat "$2"; echo; } >"$work/block"
+    { echo; bash tools/measured.sh "$1"; echo; cat "$2"; echo; } >"$work/block"
     echo "$work/block"
 }
 
 # Rows of a bench's table: the lines that start with a scene's name.
 scene_rows() {
     awk '$1 ~ /^(idle|dragging)\// && NF > 2'
-}
-
-# The largest of a column of those rows of the 1024-ped idle and dragging
-# frames, which the goals are set for.
-largest() {
-    awk -v column="$1" '$1 ~ /^(idle\/1024|dragging)\// && $column > most { most = $column }
-        END { printf "%.3f", most }' "$2"
-}
-
-# "WHAT at most LIMIT (the goal) in N of M scenes; over it: ...", of a
-# column of a bench's rows.
-goal_line() {
-    awk -v column="$1" -v limit="$2" -v what="$3" '
-        { n++; if ($column <= limit) met++; else over = over (over ? ", " : "") $1 " " $column }
-        END { printf "\n%s at most %s (the goal) in %d of %d scenes%s.\n", what, limit, met, n,
-                     over ? "; over it: " over : "" }' "$4"
 }
 
 build_release() {
@@ -126,26 +99,22 @@ performance() {
 
     # shellcheck disable=SC2086 # the scenes are words
     bash bench/callgrind.sh "$build" $scenes | tee "$work/instructions.txt"
-    scene_rows <"$work/instructions.txt" >"$work/rows"
-    markdown "scene|natives|plugin|floor|ratio|plugin own|floor own" <"$work/rows" >"$work/table"
-    printf '\nLargest ratio in the 1024-ped idle and the dragging frames: %s (goal: at most 1.10).\n' \
-        "$(largest 5 "$work/rows")" >>"$work/table"
+    scene_rows <"$work/instructions.txt" |
+        markdown "scene|natives|plugin|floor|ratio|plugin own|floor own" >"$work/table"
     write_block $page instructions "$(block "bash bench/callgrind.sh build/release SCENE..." "$work/table")"
 
     "$build/bench/pallbrook_frame_bench" | tee "$work/time.txt"
     # The medians' table comes after its own header line.
-    sed -n '/^scene  *natives  *plugin ns/,$p' "$work/time.txt" | scene_rows >"$work/rows"
-    markdown "scene|natives|plugin ns|floor ns|ratio|own ns" <"$work/rows" >"$work/table"
-    printf '\nLargest ratio in the 1024-ped idle and the dragging frames: %s (goal: at most 1.10).\n' \
-        "$(largest 5 "$work/rows")" >>"$work/table"
+    sed -n '/^scene  *natives  *plugin ns/,$p' "$work/time.txt" | scene_rows |
+        markdown "scene|natives|plugin ns|floor ns|ratio|own ns" >"$work/table"
     write_block $page time "$(block "build/release/bench/pallbrook_frame_bench" "$work/table")"
 
     cmake --preset windows >/dev/null
     cmake --build --preset windows --target Pallbrook
     local bytes
     bytes=$(stat -c %s build/windows/Pallbrook.asi)
-    echo "$bytes" | awk '{ printf "Pallbrook.asi %d %.0f 256\n", $1, $1 / 1024 }' |
-        markdown "file|bytes|KiB|goal, KiB at most" >"$work/table"
+    echo "$bytes" | awk '{ printf "Pallbrook.asi %d %.0f\n", $1, $1 / 1024 }' |
+        markdown "file|bytes|KiB" >"$work/table"
     write_block $page size "$(block "cmake --build --preset windows --target Pallbrook" "$work/table")"
 }
 
@@ -154,23 +123,15 @@ capture() {
     build_release pallbrook_capture_bench pallbrook_frame_instructions
 
     "$build/bench/pallbrook_capture_bench" bytes | tee "$work/bytes.txt"
-    scene_rows <"$work/bytes.txt" >"$work/rows"
-    markdown "scene|bytes a minute|KiB a minute" <"$work/rows" >"$work/table"
-    awk '$1 ~ /^idle\/64\// && $3 > few { few = $3 } $1 ~ /^idle\/1024\// && $3 > many { many = $3 }
-        END { printf "\nAt most %.0f KiB a minute with 64 peds (goal: 100) and %.0f KiB with 1024 (goal: 1024).\n",
-                     few, many }' "$work/rows" >>"$work/table"
+    scene_rows <"$work/bytes.txt" | markdown "scene|bytes a minute|KiB a minute" >"$work/table"
     write_block $page capture-bytes "$(block "build/release/bench/pallbrook_capture_bench bytes" "$work/table")"
 
     "$build/bench/pallbrook_capture_bench" time | tee "$work/time.txt"
-    scene_rows <"$work/time.txt" >"$work/rows"
-    markdown "scene|off ns|on ns|on/off|on/off, not written" <"$work/rows" >"$work/table"
-    goal_line 4 1.25 "On/off" "$work/rows" >>"$work/table"
+    scene_rows <"$work/time.txt" | markdown "scene|off ns|on ns|on/off|on/off, not written" >"$work/table"
     write_block $page capture-time "$(block "build/release/bench/pallbrook_capture_bench time" "$work/table")"
 
     bash bench/capture_callgrind.sh "$build" | tee "$work/instructions.txt"
-    scene_rows <"$work/instructions.txt" >"$work/rows"
-    markdown "scene|shipped|off|on|on/off|on/shipped" <"$work/rows" >"$work/table"
-    goal_line 5 1.25 "On/off" "$work/rows" >>"$work/table"
+    scene_rows <"$work/instructions.txt" | markdown "scene|shipped|off|on|on/off|on/shipped" >"$work/table"
     write_block $page capture-instructions "$(block "bash bench/capture_callgrind.sh" "$work/table")"
 }
 

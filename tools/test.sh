@@ -52,8 +52,7 @@ soak_sums() {
 linux_soak=$(soak_sums build/linux/Testing/Temporary/LastTest.log)
 asan_soak=$(soak_sums build/asan/Testing/Temporary/LastTest.log)
 {
-    echo "Measured $(date -u '+%Y-%m-%d %H:%M UTC') on $(bash tools/machine.sh), at commit" \
-        "$(git rev-parse --short HEAD 2>/dev/null || echo '?'), by \`bash tools/test.sh\`."
+    bash tools/measured.sh "bash tools/test.sh"
     echo "table: suite|what ran|passed|failed"
     echo "Linux $(out_of "$logs/linux") 0"
     echo "sanitizers $(out_of "$logs/asan") 0"
