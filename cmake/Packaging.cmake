@@ -1,7 +1,8 @@
 # The zip that players get, Pallbrook-<version>.zip, with the plugin, the sample
 # settings file, the player's README and SHA256SUMS at its top level, ready to
 # be unpacked into the game folder, and the capture build with its note in the
-# folder capture/. Made by the `package` target of the Windows build.
+# folder capture/. Made by the `package` target of the Windows build, to the
+# same bytes from the same commit.
 
 # The text files go with Windows line ends (CR LF), as a player's editor on
 # Windows expects; the sources keep Unix ones.
@@ -41,14 +42,18 @@ install(CODE [[
     file(WRITE "${root}/SHA256SUMS" "${sums}")
 ]])
 
-set(CPACK_GENERATOR ZIP)
-set(CPACK_PACKAGE_NAME Pallbrook)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
-set(CPACK_PACKAGE_FILE_NAME Pallbrook-${PROJECT_VERSION})
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
-# Only the files above: nothing else of the build is installed.
-set(CPACK_MONOLITHIC_INSTALL ON)
-set(CPACK_SOURCE_GENERATOR "")
-include(CPack)
+# The `package` target installs the files above into a folder of its own and
+# zips them with cmake/MakeZip.cmake, which gives every entry the time of the
+# commit the sources are at, in a fixed order with fixed attributes: the same
+# commit makes the same zip, byte for byte.
+set(PALLBROOK_PACKAGE_ZIP ${CMAKE_BINARY_DIR}/Pallbrook-${PROJECT_VERSION}.zip)
+# A build folder that CPack once made the zip in keeps its configuration, and
+# CMake refuses a target of that name beside it.
+file(REMOVE ${CMAKE_BINARY_DIR}/CPackConfig.cmake ${CMAKE_BINARY_DIR}/CPackSourceConfig.cmake)
+add_custom_target(package
+    COMMAND ${CMAKE_COMMAND} -D BUILD_DIR=${CMAKE_BINARY_DIR} -D SOURCE_DIR=${CMAKE_SOURCE_DIR}
+            -D STAGE=${CMAKE_BINARY_DIR}/package -D ZIP=${PALLBROOK_PACKAGE_ZIP}
+            -P ${CMAKE_SOURCE_DIR}/cmake/MakeZip.cmake
+    COMMENT "Players' zip: ${PALLBROOK_PACKAGE_ZIP}"
+    VERBATIM)
+add_dependencies(package Pallbrook PallbrookCapture)

@@ -30,7 +30,7 @@ fi
 # Every command that a build step, script or test runs, beside the package
 # above that provides it.
 commands=(
-    cmake:cmake ctest:cmake cpack:cmake make:make g++:g++ strings:binutils git:git tar:tar
+    cmake:cmake ctest:cmake make:make g++:g++ strings:binutils git:git tar:tar
     x86_64-w64-mingw32-g++:g++-mingw-w64-x86-64
     x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64
     x86_64-w64-mingw32-dlltool:binutils-mingw-w64-x86-64
@@ -38,8 +38,8 @@ commands=(
     x86_64-w64-mingw32-strip:binutils-mingw-w64-x86-64
     clang++:clang clang-format:clang-format valgrind:valgrind callgrind_annotate:valgrind
     rsvg-convert:librsvg2-bin zip:zip unzip:unzip sha256sum:coreutils od:coreutils
-    realpath:coreutils stat:coreutils diff:diffutils cmp:diffutils flock:util-linux awk:mawk
-    sed:sed
+    realpath:coreutils stat:coreutils touch:coreutils diff:diffutils cmp:diffutils flock:util-linux
+    awk:mawk sed:sed
 )
 for entry in "${commands[@]}"; do
     command=${entry%%:*}

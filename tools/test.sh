@@ -29,6 +29,44 @@ bash tools/fuzz.sh | tee "$logs/fuzz"
 
 # One closing line for the whole run: every ctest test of both builds, and
 # each fuzz target (a failure of any of them has already stopped the run).
-ran=$(grep -h -o 'tests failed out of [0-9]*' "$logs/linux" "$logs/asan" | awk '{ n += $5 } END { print n + 0 }')
-targets=$(grep -c -E '^[a-z_]+ +[0-9]+ +[0-9.]+ ' "$logs/fuzz" || true)
-echo "all: $((ran + targets)) passed, 0 failed"
+out_of() { grep -h -o 'tests failed out of [0-9]*' "$@" | awk '{ n += $5 } END { print n + 0 }'; }
+fuzz_rows=$(grep -E '^[a-z_]+ +[0-9]+ +[0-9.]+ ' "$logs/fuzz" || true)
+targets=$(grep -c . <<<"$fuzz_rows" || true)
+echo "all: $(($(out_of "$logs/linux" "$logs/asan") + targets)) passed, 0 failed"
+
+# The figures of this run, which bench/figures.sh writes into docs/testing.md:
+# the tests of each build, the soak's seeds summed from ctest's log of each
+# build, and the fuzz targets' executions.
+soak_sums() {
+    awk '/^seed [0-9]+: [0-9]+ frames/ { seeds++ }
+        /^frames [0-9]+, script iterations/ { frames += $2 }
+        /^pick-ups started/ { pickups += $3; completed += $NF }
+        /^drags ended early:/ {
+            n = split(substr($0, 19), item, ";")
+            for (i = 1; i <= n; i++) if (match(item[i], /[0-9]+ *$/)) early += substr(item[i], RSTART)
+        }
+        /^faults injected \(/ { match($0, /\([0-9]+\)/); faults += substr($0, RSTART + 1, RLENGTH - 2) }
+        /^time [0-9.]+ s$/ { seconds += $2 }
+        END { printf "%d %d %d %d %d %d %.1f\n", seeds, frames, pickups, completed, early, faults, seconds }' "$1"
+}
+linux_soak=$(soak_sums build/linux/Testing/Temporary/LastTest.log)
+asan_soak=$(soak_sums build/asan/Testing/Temporary/LastTest.log)
+{
+    bash tools/measured.sh "bash tools/test.sh"
+    echo "table: suite|what ran|passed|failed"
+    echo "Linux $(out_of "$logs/linux") 0"
+    echo "sanitizers $(out_of "$logs/asan") 0"
+    echo "fuzzing $targets 0"
+    echo "table: soak|build|seeds|frames|pick-ups|drags completed|ended early|faults injected|seconds"
+    echo "Linux $linux_soak"
+    echo "sanitizers $asan_soak"
+    echo "table: fuzz|target|executions|seconds|executions a second|corpus"
+    echo "$fuzz_rows"
+} >build/test-figures.txt
+for soak in "Linux $linux_soak" "sanitizers $asan_soak"; do
+    read -r build seeds frames pickups completed early faults seconds <<<"$soak"
+    echo "figures: soak, $build build: $seeds seeds, $frames frames, $pickups pick-ups, $completed drags" \
+        "completed, $early ended early, $faults faults injected, $seconds s"
+done
+awk '{ runs += $2; seconds += $3 } END { printf "figures: fuzz: %d targets, %d executions, %.1f s\n", NR, runs, seconds }' <<<"$fuzz_rows"
+echo "figures: saved in build/test-figures.txt; bash bench/figures.sh testing writes them into docs/testing.md"

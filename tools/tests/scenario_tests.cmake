@@ -94,3 +94,15 @@ target_link_libraries(pallbrook_sim_tool_tests PRIVATE pallbrook_sim_tool pallbr
                                                       GTest::gtest_main)
 pallbrook_warnings(pallbrook_sim_tool_tests)
 gtest_discover_tests(pallbrook_sim_tool_tests)
+
+# The demo's picture, drawn by the tool as a user draws it, then read as a
+# reader reads it.
+set(PALLBROOK_DEMO_SVG ${CMAKE_CURRENT_BINARY_DIR}/demo-picture.svg)
+add_test(NAME picture.demo_drawn
+         COMMAND pallbrook-sim run ${CMAKE_SOURCE_DIR}/scenarios/demo.json --svg ${PALLBROOK_DEMO_SVG})
+set_tests_properties(picture.demo_drawn PROPERTIES FIXTURES_SETUP demo_picture)
+add_executable(pallbrook_picture_tests ${CMAKE_CURRENT_SOURCE_DIR}/tests/report/picture/picture_test.cpp)
+target_link_libraries(pallbrook_picture_tests PRIVATE GTest::gtest_main)
+pallbrook_warnings(pallbrook_picture_tests)
+gtest_discover_tests(pallbrook_picture_tests PROPERTIES FIXTURES_REQUIRED demo_picture
+                     ENVIRONMENT PALLBROOK_DEMO_SVG=${PALLBROOK_DEMO_SVG})
