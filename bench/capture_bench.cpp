@@ -69,11 +69,9 @@ void runFrames(int count, void (*frame)() = measuredFrame) {
     });
 }
 
-// Turns recording on or off while the capture stays open: the seam's inline
-// path has a switch of its own.
+// Turns recording on or off while the capture stays open.
 void setRecording(bool recording) {
     CaptureState.recording = recording;
-    CaptureState.answersInPlace = recording;
 }
 
 // The scene set up afresh, with a new capture going to nowhere: the bytes are

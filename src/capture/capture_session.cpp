@@ -1,8 +1,9 @@
 #include "capture/capture_session.h"
 
-#include "capture/capture_format.h"
 #include "capture/capture_platform.h"
+#include "capture/live_text.h"
 #include "capture/native_kinds.h"
+#include "capture_file/capture_format.h"
 
 #include <algorithm>
 #include <bit>
@@ -34,7 +35,6 @@ void closeFile() noexcept {
         CaptureState.file = nullptr;
     }
     CaptureState.recording = false;
-    CaptureState.answersInPlace = false;
 }
 
 // Appends whole chunks to the file. A short write (a full disk) ends the
@@ -58,18 +58,32 @@ bool fileExists(const std::string& name) {
     return false;
 }
 
-// A name no file has yet: a second capture within the same second gets a
-// number after the time.
-std::string freshFileName() {
-    if (!CaptureState.options.fileName.empty()) {
-        return CaptureState.options.fileName;
-    }
-    const std::string stem = "Pallbrook-capture-" + localTimeStamp();
+// A name no file in the folder has yet (a path ending with its separator, or
+// empty: the working folder): a second
+// capture within the same second gets a number after the time.
+std::string freshFileName(const std::string& folder) {
+    const std::string stem = folder + "Pallbrook-capture-" + localTimeStamp();
     std::string name = stem + ".pbcap";
     for (int n = 2; fileExists(name) && n < 1000; ++n) {
         name = stem + "-" + std::to_string(n) + ".pbcap";
     }
     return name;
+}
+
+// The new capture's file, in the working folder, or in the player's own
+// capture folder when the working folder cannot be written.
+bool openCaptureFile() {
+    CaptureState.fileName =
+        CaptureState.options.fileName.empty() ? freshFileName({}) : CaptureState.options.fileName;
+    CaptureState.file = std::fopen(CaptureState.fileName.c_str(), "wb");
+    if (CaptureState.file == nullptr && CaptureState.options.fileName.empty()) {
+        const std::string folder = playerCaptureFolder();
+        if (!folder.empty()) {
+            CaptureState.fileName = freshFileName(folder);
+            CaptureState.file = std::fopen(CaptureState.fileName.c_str(), "wb");
+        }
+    }
+    return CaptureState.file != nullptr;
 }
 
 // The settings file as the plugin is about to read it. A file larger than a
@@ -135,16 +149,13 @@ void flushIfDue() noexcept {
 void startCapture() noexcept {
     finishCapture();
     try {
-        CaptureState.fileName = freshFileName();
-        CaptureState.file = std::fopen(CaptureState.fileName.c_str(), "wb");
-        if (CaptureState.file == nullptr) {
+        if (!openCaptureFile()) {
             return;
         }
         CaptureState.bytesWritten = 0;
         CaptureState.timerSeen = false;
         CaptureState.framesSinceFlush = 0;
         CaptureState.recording = true;
-        CaptureState.answersInPlace = true;
         beginCapture(CaptureState.encoder, PALLBROOK_VERSION, PALLBROOK_BUILD_IDENTITY);
         recordSettings();
         writeOut(flushCapture(CaptureState.encoder));
@@ -187,19 +198,6 @@ void noteGameTime(const std::uint64_t* answer) {
 
 } // namespace
 
-bool recordChangedCall(const unsigned long long* result) noexcept {
-    const auto* answer = reinterpret_cast<const std::uint64_t*>(result);
-    CaptureEncoder& encoder = CaptureState.encoder;
-    if (!recordChangedWords(encoder, CaptureState.args.data(), answer, 0,
-                            encoder.repeated.firstChange)) {
-        return false;
-    }
-    if (CaptureState.hash == GameTimerNative) {
-        noteGameTime(answer);
-    }
-    return true;
-}
-
 void recordCall(const unsigned long long* result) noexcept {
     if (!CaptureState.recording) {
         return;
@@ -208,18 +206,10 @@ void recordCall(const unsigned long long* result) noexcept {
         const CallShape& shape = callShapeOf(CaptureState.hash);
         const std::size_t argCount = std::min(CaptureState.argCount, MaxArgs);
         const std::size_t resultWords = result == nullptr ? 0 : shape.resultWords;
-        if (result == nullptr) {
-            CaptureState.answersInPlace = false;
-        }
         // The answer is read where the host keeps it, before any other host call.
         const auto* answer = reinterpret_cast<const std::uint64_t*>(result);
         if (CaptureState.hash == GameTimerNative && resultWords > 0) {
             noteGameTime(answer);
-        }
-        if (recordRepeatedLiveCall(CaptureState.encoder, CaptureState.hash,
-                                   {CaptureState.args.data(), argCount}, {answer, resultWords},
-                                   shape.pointerArgs)) {
-            return;
         }
         std::size_t textCount = 0;
         std::size_t slotCount = 0;
@@ -241,8 +231,7 @@ void recordCall(const unsigned long long* result) noexcept {
                                                 {CaptureState.args.data(), argCount},
                                                 {scratchTexts.data(), textCount},
                                                 {scratchSlots.data(), slotCount},
-                                                {answer, resultWords},
-                                                shape.pointerArgs});
+                                                {answer, resultWords}});
     } catch (...) {
         closeFile();
     }
