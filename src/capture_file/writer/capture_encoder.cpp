@@ -1,9 +1,6 @@
 #include "capture_file/writer/capture_encoder.h"
 
-#include "capture_file/byte_codec.h"
-#include "capture_file/capture_format.h"
-#include "capture_file/crc32.h"
-#include "capture_file/writer/repeated_frame.h"
+#include "capture_file/writer/encoder_output.h"
 
 #include <algorithm>
 
@@ -11,94 +8,144 @@ namespace capture {
 
 namespace {
 
-// Output handed to the caller is dropped before anything new is written.
-void prepareOutput(CaptureEncoder& encoder) {
-    if (encoder.handedOut) {
-        encoder.output.clear();
-        encoder.handedOut = false;
-    }
+// The current frame, empty, is taken to repeat the frame in this slot.
+void repeatFrom(RepeatedFrame& repeated, const FrameHistory& history, std::size_t slot) {
+    repeated.active = !history.frames[slot].events.empty();
+    repeated.slot = slot;
+    repeated.next = 0;
+    repeated.changedCount = 0;
+    repeated.newWordCount = 0;
 }
 
-std::size_t openChunk(std::vector<std::uint8_t>& out) {
-    const std::size_t start = out.size();
-    out.resize(start + ChunkHeaderSize);
-    return start;
-}
-
-void sealChunk(std::vector<std::uint8_t>& out, std::size_t start, const ChunkTag& tag) {
-    std::uint8_t* header = out.data() + start;
-    const std::span<const std::uint8_t> payload(out.data() + start + ChunkHeaderSize,
-                                                out.size() - start - ChunkHeaderSize);
-    std::copy(tag.begin(), tag.end(), header);
-    storeU32(header + 4, static_cast<std::uint32_t>(payload.size()));
-    storeU32(header + 8, crc32(payload));
-    storeU32(header + 12, crc32({header, 12}));
-}
-
-void openDataChunk(CaptureEncoder& encoder) {
-    if (!encoder.chunkOpen) {
-        encoder.chunkStart = openChunk(encoder.output);
-        encoder.chunkOpen = true;
-    }
-}
-
-// The open data chunk is sealed, or dropped when nothing went into it.
-void closeDataChunk(CaptureEncoder& encoder) {
-    if (!encoder.chunkOpen) {
-        return;
-    }
-    closeSameRun(encoder.writer, encoder.output);
-    if (encoder.output.size() == encoder.chunkStart + ChunkHeaderSize) {
-        encoder.output.resize(encoder.chunkStart);
-    } else {
-        sealChunk(encoder.output, encoder.chunkStart, DataTag);
-    }
-    encoder.chunkOpen = false;
-}
-
-void closeDataChunkIfFull(CaptureEncoder& encoder) {
-    if (encoder.output.size() - encoder.chunkStart - ChunkHeaderSize >= DataChunkTargetSize) {
-        closeDataChunk(encoder);
-    }
-}
-
-// Writes the events of the current frame not yet written, through the
-// general writer, into data chunks of about DataChunkTargetSize. A frame's
-// first write picks its base.
-void writePending(CaptureEncoder& encoder, bool frameComplete) {
-    stopRepeating(encoder);
-    prepareOutput(encoder);
-    if (encoder.writer.nextEvent == 0 && !encoder.current.events.empty()) {
-        encoder.baseSlot = chooseBase(encoder.history, encoder.current, frameComplete);
-        if (encoder.baseSlot != encoder.history.lastSlot) {
-            openDataChunk(encoder);
-            putByte(encoder.output, static_cast<std::uint8_t>(op::Base | encoder.baseSlot));
+// The stored frame a frame starting with this event most likely repeats: the
+// latest with the same first event.
+bool predictRepeat(CaptureEncoder& encoder, std::uint64_t firstShapeWord) {
+    const FrameHistory& history = encoder.history;
+    std::size_t best = BaseSlotCount;
+    std::uint64_t bestAt = 0;
+    for (std::size_t i = 0; i < BaseSlotCount; ++i) {
+        if (history.storedAt[i] > bestAt && history.shapes[i].first == firstShapeWord) {
+            best = i;
+            bestAt = history.storedAt[i];
         }
     }
-    const EventFrame& base = encoder.history.frames[encoder.baseSlot];
-    while (encoder.writer.nextEvent < encoder.current.events.size()) {
-        openDataChunk(encoder);
-        writeNextEvent(encoder.writer, base, encoder.current, encoder.output);
-        closeDataChunkIfFull(encoder);
+    if (best == BaseSlotCount) {
+        return false;
     }
+    repeatFrom(encoder.repeated, history, best);
+    return true;
 }
 
-// A chunk other than data, after everything recorded so far: its payload is
-// appended to the output between the two calls.
-std::size_t openWholeChunk(CaptureEncoder& encoder) {
-    writePending(encoder, false);
-    closeDataChunk(encoder);
-    return openChunk(encoder.output);
+// Whether the frame, at its first event or after it stopped repeating, is
+// taken to repeat a stored one: a frame's first event picks the stored frame
+// it is taken to repeat, and a frame taken to repeat the last one written
+// that starts with another event is predicted again from that event.
+bool repeatsAStoredFrame(CaptureEncoder& encoder, std::uint64_t shapeWord) {
+    RepeatedFrame& repeated = encoder.repeated;
+    if (repeated.active &&
+        eventShapeWord(encoder.history.frames[repeated.slot].events[0]) != shapeWord) {
+        repeated.active = false;
+    }
+    return repeated.active || (encoder.current.events.empty() && predictRepeat(encoder, shapeWord));
 }
 
-void recordSettings(CaptureEncoder& encoder, SettingsState state, std::string_view bytes) {
-    if (encoder.stopped) {
-        return;
+// The stored event the next event of the frame is to be compared with (its
+// shape word: eventShapeWord), or null when the frame no longer repeats a
+// stored one or has gone past its end. Inline: it runs for every event.
+[[gnu::always_inline]] inline const FrameEvent* nextRepeatedEvent(CaptureEncoder& encoder,
+                                                                  std::uint64_t shapeWord) {
+    RepeatedFrame& repeated = encoder.repeated;
+    if ((!repeated.active || repeated.next == 0) && !repeatsAStoredFrame(encoder, shapeWord)) {
+        return nullptr;
     }
-    const std::size_t start = openWholeChunk(encoder);
-    putByte(encoder.output, static_cast<std::uint8_t>(state));
-    putBytes(encoder.output, bytes);
-    sealChunk(encoder.output, start, SettingsTag);
+    const auto& events = encoder.history.frames[repeated.slot].events;
+    return repeated.next < events.size() ? &events[repeated.next] : nullptr;
+}
+
+// Whether a call has the stored call's native, word counts, texts and slots;
+// `pointers` gets the mask of the arguments its texts and slots are at.
+bool sameNativeTextsAndSlots(const EventFrame& stored, const FrameEvent& was,
+                             const NativeCallRecord& call, std::size_t argCount,
+                             std::size_t resultCount, std::uint32_t& pointers) {
+    if (was.kind != EventKind::NativeCall || was.hash != call.hash || was.argCount != argCount ||
+        was.resultCount != resultCount || was.textCount != call.texts.size() ||
+        was.slotCount != call.slots.size()) {
+        return false;
+    }
+    pointers = 0;
+    const auto texts = textsOf(stored, was);
+    for (std::size_t k = 0; k < call.texts.size(); ++k) {
+        if (texts[k].argIndex != call.texts[k].argIndex ||
+            textBytesOf(stored, texts[k]) != call.texts[k].bytes.substr(0, MaxTextBytes)) {
+            return false;
+        }
+        pointers |= std::uint32_t{1} << (call.texts[k].argIndex & 31);
+    }
+    const auto slots = slotsOf(stored, was);
+    for (std::size_t k = 0; k < call.slots.size(); ++k) {
+        if (slots[k].argIndex != call.slots[k].argIndex || slots[k].value != call.slots[k].value) {
+            return false;
+        }
+        pointers |= std::uint32_t{1} << (call.slots[k].argIndex & 31);
+    }
+    return true;
+}
+
+// Whether a call's words and answer are the stored call's, but for the words
+// at `pointers`, which are not compared.
+bool sameWords(const EventFrame& stored, const FrameEvent& was, const NativeCallRecord& call,
+               std::uint32_t pointers) {
+    const std::uint64_t* words = stored.words.data() + was.firstWord;
+    for (std::size_t i = 0; i < was.argCount; ++i) {
+        if (words[i] != call.args[i] && (pointers >> i & 1u) == 0) {
+            return false;
+        }
+    }
+    words += was.argCount;
+    for (std::size_t i = 0; i < was.resultCount; ++i) {
+        if (words[i] != call.result[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Notes the call as one whose words changed, if the frame has room for one
+// more: its words as they are now, 0 at `pointers`.
+bool noteChangedCall(RepeatedFrame& repeated, const NativeCallRecord& call, std::size_t argCount,
+                     std::size_t resultCount, std::uint32_t pointers) {
+    if (repeated.changedCount == MaxChangedCalls) {
+        return false;
+    }
+    repeated.changedCalls[repeated.changedCount++] = {repeated.next, repeated.newWordCount};
+    std::uint64_t* now = repeated.newWords.data() + repeated.newWordCount;
+    for (std::size_t i = 0; i < argCount; ++i) {
+        now[i] = (pointers >> i & 1u) == 0 ? call.args[i] : 0;
+    }
+    std::copy_n(call.result.begin(), resultCount, now + argCount);
+    repeated.newWordCount += argCount + resultCount;
+    return true;
+}
+
+// Compares a call with the stored call `was`: the same native, word counts,
+// texts by content and slots by value, and then its words but those of its
+// texts and slots. A call that repeats it, or differs only in its words
+// while the frame has room for another changed call, is noted and the result
+// is true; otherwise nothing is noted.
+bool repeatsCall(CaptureEncoder& encoder, const FrameEvent& was, const NativeCallRecord& call,
+                 std::size_t argCount, std::size_t resultCount) {
+    RepeatedFrame& repeated = encoder.repeated;
+    const EventFrame& stored = encoder.history.frames[repeated.slot];
+    std::uint32_t pointers = 0;
+    if (!sameNativeTextsAndSlots(stored, was, call, argCount, resultCount, pointers)) {
+        return false;
+    }
+    if (!sameWords(stored, was, call, pointers) &&
+        !noteChangedCall(repeated, call, argCount, resultCount, pointers)) {
+        return false;
+    }
+    ++repeated.next;
+    return true;
 }
 
 // Keeps the texts and slots whose indices rise and stay below the argument
@@ -167,51 +214,28 @@ void keepRoomFor(CaptureEncoder& encoder, const EventFrame& frame) {
     reserve(encoder.current);
 }
 
-std::span<const std::uint8_t> closeWith(CaptureEncoder& encoder, const ChunkTag& tag) {
-    if (!encoder.stopped) {
-        sealChunk(encoder.output, openWholeChunk(encoder), tag);
-        encoder.stopped = true;
-    }
-    return flushCapture(encoder);
-}
-
 } // namespace
 
-void beginCapture(CaptureEncoder& encoder, std::string_view pluginVersion,
-                  std::string_view buildIdentity) {
-    encoder.repeated.active = false;
-    encoder.room = {};
-    clearHistory(encoder.history);
-    clearFrame(encoder.current);
-    encoder.writer = DeltaWriter{};
-    encoder.baseSlot = 0;
-    encoder.output.clear();
-    encoder.chunkOpen = false;
-    encoder.handedOut = false;
-    encoder.stopped = false;
-
-    for (std::uint8_t b : FileMagic) {
-        putByte(encoder.output, b);
+void stopRepeating(CaptureEncoder& encoder) {
+    RepeatedFrame& repeated = encoder.repeated;
+    if (!repeated.active) {
+        return;
     }
-    putU32(encoder.output, FormatVersion);
-    const std::size_t start = openWholeChunk(encoder);
-    putVarint(encoder.output, pluginVersion.size());
-    putBytes(encoder.output, pluginVersion);
-    putVarint(encoder.output, buildIdentity.size());
-    putBytes(encoder.output, buildIdentity);
-    sealChunk(encoder.output, start, HeaderTag);
-}
-
-void recordSettingsFile(CaptureEncoder& encoder, std::string_view bytes) {
-    if (bytes.size() > MaxSettingsBytes) {
-        recordSettings(encoder, SettingsState::FileCut, bytes.substr(0, MaxSettingsBytes));
-    } else {
-        recordSettings(encoder, SettingsState::File, bytes);
+    repeated.active = false;
+    const EventFrame& stored = encoder.history.frames[repeated.slot];
+    EventFrame& current = encoder.current;
+    std::size_t changed = 0;
+    for (std::size_t k = 0; k < repeated.next; ++k) {
+        copyEvent(current, stored, stored.events[k]);
+        if (changed < repeated.changedCount && repeated.changedCalls[changed].event == k) {
+            const FrameEvent& event = current.events.back();
+            const std::uint64_t* now =
+                repeated.newWords.data() + repeated.changedCalls[changed].firstNewWord;
+            std::copy_n(now, event.argCount + event.resultCount,
+                        current.words.begin() + static_cast<std::ptrdiff_t>(event.firstWord));
+            ++changed;
+        }
     }
-}
-
-void recordNoSettingsFile(CaptureEncoder& encoder) {
-    recordSettings(encoder, SettingsState::NoFile, {});
 }
 
 void recordNativeCall(CaptureEncoder& encoder, const NativeCallRecord& call) {
@@ -259,10 +283,7 @@ void recordWait(CaptureEncoder& encoder, std::uint32_t ms) {
     const FrameEvent* was = nextRepeatedEvent(encoder, WaitShapeWord);
     if (was != nullptr && was->kind == EventKind::Wait && was->waitMs == ms &&
         repeated.next + 1 == history.frames[repeated.slot].events.size()) {
-        prepareOutput(encoder);
-        openDataChunk(encoder);
-        writeRepeatedFrame(encoder, encoder.output);
-        closeDataChunkIfFull(encoder);
+        writeRepeatedFrame(encoder);
         // The next frame is taken to repeat this one too.
         repeatFrom(repeated, history, repeated.slot);
         return;
@@ -270,36 +291,9 @@ void recordWait(CaptureEncoder& encoder, std::uint32_t ms) {
     stopRepeating(encoder);
     addWait(encoder.current, ms);
     keepRoomFor(encoder, encoder.current);
-    writePending(encoder, true);
-    closeSameRun(encoder.writer, encoder.output);
+    writeCompleteFrame(encoder);
     storeFrame(history, encoder.current);
-    startNextFrame(encoder.writer);
     repeatFrom(repeated, history, history.lastSlot);
-}
-
-std::span<const std::uint8_t> flushCapture(CaptureEncoder& encoder) {
-    writePending(encoder, false);
-    closeDataChunk(encoder);
-    encoder.handedOut = true;
-    return encoder.output;
-}
-
-std::span<const std::uint8_t> stopAtSizeCap(CaptureEncoder& encoder, std::uint64_t capBytes) {
-    if (!encoder.stopped) {
-        const std::size_t start = openWholeChunk(encoder);
-        putVarint(encoder.output, capBytes);
-        sealChunk(encoder.output, start, SizeCapTag);
-        encoder.stopped = true;
-    }
-    return flushCapture(encoder);
-}
-
-std::span<const std::uint8_t> endCapture(CaptureEncoder& encoder) {
-    return closeWith(encoder, EndTag);
-}
-
-std::span<const std::uint8_t> endStoodDown(CaptureEncoder& encoder) {
-    return closeWith(encoder, StoodDownTag);
 }
 
 } // namespace capture
