@@ -105,12 +105,7 @@ void recordSettings() {
     recordSettingsFile(CaptureState.encoder, std::string_view(bytes.data(), bytes.size()));
 }
 
-// The shape of a native, looked up in the table once per hash.
-const CallShape& callShapeOf(std::uint64_t hash) {
-    CallShape& shape = CaptureState.callShapes[callShapeSlot(hash)];
-    if (shape.filled && shape.hash == hash) {
-        return shape;
-    }
+CallShape& fillCallShape(CallShape& shape, std::uint64_t hash) {
     shape = {hash, findNativeKinds(hash), 0, 3, true};
     if (shape.kinds != nullptr) {
         shape.resultWords = resultWordCount(shape.kinds->result);
@@ -122,6 +117,24 @@ const CallShape& callShapeOf(std::uint64_t hash) {
         }
     }
     return shape;
+}
+
+// The shape of a native, looked up in the table once per hash: from its slot
+// on to the first slot that holds it or is empty. A table full of other
+// hashes gives up the native's own slot.
+const CallShape& callShapeOf(std::uint64_t hash) {
+    auto& table = CaptureState.callShapes;
+    const std::size_t home = callShapeSlot(hash);
+    for (std::size_t i = home; i < home + table.size(); ++i) {
+        CallShape& shape = table[i % table.size()];
+        if (shape.filled && shape.hash == hash) {
+            return shape;
+        }
+        if (!shape.filled) {
+            return fillCallShape(shape, hash);
+        }
+    }
+    return fillCallShape(table[home], hash);
 }
 
 void flushIfDue() noexcept {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string_view>
 
 namespace capture {
@@ -12,11 +13,7 @@ namespace capture {
 inline constexpr std::size_t MaxLiveTextRead = 4096;
 
 inline std::string_view liveText(const char* text) {
-    std::size_t length = 0;
-    while (length < MaxLiveTextRead && text[length] != '\0') {
-        ++length;
-    }
-    return {text, length};
+    return {text, strnlen(text, MaxLiveTextRead)};
 }
 
 } // namespace capture

@@ -24,6 +24,7 @@
 #include "capture_file/frame_history.h"
 #include "capture_file/writer/frame_delta_writer.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -118,8 +119,7 @@ void beginCapture(CaptureEncoder& encoder, std::string_view pluginVersion,
 void recordSettingsFile(CaptureEncoder& encoder, std::string_view bytes);
 void recordNoSettingsFile(CaptureEncoder& encoder);
 
-// The three events of a frame.
-void recordNativeCall(CaptureEncoder& encoder, const NativeCallRecord& call);
+// The three events of a frame; recordNativeCall is below.
 // worldGetAllPeds: the array size it was given, the handles it wrote (at most
 // MaxPedHandles kept) and the count it returned.
 void recordPedsAnswer(CaptureEncoder& encoder, std::int32_t capacity,
@@ -138,5 +138,117 @@ std::span<const std::uint8_t> endCapture(CaptureEncoder& encoder);
 // The closing mark of a capture build that stood down because the shipped
 // plugin was loaded too.
 std::span<const std::uint8_t> endStoodDown(CaptureEncoder& encoder);
+
+// How recordNativeCall compares a call with the next stored event; inline,
+// as it runs for every native call of every frame.
+
+// Whether the frame, at its first event or after it stopped repeating, is
+// taken to repeat a stored one: a frame's first event picks the stored frame
+// it is taken to repeat, and a frame taken to repeat the last one written
+// that starts with another event is predicted again from that event.
+bool repeatsAStoredFrame(CaptureEncoder& encoder, std::uint64_t shapeWord);
+// Notes a call whose words alone changed, if the frame has room for one more:
+// its words as they are now, 0 at `pointers` (its texts and slots).
+bool noteChangedCall(CaptureEncoder& encoder, const NativeCallRecord& call, std::size_t argCount,
+                     std::size_t resultCount, std::uint32_t pointers);
+// A call that does not repeat the stored frame: the frame stops repeating it,
+// and the call goes into the current frame.
+void recordCallThatDiffers(CaptureEncoder& encoder, const NativeCallRecord& call,
+                           std::size_t argCount, std::size_t resultCount);
+
+// The stored event the next event of the frame is to be compared with (its
+// shape word: eventShapeWord), or null when the frame no longer repeats a
+// stored one or has gone past its end. Inline: it runs for every event.
+inline const FrameEvent* nextRepeatedEvent(CaptureEncoder& encoder, std::uint64_t shapeWord) {
+    RepeatedFrame& repeated = encoder.repeated;
+    if ((!repeated.active || repeated.next == 0) && !repeatsAStoredFrame(encoder, shapeWord)) {
+        return nullptr;
+    }
+    const auto& events = encoder.history.frames[repeated.slot].events;
+    return repeated.next < events.size() ? &events[repeated.next] : nullptr;
+}
+
+// Whether a call has the stored call's native, word counts, texts and slots;
+// `pointers` gets the mask of the arguments its texts and slots are at.
+inline bool sameNativeTextsAndSlots(const EventFrame& stored, const FrameEvent& was,
+                                    const NativeCallRecord& call, std::size_t argCount,
+                                    std::size_t resultCount, std::uint32_t& pointers) {
+    if (was.kind != EventKind::NativeCall || was.hash != call.hash || was.argCount != argCount ||
+        was.resultCount != resultCount || was.textCount != call.texts.size() ||
+        was.slotCount != call.slots.size()) {
+        return false;
+    }
+    pointers = 0;
+    const auto texts = textsOf(stored, was);
+    for (std::size_t k = 0; k < call.texts.size(); ++k) {
+        if (texts[k].argIndex != call.texts[k].argIndex ||
+            textBytesOf(stored, texts[k]) != call.texts[k].bytes.substr(0, MaxTextBytes)) {
+            return false;
+        }
+        pointers |= std::uint32_t{1} << (call.texts[k].argIndex & 31);
+    }
+    const auto slots = slotsOf(stored, was);
+    for (std::size_t k = 0; k < call.slots.size(); ++k) {
+        if (slots[k].argIndex != call.slots[k].argIndex || slots[k].value != call.slots[k].value) {
+            return false;
+        }
+        pointers |= std::uint32_t{1} << (call.slots[k].argIndex & 31);
+    }
+    return true;
+}
+
+// Whether a call's words and answer are the stored call's, but for the words
+// at `pointers`, which are not compared.
+inline bool sameWords(const EventFrame& stored, const FrameEvent& was, const NativeCallRecord& call,
+                      std::uint32_t pointers) {
+    const std::uint64_t* words = stored.words.data() + was.firstWord;
+    for (std::size_t i = 0; i < was.argCount; ++i) {
+        if (words[i] != call.args[i] && (pointers >> i & 1u) == 0) {
+            return false;
+        }
+    }
+    words += was.argCount;
+    for (std::size_t i = 0; i < was.resultCount; ++i) {
+        if (words[i] != call.result[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Compares a call with the stored call `was`: the same native, word counts,
+// texts by content and slots by value, and then its words but those of its
+// texts and slots. A call that repeats it, or differs only in its words
+// while the frame has room for another changed call, is noted and the result
+// is true; otherwise nothing is noted.
+inline bool repeatsCall(CaptureEncoder& encoder, const FrameEvent& was,
+                        const NativeCallRecord& call, std::size_t argCount,
+                        std::size_t resultCount) {
+    RepeatedFrame& repeated = encoder.repeated;
+    const EventFrame& stored = encoder.history.frames[repeated.slot];
+    std::uint32_t pointers = 0;
+    if (!sameNativeTextsAndSlots(stored, was, call, argCount, resultCount, pointers)) {
+        return false;
+    }
+    if (!sameWords(stored, was, call, pointers) &&
+        !noteChangedCall(encoder, call, argCount, resultCount, pointers)) {
+        return false;
+    }
+    ++repeated.next;
+    return true;
+}
+
+inline void recordNativeCall(CaptureEncoder& encoder, const NativeCallRecord& call) {
+    if (encoder.stopped) {
+        return;
+    }
+    const std::size_t argCount = std::min(call.args.size(), MaxArgs);
+    const std::size_t resultCount = std::min(call.result.size(), MaxResultWords);
+    const FrameEvent* was = nextRepeatedEvent(encoder, call.hash);
+    if (was != nullptr && repeatsCall(encoder, *was, call, argCount, resultCount)) {
+        return;
+    }
+    recordCallThatDiffers(encoder, call, argCount, resultCount);
+}
 
 } // namespace capture
