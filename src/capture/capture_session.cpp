@@ -37,15 +37,16 @@ void closeFile() noexcept {
     CaptureState.recording = false;
 }
 
-// Appends whole chunks to the file. A short write (a full disk) ends the
-// capture; what is in the file stays readable up to its last whole chunk.
+// Appends whole chunks to the file, in one write. A short write (a full disk)
+// ends the capture; what is in the file stays readable up to its last whole
+// chunk.
 void writeOut(std::span<const std::uint8_t> bytes) noexcept {
     if (CaptureState.file == nullptr || bytes.empty()) {
         return;
     }
     const std::size_t written = std::fwrite(bytes.data(), 1, bytes.size(), CaptureState.file);
     CaptureState.bytesWritten += written;
-    if (written != bytes.size() || std::fflush(CaptureState.file) != 0) {
+    if (written != bytes.size()) {
         closeFile();
     }
 }
@@ -83,7 +84,12 @@ bool openCaptureFile() {
             CaptureState.file = std::fopen(CaptureState.fileName.c_str(), "wb");
         }
     }
-    return CaptureState.file != nullptr;
+    if (CaptureState.file == nullptr) {
+        return false;
+    }
+    // Unbuffered: each flush of the encoder is one write to the system.
+    std::setvbuf(CaptureState.file, nullptr, _IONBF, 0);
+    return true;
 }
 
 // The settings file as the plugin is about to read it. A file larger than a
