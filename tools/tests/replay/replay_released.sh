@@ -15,12 +15,14 @@ count=0
 for capture in "$released"/*/*.pbcap; do
     count=$((count + 1))
     name=${capture#"$released"/}
-    # The brief names the file as given: replayed from its own folder.
-    (cd "$(dirname "$capture")" && "$sim" replay "$(basename "$capture")") >"$work/out" 2>&1
+    # The brief names the file as given: replayed from its own folder. It is
+    # the standard output; a sanitizer's notes go to the standard error.
+    (cd "$(dirname "$capture")" && "$sim" replay "$(basename "$capture")") >"$work/out" \
+        2>"$work/err"
     status=$?
     if [ "$status" -ne 0 ] || ! diff -u "${capture%.pbcap}.brief" "$work/out" >"$work/diff"; then
         echo "FAIL $name: exit status $status, or another brief:"
-        head -20 "$work/diff"
+        head -20 "$work/diff" "$work/err"
         failed=$((failed + 1))
         continue
     fi
