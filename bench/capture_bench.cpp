@@ -15,6 +15,9 @@
 //   pallbrook_capture_bench frame on|off SCENE FRAMES
 //                                                frames for callgrind: only
 //                                                measuredFrame is counted
+//   pallbrook_capture_bench events SCENE         the events a frame records
+//   pallbrook_capture_bench write SCENE FILE     a minute of frames captured
+//                                                into FILE
 #include "frame_scenes.h"
 
 #include "capture/capture_session.h"
@@ -66,11 +69,9 @@ void runFrames(int count, void (*frame)() = measuredFrame) {
     });
 }
 
-// Turns recording on or off while the capture stays open: the seam's inline
-// path has a switch of its own.
+// Turns recording on or off while the capture stays open.
 void setRecording(bool recording) {
     CaptureState.recording = recording;
-    CaptureState.answersInPlace = recording;
 }
 
 // The scene set up afresh, with a new capture going to nowhere: the bytes are
@@ -83,8 +84,12 @@ void setUp(const bench::Scene& scene, bool recording) {
     setRecording(recording && CaptureState.file != nullptr);
 }
 
-std::uint64_t bytesOfAMinute(const bench::Scene& scene) {
-    setUp(scene, true);
+std::uint64_t bytesOfAMinute(const bench::Scene& scene, const std::string& file = "/dev/null") {
+    capture::finishCapture();
+    CaptureState.options.fileName = file;
+    scene.setUp();
+    capture::startCapture();
+    setRecording(CaptureState.file != nullptr);
     runFrames(FramesPerMinute);
     capture::finishCapture();
     return CaptureState.bytesWritten;
@@ -147,18 +152,39 @@ Timing timeOnAgainstOff(const bench::Scene& scene) {
     return {median(off), median(on), median(ratios), median(notWrittenRatios)};
 }
 
-int frameMode(const std::string& mode, const std::string& name, int frames) {
+const bench::Scene* findScene(const std::string& name) {
     for (const bench::Scene& scene : bench::scenes()) {
         if (scene.name == name) {
-            setUp(scene, mode == "on");
-            runFrames(600, warmUpFrame); // the capture's buffers grow to their working size
-            runFrames(frames);
-            capture::finishCapture();
-            return 0;
+            return &scene;
         }
     }
     std::fprintf(stderr, "no scene %s\n", name.c_str());
-    return 2;
+    return nullptr;
+}
+
+int frameMode(const std::string& mode, const std::string& name, int frames) {
+    const bench::Scene* scene = findScene(name);
+    if (scene == nullptr) {
+        return 2;
+    }
+    setUp(*scene, mode == "on");
+    runFrames(600, warmUpFrame); // the capture's buffers grow to their working size
+    runFrames(frames);
+    capture::finishCapture();
+    return 0;
+}
+
+// The events a frame of the scene records: its native calls, its ped list if
+// it asks for one, and the wait that ends it.
+int eventsMode(const std::string& name) {
+    const bench::Scene* scene = findScene(name);
+    if (scene == nullptr) {
+        return 2;
+    }
+    scene->setUp();
+    const bench::Floor floor = bench::recordFloor();
+    std::printf("%zu\n", floor.calls.size() + (floor.pedListAfter >= 0 ? 1 : 0) + 1);
+    return 0;
 }
 
 } // namespace
@@ -168,6 +194,13 @@ int main(int argc, char** argv) {
         const std::string what = argc > 1 ? argv[1] : "";
         if (what == "frame" && argc == 5) {
             return frameMode(argv[2], argv[3], std::atoi(argv[4]));
+        }
+        if (what == "events" && argc == 3) {
+            return eventsMode(argv[2]);
+        }
+        if (what == "write" && argc == 4) {
+            const bench::Scene* scene = findScene(argv[2]);
+            return scene != nullptr && bytesOfAMinute(*scene, argv[3]) > 0 ? 0 : 2;
         }
         if (what == "" || what == "bytes") {
             std::printf("%-24s %14s %12s\n", "scene", "bytes/minute", "KiB/minute");

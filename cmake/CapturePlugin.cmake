@@ -14,16 +14,17 @@ if(NOT commit_status EQUAL 0 OR PALLBROOK_COMMIT STREQUAL "")
     set(PALLBROOK_COMMIT "no commit")
 endif()
 
-file(GLOB PALLBROOK_CAPTURE_LAYER_SOURCES CONFIGURE_DEPENDS
-     ${CMAKE_SOURCE_DIR}/src/capture/capture_seam.cpp
-     ${CMAKE_SOURCE_DIR}/src/capture/capture_session.cpp)
+# The capture layer at the host seam, in src/capture: the seam, the session,
+# and the platform of the system it is built for (src/capture/platform).
+set(PALLBROOK_CAPTURE_LAYER_SOURCES ${CMAKE_SOURCE_DIR}/src/capture/capture_seam.cpp
+                                    ${CMAKE_SOURCE_DIR}/src/capture/capture_session.cpp)
 if(WIN32)
     list(APPEND PALLBROOK_CAPTURE_LAYER_SOURCES
-         ${CMAKE_SOURCE_DIR}/src/capture/capture_platform_windows.cpp)
+         ${CMAKE_SOURCE_DIR}/src/capture/platform/capture_platform_windows.cpp)
     set(capture_system "Windows")
 else()
     list(APPEND PALLBROOK_CAPTURE_LAYER_SOURCES
-         ${CMAKE_SOURCE_DIR}/src/capture/capture_platform_posix.cpp)
+         ${CMAKE_SOURCE_DIR}/src/capture/platform/capture_platform_posix.cpp)
     set(capture_system "stand-in host")
 endif()
 
@@ -48,7 +49,8 @@ if(WIN32)
     foreach(part pallbrook_capture_plugin_objects pallbrook_capture_layer)
         add_dependencies(${part} pallbrook_host_imports)
     endforeach()
-    foreach(part pallbrook_capture_plugin_objects pallbrook_capture_layer pallbrook_capture_format)
+    foreach(part pallbrook_capture_plugin_objects pallbrook_capture_layer pallbrook_capture_file
+                 pallbrook_capture_writer pallbrook_native_kinds)
         target_compile_options(${part} PRIVATE ${PALLBROOK_ASI_COMPILE_OPTIONS})
     endforeach()
     add_library(PallbrookCapture MODULE $<TARGET_OBJECTS:pallbrook_capture_plugin_objects>
@@ -56,7 +58,7 @@ if(WIN32)
                                         ${CMAKE_BINARY_DIR}/version-capture.rc)
     set_target_properties(PallbrookCapture PROPERTIES PREFIX "" SUFFIX ".asi"
                                                       OUTPUT_NAME PallbrookCapture)
-    target_link_libraries(PallbrookCapture PRIVATE pallbrook_capture_format
+    target_link_libraries(PallbrookCapture PRIVATE pallbrook_capture_writer pallbrook_native_kinds
                                                    ${PALLBROOK_HOST_IMPORTS})
     target_link_options(PallbrookCapture PRIVATE ${PALLBROOK_ASI_LINK_OPTIONS})
     pallbrook_warnings(PallbrookCapture)
@@ -64,7 +66,9 @@ else()
     add_library(pallbrook_capture_plugin STATIC $<TARGET_OBJECTS:pallbrook_capture_plugin_objects>
                                                 $<TARGET_OBJECTS:pallbrook_capture_layer>)
     target_include_directories(pallbrook_capture_plugin PUBLIC ${CMAKE_SOURCE_DIR}/src)
-    target_link_libraries(pallbrook_capture_plugin PUBLIC pallbrook_capture_format pallbrook_standin_host)
+    target_link_libraries(pallbrook_capture_plugin PUBLIC pallbrook_capture_writer
+                                                          pallbrook_native_kinds pallbrook_standin_host)
     target_link_libraries(pallbrook_capture_plugin_objects PUBLIC pallbrook_standin_host)
-    target_link_libraries(pallbrook_capture_layer PUBLIC pallbrook_standin_host pallbrook_capture_format)
+    target_link_libraries(pallbrook_capture_layer PUBLIC pallbrook_standin_host pallbrook_capture_writer
+                                                         pallbrook_native_kinds)
 endif()

@@ -1,6 +1,6 @@
 #include "sim/replay/replay_host.h"
 
-#include "capture/capture_encoder.h"
+#include "capture/live_text.h"
 #include "capture/native_kinds.h"
 #include "sim/host.h"
 #include "sim/world/native_table.h"

@@ -9,7 +9,7 @@ namespace {
 
 // The script entry the host runs in the capture build: a new capture, then
 // the plugin's own script. With the shipped plugin loaded as well, this build
-// sits out, so that exactly one drag feature runs; its file tells why.
+// stands down, so that exactly one drag feature runs; its file tells why.
 void captureScriptEntry() noexcept {
     capture::startCapture();
     if (capture::shippedPluginLoaded()) {
@@ -48,9 +48,6 @@ void captureKeyboardHandlerUnregister(KeyboardHandler handler) {
 
 int captureWorldGetAllPeds(int* array, int arraySize) {
     const int returned = worldGetAllPeds(array, arraySize);
-    if (!CaptureState.answersInPlace ||
-        !capture::repeatsPedsAnswer(CaptureState.encoder, arraySize, array, returned)) {
-        capture::recordPeds(array, arraySize, returned);
-    }
+    capture::recordPeds(array, arraySize, returned);
     return returned;
 }

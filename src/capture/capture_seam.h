@@ -2,9 +2,9 @@
 // calls them in the capture build (host_redirect.h). Each passes the call on
 // to the host exactly as it came, and records it and the host's answer.
 //
-// The three functions of a native call are inline: they run several times
-// for every native call of every frame, and the plugin's call goes straight
-// to the host with the recording beside it.
+// The three functions of a native call are inline: they run for every native
+// call of every frame, and only the call itself is recorded, once the host
+// has answered it.
 #pragma once
 
 #include "capture/capture_session.h"
@@ -34,6 +34,6 @@ inline void captureNativePush64(unsigned long long value) {
 
 inline unsigned long long* captureNativeCall() {
     unsigned long long* result = nativeCall();
-    capture::recordCallAtSeam(result);
+    capture::recordCall(result);
     return result;
 }

@@ -1,8 +1,9 @@
 #include "capture/capture_session.h"
 
-#include "capture/capture_format.h"
 #include "capture/capture_platform.h"
+#include "capture/live_text.h"
 #include "capture/native_kinds.h"
+#include "capture_file/capture_format.h"
 #include "plugin/natives.h"
 
 #include <algorithm>
@@ -35,18 +36,18 @@ void closeFile() noexcept {
         CaptureState.file = nullptr;
     }
     CaptureState.recording = false;
-    CaptureState.answersInPlace = false;
 }
 
-// Appends whole chunks to the file. A short write (a full disk) ends the
-// capture; what is in the file stays readable up to its last whole chunk.
+// Appends whole chunks to the file, in one write. A short write (a full disk)
+// ends the capture; what is in the file stays readable up to its last whole
+// chunk.
 void writeOut(std::span<const std::uint8_t> bytes) noexcept {
     if (CaptureState.file == nullptr || bytes.empty()) {
         return;
     }
     const std::size_t written = std::fwrite(bytes.data(), 1, bytes.size(), CaptureState.file);
     CaptureState.bytesWritten += written;
-    if (written != bytes.size() || std::fflush(CaptureState.file) != 0) {
+    if (written != bytes.size()) {
         closeFile();
     }
 }
@@ -59,18 +60,37 @@ bool fileExists(const std::string& name) {
     return false;
 }
 
-// A name no file has yet: a second capture within the same second gets a
-// number after the time.
-std::string freshFileName() {
-    if (!CaptureState.options.fileName.empty()) {
-        return CaptureState.options.fileName;
-    }
-    const std::string stem = "Pallbrook-capture-" + localTimeStamp();
+// A name no file in the folder has yet (a path ending with its separator, or
+// empty: the working folder): a second
+// capture within the same second gets a number after the time.
+std::string freshFileName(const std::string& folder) {
+    const std::string stem = folder + "Pallbrook-capture-" + localTimeStamp();
     std::string name = stem + ".pbcap";
     for (int n = 2; fileExists(name) && n < 1000; ++n) {
         name = stem + "-" + std::to_string(n) + ".pbcap";
     }
     return name;
+}
+
+// The new capture's file, in the working folder, or in the player's own
+// capture folder when the working folder cannot be written.
+bool openCaptureFile() {
+    CaptureState.fileName =
+        CaptureState.options.fileName.empty() ? freshFileName({}) : CaptureState.options.fileName;
+    CaptureState.file = std::fopen(CaptureState.fileName.c_str(), "wb");
+    if (CaptureState.file == nullptr && CaptureState.options.fileName.empty()) {
+        const std::string folder = playerCaptureFolder();
+        if (!folder.empty()) {
+            CaptureState.fileName = freshFileName(folder);
+            CaptureState.file = std::fopen(CaptureState.fileName.c_str(), "wb");
+        }
+    }
+    if (CaptureState.file == nullptr) {
+        return false;
+    }
+    // Unbuffered: each flush of the encoder is one write to the system.
+    std::setvbuf(CaptureState.file, nullptr, _IONBF, 0);
+    return true;
 }
 
 // The settings file as the plugin is about to read it. A file larger than a
@@ -92,12 +112,7 @@ void recordSettings() {
     recordSettingsFile(CaptureState.encoder, std::string_view(bytes.data(), bytes.size()));
 }
 
-// The shape of a native, looked up in the table once per hash.
-const CallShape& callShapeOf(std::uint64_t hash) {
-    CallShape& shape = CaptureState.callShapes[callShapeSlot(hash)];
-    if (shape.filled && shape.hash == hash) {
-        return shape;
-    }
+CallShape& fillCallShape(CallShape& shape, std::uint64_t hash) {
     shape = {hash, findNativeKinds(hash), 0, 3, true};
     if (shape.kinds != nullptr) {
         shape.resultWords = resultWordCount(shape.kinds->result);
@@ -109,6 +124,24 @@ const CallShape& callShapeOf(std::uint64_t hash) {
         }
     }
     return shape;
+}
+
+// The shape of a native, looked up in the table once per hash: from its slot
+// on to the first slot that holds it or is empty. A table full of other
+// hashes gives up the native's own slot.
+const CallShape& callShapeOf(std::uint64_t hash) {
+    auto& table = CaptureState.callShapes;
+    const std::size_t home = callShapeSlot(hash);
+    for (std::size_t i = home; i < home + table.size(); ++i) {
+        CallShape& shape = table[i % table.size()];
+        if (shape.filled && shape.hash == hash) {
+            return shape;
+        }
+        if (!shape.filled) {
+            return fillCallShape(shape, hash);
+        }
+    }
+    return fillCallShape(table[home], hash);
 }
 
 void flushIfDue() noexcept {
@@ -136,16 +169,13 @@ void flushIfDue() noexcept {
 void startCapture() noexcept {
     finishCapture();
     try {
-        CaptureState.fileName = freshFileName();
-        CaptureState.file = std::fopen(CaptureState.fileName.c_str(), "wb");
-        if (CaptureState.file == nullptr) {
+        if (!openCaptureFile()) {
             return;
         }
         CaptureState.bytesWritten = 0;
         CaptureState.timerSeen = false;
         CaptureState.framesSinceFlush = 0;
         CaptureState.recording = true;
-        CaptureState.answersInPlace = true;
         beginCapture(CaptureState.encoder, PALLBROOK_VERSION, PALLBROOK_BUILD_IDENTITY);
         recordSettings();
         writeOut(flushCapture(CaptureState.encoder));
@@ -188,19 +218,6 @@ void noteGameTime(const std::uint64_t* answer) {
 
 } // namespace
 
-bool recordChangedCall(const unsigned long long* result) noexcept {
-    const auto* answer = reinterpret_cast<const std::uint64_t*>(result);
-    CaptureEncoder& encoder = CaptureState.encoder;
-    if (!recordChangedWords(encoder, CaptureState.args.data(), answer, 0,
-                            encoder.repeated.firstChange)) {
-        return false;
-    }
-    if (CaptureState.hash == natives::GameTimer) {
-        noteGameTime(answer);
-    }
-    return true;
-}
-
 void recordCall(const unsigned long long* result) noexcept {
     if (!CaptureState.recording) {
         return;
@@ -209,18 +226,10 @@ void recordCall(const unsigned long long* result) noexcept {
         const CallShape& shape = callShapeOf(CaptureState.hash);
         const std::size_t argCount = std::min(CaptureState.argCount, MaxArgs);
         const std::size_t resultWords = result == nullptr ? 0 : shape.resultWords;
-        if (result == nullptr) {
-            CaptureState.answersInPlace = false;
-        }
         // The answer is read where the host keeps it, before any other host call.
         const auto* answer = reinterpret_cast<const std::uint64_t*>(result);
         if (CaptureState.hash == natives::GameTimer && resultWords > 0) {
             noteGameTime(answer);
-        }
-        if (recordRepeatedLiveCall(CaptureState.encoder, CaptureState.hash,
-                                   {CaptureState.args.data(), argCount}, {answer, resultWords},
-                                   shape.pointerArgs)) {
-            return;
         }
         std::size_t textCount = 0;
         std::size_t slotCount = 0;
@@ -242,8 +251,7 @@ void recordCall(const unsigned long long* result) noexcept {
                                                 {CaptureState.args.data(), argCount},
                                                 {scratchTexts.data(), textCount},
                                                 {scratchSlots.data(), slotCount},
-                                                {answer, resultWords},
-                                                shape.pointerArgs});
+                                                {answer, resultWords}});
     } catch (...) {
         closeFile();
     }

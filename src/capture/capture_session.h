@@ -1,16 +1,18 @@
 // One capture: the file it goes to, the encoder, and the native call under
 // way at the seam. A capture starts when the script starts and ends when the
 // plugin is unloaded or the script starts again; each start writes a new file
-// in the working folder, named Pallbrook-capture-<local date>-<time>.pbcap.
+// named Pallbrook-capture-<local date>-<time>.pbcap in the working folder (the
+// game's), or, when that folder cannot be written, in the player's own
+// capture folder (playerCaptureFolder in capture_platform.h).
 //
 // Capturing never changes what the plugin does: a file that cannot be opened
 // or written, memory that runs out, or the size cap reached stops the
 // capture, and the plugin plays on.
 #pragma once
 
-#include "capture/capture_encoder.h"
-#include "capture/capture_format.h"
 #include "capture/native_kinds.h"
+#include "capture_file/capture_format.h"
+#include "capture_file/writer/capture_encoder.h"
 #include "plugin/host_api.h"
 
 #include <array>
@@ -45,6 +47,8 @@ struct CaptureOptions {
     std::uint64_t sizeCap = DefaultSizeCap;
     std::string fileName; // empty: the dated name in the working folder
     bool pretendShippedPluginLoaded = false;
+    // The folder the platform gives as the player's own; empty: none.
+    std::string playerFolder;
 };
 
 struct CaptureStateRecord {
@@ -54,8 +58,6 @@ struct CaptureStateRecord {
     std::string fileName;
     std::uint64_t bytesWritten = 0;
     bool recording = false;
-    // Recording, and every answer so far had its words where the host put them.
-    bool answersInPlace = false;
 
     ScriptEntry pluginEntry = nullptr;
 
@@ -86,34 +88,6 @@ void standDown() noexcept;
 
 // What the seam records; each does nothing while no capture is on.
 void recordCall(const unsigned long long* result) noexcept;
-// A call that matchCall found WordsChanged; false if it is to be
-// recorded by recordCall after all.
-bool recordChangedCall(const unsigned long long* result) noexcept;
-
-// recordCall with its common cases inlined where the seam makes the call: a
-// call that repeats the stored frame's, or a call with no text or slot
-// argument that differs from it only in its words. A call the host answered with no result
-// words at all is recorded with none, which the stored call's count does not
-// tell: after the first such answer every call takes recordCall.
-inline void recordCallAtSeam(const unsigned long long* result) noexcept {
-    if (CaptureState.answersInPlace && result != nullptr) {
-        switch (matchCall(CaptureState.encoder, CaptureState.hash, CaptureState.args.data(),
-                          CaptureState.argCount, reinterpret_cast<const std::uint64_t*>(result))) {
-        case CallMatch::Repeats:
-            return;
-        case CallMatch::WordsChanged:
-            if (recordChangedCall(result)) {
-                return;
-            }
-            break;
-        case CallMatch::Differs:
-            break;
-        }
-    }
-    if (CaptureState.recording) {
-        recordCall(result);
-    }
-}
 void recordPeds(const int* array, int arraySize, int returned) noexcept;
 void recordFrameEnd(unsigned long ms) noexcept;
 

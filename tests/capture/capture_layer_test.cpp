@@ -1,15 +1,17 @@
 // The capture build in the stand-in world: the plugin with the capture layer
 // at its host seam plays as the shipped one does, and the file it leaves in
 // the working folder holds every call and answer the host saw.
-#include "capture/capture_format.h"
 #include "capture/capture_session.h"
+#include "capture/live_text.h"
 #include "capture/native_kinds.h"
+#include "capture_file/capture_format.h"
+#include "capture_file/reader/capture_reader.h"
 #include "drag/drag_fixture.h"
 #include "settings/scratch_folder.h"
-#include "sim/capture/capture_reader.h"
 #include "sim/replay/replay_host.h"
 #include "support/counting_allocator.h"
 
+#include <optional>
 #include <regex>
 #include <variant>
 
@@ -68,6 +70,27 @@ class CaptureLayerTest : public DragFixture {
         ASSERT_TRUE(stepUntil([this] { return inState(DragPhase::PuttingDown); }));
         releasePromptControl();
         ASSERT_TRUE(stepUntil([this] { return inState(DragPhase::Idle); }));
+    }
+
+    // The captured frames replayed by the plugin afresh, as a new process
+    // would load it: the first difference, if any.
+    std::optional<sim::ReplayDifference>
+    replayed(const std::vector<capture::CapturedFrame>& frames) {
+        sim::unloadPlugin();
+        DragState = DragStateRecord{};
+        DeferredActions.main.clear();
+        DeferredActions.pending.clear();
+        Settings = SettingsRecord{};
+        sim::ReplayState state;
+        sim::installReplayHost(state);
+        EXPECT_TRUE(sim::loadPlugin());
+        sim::restartScript();
+        for (const auto& frame : frames) {
+            if (!sim::replayFrame(state, frame)) {
+                break;
+            }
+        }
+        return state.difference;
     }
 
     ScratchFolder folder;
@@ -156,12 +179,23 @@ TEST_F(CaptureLayerTest, ChunksReachTheFileAtLeastOnceASecondOfGameTime) {
 }
 
 TEST_F(CaptureLayerTest, ASettingsFileLargerThanACaptureKeepsIsMarkedCut) {
-    writeBytes("Pallbrook.ini", "[Pallbrook]\n" + std::string(capture::MaxSettingsBytes, ';'));
+    const std::string largest = "[Pallbrook]\n" + std::string(capture::MaxSettingsBytes - 12, ';');
+    ASSERT_EQ(largest.size(), capture::MaxSettingsBytes);
+    writeBytes("Pallbrook.ini", largest);
+    step(2); // the script starts with the first frame
+    writeBytes("Pallbrook.ini", largest + ";");
+    sim::restartScript();
     step(2);
     sim::unloadPlugin();
-    const auto captured = readOnlyCapture();
-    EXPECT_EQ(captured.settings.found, capture::SettingsFound::FileCut);
-    EXPECT_EQ(captured.settings.bytes.size(), capture::MaxSettingsBytes);
+    const auto files = captureFiles();
+    ASSERT_EQ(files.size(), 2u);
+    const auto whole = capture::readCaptureFile(files[0]);
+    const auto cut = capture::readCaptureFile(files[1]);
+    ASSERT_TRUE(whole.capture && cut.capture);
+    EXPECT_EQ(whole.capture->settings.found, capture::SettingsFound::File);
+    EXPECT_EQ(whole.capture->settings.bytes, largest);
+    EXPECT_EQ(cut.capture->settings.found, capture::SettingsFound::FileCut);
+    EXPECT_EQ(cut.capture->settings.bytes, largest);
 }
 
 TEST_F(CaptureLayerTest, ALabelLongerThanTheSeamReadsReplaysWithoutADifference) {
@@ -180,19 +214,38 @@ TEST_F(CaptureLayerTest, ALabelLongerThanTheSeamReadsReplaysWithoutADifference) 
         });
     })) << "the label was not kept cut";
 
-    // The plugin afresh, as a new process would load it.
-    DragState = DragStateRecord{};
-    DeferredActions.main.clear();
-    DeferredActions.pending.clear();
-    Settings = SettingsRecord{};
-    sim::ReplayState state;
-    sim::installReplayHost(state);
-    ASSERT_TRUE(sim::loadPlugin());
-    sim::restartScript();
-    for (const auto& frame : captured.frames) {
-        ASSERT_TRUE(sim::replayFrame(state, frame)) << state.difference->recorded << "\n"
-                                                    << state.difference->now;
+    const auto difference = replayed(captured.frames);
+    EXPECT_FALSE(difference) << difference->recorded << "\n" << difference->now;
+}
+
+// The replay compares what the plugin does now with the capture, the texts
+// of its calls and the room it gives the ped list included.
+TEST_F(CaptureLayerTest, AReplayReportsAChangedLabelOrPedListRoom) {
+    writeBytes("Pallbrook.ini", "[Pallbrook]\r\nDragText=Haul\r\n");
+    step(3);
+    sim::unloadPlugin();
+    const auto frames = readOnlyCapture().frames;
+    ASSERT_EQ(frames.size(), 3u);
+    ASSERT_FALSE(replayed(frames)) << "the capture does not replay as it is";
+
+    writeBytes("Pallbrook.ini", "[Pallbrook]\r\nDragText=Pull\r\n");
+    const auto labelChanged = replayed(frames);
+    ASSERT_TRUE(labelChanged) << "a changed label was not noticed";
+    EXPECT_NE(labelChanged->recorded.find("Haul"), std::string::npos) << labelChanged->recorded;
+    EXPECT_NE(labelChanged->now.find("Pull"), std::string::npos) << labelChanged->now;
+
+    writeBytes("Pallbrook.ini", "[Pallbrook]\r\nDragText=Haul\r\n");
+    auto otherRoom = frames;
+    capture::CapturedPeds* peds = nullptr;
+    for (auto& event : otherRoom.back().events) {
+        peds = peds != nullptr ? peds : std::get_if<capture::CapturedPeds>(&event);
     }
+    ASSERT_NE(peds, nullptr) << "the last frame asks for no ped list";
+    const std::string asked = "ped list(room for " + std::to_string(peds->capacity) + ")";
+    peds->capacity += 1;
+    const auto roomChanged = replayed(otherRoom);
+    ASSERT_TRUE(roomChanged) << "a ped list asked with other room was not noticed";
+    EXPECT_EQ(roomChanged->now, asked);
 }
 
 TEST_F(CaptureLayerTest, EachScriptStartWritesANewFileAndNoneIsOverwritten) {
@@ -227,6 +280,34 @@ TEST_F(CaptureLayerTest, PastTheSizeCapCapturingStopsAndThePluginPlaysOn) {
     EXPECT_LT(std::filesystem::file_size(captureFiles().front()), 2000u + 4096u);
 }
 
+// A game installed where the player's account may not write: the capture goes
+// to the player's own capture folder, and with none the plugin plays on.
+TEST_F(CaptureLayerTest, AGameFolderThatCannotBeWrittenSendsTheCaptureToThePlayersFolder) {
+    const auto game = folder.path() / "game";
+    std::filesystem::create_directory(game);
+    std::filesystem::current_path(game);
+    std::filesystem::remove(game); // not even root can write a removed folder
+    CaptureState.options.playerFolder = (folder.path() / "player").string();
+    sim::restartScript();
+    step(3);
+    ASSERT_TRUE(CaptureState.recording);
+    const std::string written = CaptureState.fileName;
+    const auto playerCaptures = folder.path() / "player" / "Pallbrook" / "captures";
+    EXPECT_EQ(written.rfind(playerCaptures.string() + "/Pallbrook-capture-", 0), 0u) << written;
+
+    CaptureState.options.playerFolder.clear();
+    sim::restartScript();
+    step(2);
+    EXPECT_FALSE(CaptureState.recording);
+    dragOnce();
+    std::filesystem::current_path(folder.path());
+
+    auto read = capture::readCaptureFile(written);
+    ASSERT_TRUE(read.capture) << (read.error ? describe(*read.error) : "");
+    EXPECT_EQ(read.capture->extent.ending, capture::CaptureEnding::Closed);
+    EXPECT_EQ(read.capture->frames.size(), 3u);
+}
+
 TEST_F(CaptureLayerTest, AFileThatCannotBeWrittenLeavesThePluginPlaying) {
     CaptureState.options.fileName = "no-such-folder/capture.pbcap";
     step(2);
@@ -235,7 +316,7 @@ TEST_F(CaptureLayerTest, AFileThatCannotBeWrittenLeavesThePluginPlaying) {
     EXPECT_TRUE(captureFiles().empty());
 }
 
-TEST_F(CaptureLayerTest, WithTheShippedPluginLoadedTooThisBuildSitsOut) {
+TEST_F(CaptureLayerTest, WithTheShippedPluginLoadedTooThisBuildStandsDown) {
     CaptureState.options.pretendShippedPluginLoaded = true;
     holdPromptControl();
     step(60);

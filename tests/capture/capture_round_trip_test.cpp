@@ -4,7 +4,7 @@
 #include "capture/session.h"
 #include "capture/synthetic_frames.h"
 
-#include "capture/capture_format.h"
+#include "capture_file/capture_format.h"
 
 #include <gtest/gtest.h>
 

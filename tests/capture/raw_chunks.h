@@ -1,10 +1,10 @@
 // Building capture bytes by hand, for files the encoder would never write.
 #pragma once
 
-#include "capture/byte_codec.h"
-#include "capture/capture_encoder.h"
-#include "capture/capture_format.h"
-#include "capture/crc32.h"
+#include "capture_file/byte_codec.h"
+#include "capture_file/capture_format.h"
+#include "capture_file/crc32.h"
+#include "capture_file/writer/capture_encoder.h"
 
 #include <cstdint>
 #include <initializer_list>

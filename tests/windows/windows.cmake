@@ -20,3 +20,12 @@ target_link_libraries(pallbrook-wine-capture-beside-shipped PRIVATE pallbrook_st
 target_link_options(pallbrook-wine-capture-beside-shipped PRIVATE ${PALLBROOK_STATIC_RUNTIME})
 pallbrook_warnings(pallbrook-wine-capture-beside-shipped)
 add_dependencies(pallbrook-wine-capture-beside-shipped Pallbrook PallbrookCapture ScriptHookRDR2)
+
+# A game folder that cannot take the capture: it goes to the player's folder.
+add_executable(pallbrook-wine-capture-player-folder
+               ${CMAKE_CURRENT_LIST_DIR}/wine_capture_player_folder.cpp)
+target_link_libraries(pallbrook-wine-capture-player-folder PRIVATE pallbrook_standin_host
+                                                                   pallbrook_capture_reader)
+target_link_options(pallbrook-wine-capture-player-folder PRIVATE ${PALLBROOK_STATIC_RUNTIME})
+pallbrook_warnings(pallbrook-wine-capture-player-folder)
+add_dependencies(pallbrook-wine-capture-player-folder PallbrookCapture ScriptHookRDR2)

@@ -53,6 +53,13 @@ if(PALLBROOK_WINDOWS_BUILD_DIR)
     endforeach()
 endif()
 
+# Captures written by released capture builds replay with no difference and
+# the same brief; a capture of an unknown format version is refused.
+add_test(NAME capture.released_captures_replay
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/replay/replay_released.sh
+                 $<TARGET_FILE:pallbrook-sim> ${CMAKE_SOURCE_DIR}/tests/capture/released
+                 ${CMAKE_CURRENT_BINARY_DIR}/released-captures)
+
 # Scenario files that must be refused before anything runs: exit status 2 and a
 # message naming the file, the place and what is wrong.
 set(refused ${CMAKE_CURRENT_SOURCE_DIR}/tests/scenario/refused)

@@ -5,6 +5,8 @@
 
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
+#include <system_error>
 
 namespace capture {
 
@@ -16,6 +18,17 @@ std::string localTimeStamp() {
     std::snprintf(text, sizeof text, "%04d-%02d-%02d-%02d%02d%02d", local.tm_year + 1900,
                   local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
     return text;
+}
+
+std::string playerCaptureFolder() {
+    if (CaptureState.options.playerFolder.empty()) {
+        return {};
+    }
+    const std::filesystem::path folder =
+        std::filesystem::path(CaptureState.options.playerFolder) / "Pallbrook" / "captures";
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    return error ? std::string() : folder.string() + "/";
 }
 
 bool shippedPluginLoaded() {

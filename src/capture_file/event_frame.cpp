@@ -1,4 +1,4 @@
-#include "capture/event_frame.h"
+#include "capture_file/event_frame.h"
 
 #include <algorithm>
 
@@ -100,13 +100,11 @@ void addText(EventFrame& frame, std::uint32_t argIndex, std::string_view bytes) 
     frame.texts.push_back({argIndex, frame.textBytes.size(), bytes.size()});
     frame.textBytes.insert(frame.textBytes.end(), bytes.begin(), bytes.end());
     ++frame.events.back().textCount;
-    frame.events.back().takesPointers = true;
 }
 
 void addSlot(EventFrame& frame, SlotEntry slot) {
     frame.slots.push_back(slot);
     ++frame.events.back().slotCount;
-    frame.events.back().takesPointers = true;
 }
 
 FrameEvent& beginPedsAnswer(EventFrame& frame, std::int32_t capacity, std::int32_t returned) {
@@ -145,7 +143,6 @@ void copyEvent(EventFrame& to, const EventFrame& from, const FrameEvent& event) 
         for (const SlotEntry& slot : slotsOf(from, event)) {
             addSlot(to, slot);
         }
-        to.events.back().takesPointers = event.takesPointers;
         break;
     }
     case EventKind::PedsAnswer: {

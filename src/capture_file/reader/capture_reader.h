@@ -13,8 +13,8 @@
 // frame).
 #pragma once
 
-#include "capture/event_frame.h"
-#include "sim/capture/frame_delta_reader.h"
+#include "capture_file/event_frame.h"
+#include "capture_file/reader/frame_delta_reader.h"
 
 #include <cstddef>
 #include <cstdint>

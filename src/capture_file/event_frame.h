@@ -27,15 +27,8 @@ struct SlotEntry {
     bool operator==(const SlotEntry&) const = default;
 };
 
-inline constexpr std::uint32_t NotPlainCall = 0xFFFF'FFFF;
-
 struct FrameEvent {
     EventKind kind = EventKind::Wait;
-    bool takesPointers = false; // a call of a native that takes a text or slot
-    // A plain call's (one of a native that takes neither) argument count, and
-    // NotPlainCall for any other event: set by the encoder when it stores the
-    // frame, for the one comparison of a call it repeats.
-    std::uint32_t plainArgCount = NotPlainCall;
     // Native call: args then result words in EventFrame::words.
     std::uint64_t hash = 0;
     std::uint32_t argCount = 0;

@@ -1,4 +1,4 @@
-#include "capture/crc32.h"
+#include "capture_file/crc32.h"
 
 #include <array>
 

@@ -9,10 +9,10 @@
 // events written whole in it, and the reader holds BaseSlotCount + 1 frames.
 #pragma once
 
-#include "capture/byte_codec.h"
-#include "capture/capture_format.h"
-#include "capture/event_frame.h"
-#include "capture/frame_history.h"
+#include "capture_file/byte_codec.h"
+#include "capture_file/capture_format.h"
+#include "capture_file/event_frame.h"
+#include "capture_file/frame_history.h"
 
 #include <array>
 #include <cstddef>

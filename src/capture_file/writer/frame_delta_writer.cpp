@@ -1,12 +1,21 @@
-#include "capture/frame_delta_writer.h"
+#include "capture_file/writer/frame_delta_writer.h"
 
-#include "capture/byte_codec.h"
+#include "capture_file/byte_codec.h"
 
 #include <algorithm>
 
 namespace capture {
 
 namespace {
+
+void putOp(std::vector<std::uint8_t>& out, std::uint8_t code, std::uint64_t small) {
+    if (small < op::SmallLimit) {
+        putByte(out, static_cast<std::uint8_t>(code | small));
+    } else {
+        putByte(out, static_cast<std::uint8_t>(code | op::SmallLimit));
+        putVarint(out, small - op::SmallLimit);
+    }
+}
 
 void putTexts(std::vector<std::uint8_t>& out, const EventFrame& frame, const FrameEvent& event) {
     putVarint(out, event.textCount);
@@ -253,6 +262,30 @@ void writeWhole(DeltaWriter& writer, const EventFrame& frame, const FrameEvent& 
 }
 
 } // namespace
+
+void closeSameRun(DeltaWriter& writer, std::vector<std::uint8_t>& out) {
+    if (writer.sameRun > 0) {
+        putOp(out, op::Same, writer.sameRun - 1);
+        writer.sameRun = 0;
+    }
+}
+
+void writeChangedWords(std::vector<std::uint8_t>& out, std::span<const std::uint64_t> wasArgs,
+                       std::span<const std::uint64_t> args,
+                       std::span<const std::uint64_t> wasResult,
+                       std::span<const std::uint64_t> result) {
+    const std::uint32_t argsChanged = changedWords(args, wasArgs);
+    const std::uint32_t resultChanged = changedWords(result, wasResult);
+    putByte(out, op::CallDelta);
+    putByte(out, static_cast<std::uint8_t>((argsChanged != 0 ? delta_field::Args : 0) |
+                                           (resultChanged != 0 ? delta_field::Result : 0)));
+    if (argsChanged != 0) {
+        putArgsDelta(out, args, wasArgs, argsChanged);
+    }
+    if (resultChanged != 0) {
+        putResultDelta(out, result, wasResult, resultChanged);
+    }
+}
 
 void writeNextEvent(DeltaWriter& writer, const EventFrame& base, const EventFrame& current,
                     std::vector<std::uint8_t>& out) {

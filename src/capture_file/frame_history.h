@@ -7,7 +7,7 @@
 // frame on both sides.
 #pragma once
 
-#include "capture/event_frame.h"
+#include "capture_file/event_frame.h"
 
 #include <array>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "sim/capture/frame_delta_reader.h"
+#include "capture_file/reader/frame_delta_reader.h"
 
 #include <algorithm>
 #include <limits>

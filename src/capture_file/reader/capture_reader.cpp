@@ -1,8 +1,8 @@
-#include "sim/capture/capture_reader.h"
+#include "capture_file/reader/capture_reader.h"
 
-#include "capture/byte_codec.h"
-#include "capture/capture_format.h"
-#include "sim/capture/capture_chunks.h"
+#include "capture_file/byte_codec.h"
+#include "capture_file/capture_format.h"
+#include "capture_file/reader/capture_chunks.h"
 
 #include <algorithm>
 #include <fstream>
@@ -203,8 +203,10 @@ std::optional<CaptureReadError> openCapture(CaptureFrameReader& reader,
     }
     reader.header.formatVersion = loadU32(bytes.data() + FileMagic.size());
     if (reader.header.formatVersion != FormatVersion) {
-        return errorAt(FileMagic.size(), "unknown capture format version " +
-                                             std::to_string(reader.header.formatVersion));
+        return errorAt(FileMagic.size(), "capture format version " +
+                                             std::to_string(reader.header.formatVersion) +
+                                             " is not one this reader knows: it reads version " +
+                                             std::to_string(FormatVersion) + " only");
     }
     const ChunkCheck head = checkChunk(bytes, SignatureSize);
     if (head.state != ChunkState::Whole) {

@@ -1,4 +1,4 @@
-#include "capture/frame_history.h"
+#include "capture_file/frame_history.h"
 
 #include <utility>
 

@@ -1,7 +1,7 @@
-#include "sim/capture/capture_chunks.h"
+#include "capture_file/reader/capture_chunks.h"
 
-#include "capture/byte_codec.h"
-#include "capture/crc32.h"
+#include "capture_file/byte_codec.h"
+#include "capture_file/crc32.h"
 
 #include <algorithm>
 

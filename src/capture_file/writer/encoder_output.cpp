@@ -1,0 +1,218 @@
+#include "capture_file/writer/encoder_output.h"
+
+#include "capture_file/byte_codec.h"
+#include "capture_file/capture_format.h"
+#include "capture_file/crc32.h"
+
+#include <algorithm>
+
+namespace capture {
+
+namespace {
+
+// Output handed to the caller is dropped before anything new is written.
+void prepareOutput(CaptureEncoder& encoder) {
+    if (encoder.handedOut) {
+        encoder.output.clear();
+        encoder.handedOut = false;
+    }
+}
+
+std::size_t openChunk(std::vector<std::uint8_t>& out) {
+    const std::size_t start = out.size();
+    out.resize(start + ChunkHeaderSize);
+    return start;
+}
+
+void sealChunk(std::vector<std::uint8_t>& out, std::size_t start, const ChunkTag& tag) {
+    std::uint8_t* header = out.data() + start;
+    const std::span<const std::uint8_t> payload(out.data() + start + ChunkHeaderSize,
+                                                out.size() - start - ChunkHeaderSize);
+    std::copy(tag.begin(), tag.end(), header);
+    storeU32(header + 4, static_cast<std::uint32_t>(payload.size()));
+    storeU32(header + 8, crc32(payload));
+    storeU32(header + 12, crc32({header, 12}));
+}
+
+void openDataChunk(CaptureEncoder& encoder) {
+    if (!encoder.chunkOpen) {
+        encoder.chunkStart = openChunk(encoder.output);
+        encoder.chunkOpen = true;
+    }
+}
+
+// The open data chunk is sealed, or dropped when nothing went into it.
+void closeDataChunk(CaptureEncoder& encoder) {
+    if (!encoder.chunkOpen) {
+        return;
+    }
+    closeSameRun(encoder.writer, encoder.output);
+    if (encoder.output.size() == encoder.chunkStart + ChunkHeaderSize) {
+        encoder.output.resize(encoder.chunkStart);
+    } else {
+        sealChunk(encoder.output, encoder.chunkStart, DataTag);
+    }
+    encoder.chunkOpen = false;
+}
+
+void closeDataChunkIfFull(CaptureEncoder& encoder) {
+    if (encoder.output.size() - encoder.chunkStart - ChunkHeaderSize >= DataChunkTargetSize) {
+        closeDataChunk(encoder);
+    }
+}
+
+// Writes the events of the current frame not yet written, through the
+// general writer, into data chunks of about DataChunkTargetSize. A frame's
+// first write picks its base.
+void writePending(CaptureEncoder& encoder, bool frameComplete) {
+    stopRepeating(encoder);
+    prepareOutput(encoder);
+    if (encoder.writer.nextEvent == 0 && !encoder.current.events.empty()) {
+        encoder.baseSlot = chooseBase(encoder.history, encoder.current, frameComplete);
+        if (encoder.baseSlot != encoder.history.lastSlot) {
+            openDataChunk(encoder);
+            putByte(encoder.output, static_cast<std::uint8_t>(op::Base | encoder.baseSlot));
+        }
+    }
+    const EventFrame& base = encoder.history.frames[encoder.baseSlot];
+    while (encoder.writer.nextEvent < encoder.current.events.size()) {
+        openDataChunk(encoder);
+        writeNextEvent(encoder.writer, base, encoder.current, encoder.output);
+        closeDataChunkIfFull(encoder);
+    }
+}
+
+// A chunk other than data, after everything recorded so far: its payload is
+// appended to the output between the two calls.
+std::size_t openWholeChunk(CaptureEncoder& encoder) {
+    writePending(encoder, false);
+    closeDataChunk(encoder);
+    return openChunk(encoder.output);
+}
+
+void recordSettings(CaptureEncoder& encoder, SettingsState state, std::string_view bytes) {
+    if (encoder.stopped) {
+        return;
+    }
+    const std::size_t start = openWholeChunk(encoder);
+    putByte(encoder.output, static_cast<std::uint8_t>(state));
+    putBytes(encoder.output, bytes);
+    sealChunk(encoder.output, start, SettingsTag);
+}
+
+} // namespace
+
+void writeRepeatedFrame(CaptureEncoder& encoder) {
+    prepareOutput(encoder);
+    openDataChunk(encoder);
+    std::vector<std::uint8_t>& out = encoder.output;
+    RepeatedFrame& repeated = encoder.repeated;
+    FrameHistory& history = encoder.history;
+    EventFrame& stored = history.frames[repeated.slot];
+    DeltaWriter& writer = encoder.writer;
+    if (repeated.slot != history.lastSlot) {
+        putByte(out, static_cast<std::uint8_t>(op::Base | repeated.slot));
+    }
+    for (std::size_t j = 0; j < repeated.changedCount; ++j) {
+        const ChangedCall& changed = repeated.changedCalls[j];
+        writer.sameRun += changed.event - writer.baseCursor;
+        closeSameRun(writer, out);
+        const FrameEvent& was = stored.events[changed.event];
+        const std::span<std::uint64_t> wasWords(stored.words.data() + was.firstWord,
+                                                was.argCount + was.resultCount);
+        const std::span<const std::uint64_t> now(repeated.newWords.data() + changed.firstNewWord,
+                                                 wasWords.size());
+        writeChangedWords(out, wasWords.first(was.argCount), now.first(was.argCount),
+                          wasWords.subspan(was.argCount), now.subspan(was.argCount));
+        std::copy(now.begin(), now.end(), wasWords.begin());
+        writer.baseCursor = changed.event + 1;
+    }
+    writer.sameRun += stored.events.size() - writer.baseCursor;
+    closeSameRun(writer, out);
+    history.storedAt[repeated.slot] = ++history.framesStored;
+    history.lastSlot = repeated.slot;
+    startNextFrame(writer);
+    closeDataChunkIfFull(encoder);
+}
+
+void writeCompleteFrame(CaptureEncoder& encoder) {
+    writePending(encoder, true);
+    closeSameRun(encoder.writer, encoder.output);
+    startNextFrame(encoder.writer);
+}
+
+void beginCapture(CaptureEncoder& encoder, std::string_view pluginVersion,
+                  std::string_view buildIdentity) {
+    encoder.repeated.active = false;
+    encoder.room = {};
+    clearHistory(encoder.history);
+    clearFrame(encoder.current);
+    encoder.writer = DeltaWriter{};
+    encoder.baseSlot = 0;
+    encoder.output.clear();
+    encoder.chunkOpen = false;
+    encoder.handedOut = false;
+    encoder.stopped = false;
+
+    for (std::uint8_t b : FileMagic) {
+        putByte(encoder.output, b);
+    }
+    putU32(encoder.output, FormatVersion);
+    const std::size_t start = openWholeChunk(encoder);
+    putVarint(encoder.output, pluginVersion.size());
+    putBytes(encoder.output, pluginVersion);
+    putVarint(encoder.output, buildIdentity.size());
+    putBytes(encoder.output, buildIdentity);
+    sealChunk(encoder.output, start, HeaderTag);
+}
+
+void recordSettingsFile(CaptureEncoder& encoder, std::string_view bytes) {
+    if (bytes.size() > MaxSettingsBytes) {
+        recordSettings(encoder, SettingsState::FileCut, bytes.substr(0, MaxSettingsBytes));
+    } else {
+        recordSettings(encoder, SettingsState::File, bytes);
+    }
+}
+
+void recordNoSettingsFile(CaptureEncoder& encoder) {
+    recordSettings(encoder, SettingsState::NoFile, {});
+}
+
+std::span<const std::uint8_t> flushCapture(CaptureEncoder& encoder) {
+    writePending(encoder, false);
+    closeDataChunk(encoder);
+    encoder.handedOut = true;
+    return encoder.output;
+}
+
+std::span<const std::uint8_t> stopAtSizeCap(CaptureEncoder& encoder, std::uint64_t capBytes) {
+    if (!encoder.stopped) {
+        const std::size_t start = openWholeChunk(encoder);
+        putVarint(encoder.output, capBytes);
+        sealChunk(encoder.output, start, SizeCapTag);
+        encoder.stopped = true;
+    }
+    return flushCapture(encoder);
+}
+
+namespace {
+
+std::span<const std::uint8_t> closeWith(CaptureEncoder& encoder, const ChunkTag& tag) {
+    if (!encoder.stopped) {
+        sealChunk(encoder.output, openWholeChunk(encoder), tag);
+        encoder.stopped = true;
+    }
+    return flushCapture(encoder);
+}
+
+} // namespace
+
+std::span<const std::uint8_t> endCapture(CaptureEncoder& encoder) {
+    return closeWith(encoder, EndTag);
+}
+
+std::span<const std::uint8_t> endStoodDown(CaptureEncoder& encoder) {
+    return closeWith(encoder, StoodDownTag);
+}
+
+} // namespace capture
