@@ -5,13 +5,48 @@
 
 namespace simtool {
 
+namespace {
+
+// What a call that sets one of a prompt's properties does to it; a call of
+// another native leaves it as it is.
+void setPromptProperty(sim::PromptView& prompt, const sim::NativeCall& call,
+                       const std::unordered_map<std::uint64_t, std::string>& strings) {
+    using namespace natives;
+    const sim::NativeArgs& args = call.args;
+    switch (call.hash) {
+    case PromptSetControl:
+        prompt.control = args.u32(1);
+        break;
+    case PromptSetLabel: {
+        auto text = strings.find(args.word(1));
+        prompt.label = text != strings.end() ? text->second : "";
+        break;
+    }
+    case PromptSetHoldTime:
+        prompt.holdTimeMs = args.i32(1);
+        break;
+    case PromptFinish:
+        prompt.finished = true;
+        break;
+    case PromptSetEnabled:
+        prompt.enabled = args.flag(1);
+        break;
+    case PromptSetVisible:
+        prompt.visible = args.flag(1);
+        break;
+    case PromptSetGroup:
+        prompt.group = args.i32(1);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
 void PromptBook::onCall(const sim::NativeCall& call) {
     using namespace natives;
     const sim::NativeArgs& args = call.args;
-    auto prompt = [&]() -> sim::PromptView* {
-        auto found = prompts_.find(args.i32(0));
-        return found != prompts_.end() ? &found->second : nullptr;
-    };
     switch (call.hash) {
     case MakeGameString:
         if (args.text(2) != nullptr) {
@@ -24,42 +59,6 @@ void PromptBook::onCall(const sim::NativeCall& call) {
         prompts_[view.handle] = view;
         break;
     }
-    case PromptSetControl:
-        if (auto* p = prompt()) {
-            p->control = args.u32(1);
-        }
-        break;
-    case PromptSetLabel:
-        if (auto* p = prompt()) {
-            auto text = strings_.find(args.word(1));
-            p->label = text != strings_.end() ? text->second : "";
-        }
-        break;
-    case PromptSetHoldTime:
-        if (auto* p = prompt()) {
-            p->holdTimeMs = args.i32(1);
-        }
-        break;
-    case PromptFinish:
-        if (auto* p = prompt()) {
-            p->finished = true;
-        }
-        break;
-    case PromptSetEnabled:
-        if (auto* p = prompt()) {
-            p->enabled = args.flag(1);
-        }
-        break;
-    case PromptSetVisible:
-        if (auto* p = prompt()) {
-            p->visible = args.flag(1);
-        }
-        break;
-    case PromptSetGroup:
-        if (auto* p = prompt()) {
-            p->group = args.i32(1);
-        }
-        break;
     case PromptDelete:
         prompts_.erase(args.i32(0));
         break;
@@ -72,6 +71,12 @@ void PromptBook::onCall(const sim::NativeCall& call) {
         shownThisFrame_.push_back({args.i32(0), args.i32(4), {}});
         break;
     default:
+        if (args.count >= 1) {
+            auto found = prompts_.find(args.i32(0));
+            if (found != prompts_.end()) {
+                setPromptProperty(found->second, call, strings_);
+            }
+        }
         break;
     }
 }
