@@ -118,21 +118,29 @@ performance() {
     write_block $page size "$(block "cmake --build --preset windows --target Pallbrook" "$work/table")"
 }
 
+# One table of what capturing costs, a row a bench scene: the instructions of
+# bench/capture_callgrind.sh, the bytes of a minute and the time ratio of
+# pallbrook_capture_bench, joined on the scene's name.
 capture() {
     local page=docs/capture-and-replay.md
     build_release pallbrook_capture_bench pallbrook_frame_instructions
 
-    "$build/bench/pallbrook_capture_bench" bytes | tee "$work/bytes.txt"
-    scene_rows <"$work/bytes.txt" | markdown "scene|bytes a minute|KiB a minute" >"$work/table"
-    write_block $page capture-bytes "$(block "build/release/bench/pallbrook_capture_bench bytes" "$work/table")"
-
-    "$build/bench/pallbrook_capture_bench" time | tee "$work/time.txt"
-    scene_rows <"$work/time.txt" | markdown "scene|off ns|on ns|on/off|on/off, not written" >"$work/table"
-    write_block $page capture-time "$(block "build/release/bench/pallbrook_capture_bench time" "$work/table")"
-
     bash bench/capture_callgrind.sh "$build" | tee "$work/instructions.txt"
-    scene_rows <"$work/instructions.txt" | markdown "scene|shipped|off|on|on/off|on/shipped" >"$work/table"
-    write_block $page capture-instructions "$(block "bash bench/capture_callgrind.sh" "$work/table")"
+    "$build/bench/pallbrook_capture_bench" bytes | tee "$work/bytes.txt"
+    "$build/bench/pallbrook_capture_bench" time | tee "$work/time.txt"
+    scene_rows <"$work/bytes.txt" >"$work/bytes.rows"
+    scene_rows <"$work/time.txt" >"$work/time.rows"
+    scene_rows <"$work/instructions.txt" |
+        awk -v bytes="$work/bytes.rows" -v time="$work/time.rows" '
+            BEGIN {
+                while ((getline line < bytes) > 0) { split(line, f); minute[f[1]] = f[2] }
+                while ((getline line < time) > 0) { split(line, f); ratio[f[1]] = f[4] }
+            }
+            # scene shipped off on on/off on/shipped events added/event
+            { print $1, $7, $3, $4, $8, minute[$1], ratio[$1] }' |
+        markdown "scene|events a frame|instructions off|instructions on|added per event|bytes a minute|time on/off" \
+            >"$work/table"
+    write_block $page capture-cost "$(block "bash bench/figures.sh capture" "$work/table")"
 }
 
 # The figures that tools/test.sh saved from its last run: a "Measured" line,

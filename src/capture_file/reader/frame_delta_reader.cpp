@@ -150,6 +150,43 @@ bool readChangedWords(RecordInput& input, std::size_t count, std::span<const std
     return input.in.ok;
 }
 
+// The changed fields of a call delta; the cursor's first problem stops the
+// reading, and readCallDelta tells it at the end.
+void readArgsDelta(RecordInput& input, EventFrame& frame, std::span<const std::uint64_t> wasArgs) {
+    const std::uint8_t count = takeByte(input.in);
+    if (count > MaxArgs) {
+        fail(input, "too many arguments");
+        return;
+    }
+    readChangedWords(input, count, wasArgs, takeVarint(input.in),
+                     [&](std::uint64_t word) { addArg(frame, word); });
+}
+
+void readSlotsDelta(RecordInput& input, EventFrame& frame, std::span<const SlotEntry> wasSlots) {
+    const std::uint64_t count = takeCount(input.in, MaxArgs);
+    for (std::uint64_t k = 0; k < count && input.in.ok; ++k) {
+        const auto argIndex = static_cast<std::uint32_t>(takeCount(input.in, MaxArgs - 1));
+        const std::uint32_t wasValue = k < wasSlots.size() ? wasSlots[k].value : 0;
+        const auto value =
+            static_cast<std::uint32_t>(takeInt32Delta(input, static_cast<std::int32_t>(wasValue)));
+        addSlot(frame, {argIndex, value});
+    }
+}
+
+void readResultDelta(RecordInput& input, EventFrame& frame,
+                     std::span<const std::uint64_t> wasResult) {
+    const std::uint8_t packed = takeByte(input.in);
+    const std::size_t count = packed & 3u;
+    if (count > MaxResultWords || (packed >> 5) != 0) {
+        fail(input, "bad result words");
+        return;
+    }
+    readChangedWords(input, count, wasResult, packed >> 2,
+                     [&](std::uint64_t word) { addResultWord(frame, word); });
+}
+
+// A changed base call: each field is read when its bit of the mask is set,
+// else taken from the base call `was`.
 bool readCallDelta(DeltaReader& reader, RecordInput& input, const FrameEvent& was) {
     const EventFrame& base = baseFrame(reader);
     EventFrame& frame = reader.current;
@@ -157,23 +194,12 @@ bool readCallDelta(DeltaReader& reader, RecordInput& input, const FrameEvent& wa
     if ((mask & ~delta_field::All) != 0) {
         return fail(input, "bad field mask");
     }
-    const std::uint64_t hash = (mask & delta_field::Hash) != 0 ? takeHash(reader, input) : was.hash;
-    beginNativeCall(frame, hash);
-
-    const auto wasArgs = argsOf(base, was);
+    beginNativeCall(frame, (mask & delta_field::Hash) != 0 ? takeHash(reader, input) : was.hash);
     if ((mask & delta_field::Args) != 0) {
-        const std::uint8_t count = takeByte(input.in);
-        if (count > MaxArgs) {
-            return fail(input, "too many arguments");
-        }
-        readChangedWords(input, count, wasArgs, takeVarint(input.in),
-                         [&](std::uint64_t word) { addArg(frame, word); });
+        readArgsDelta(input, frame, argsOf(base, was));
     } else {
-        for (std::uint64_t word : wasArgs) {
-            addArg(frame, word);
-        }
+        std::ranges::for_each(argsOf(base, was), [&](std::uint64_t word) { addArg(frame, word); });
     }
-
     if ((mask & delta_field::Texts) != 0) {
         readTexts(input, frame);
     } else {
@@ -181,36 +207,16 @@ bool readCallDelta(DeltaReader& reader, RecordInput& input, const FrameEvent& wa
             addText(frame, text.argIndex, textBytesOf(base, text));
         }
     }
-
-    const auto wasSlots = slotsOf(base, was);
     if ((mask & delta_field::Slots) != 0) {
-        const std::uint64_t count = takeCount(input.in, MaxArgs);
-        for (std::uint64_t k = 0; k < count && input.in.ok; ++k) {
-            const auto argIndex = static_cast<std::uint32_t>(takeCount(input.in, MaxArgs - 1));
-            const std::uint32_t wasValue = k < wasSlots.size() ? wasSlots[k].value : 0;
-            const auto value = static_cast<std::uint32_t>(
-                takeInt32Delta(input, static_cast<std::int32_t>(wasValue)));
-            addSlot(frame, {argIndex, value});
-        }
+        readSlotsDelta(input, frame, slotsOf(base, was));
     } else {
-        for (const SlotEntry& slot : wasSlots) {
-            addSlot(frame, slot);
-        }
+        std::ranges::for_each(slotsOf(base, was), [&](SlotEntry slot) { addSlot(frame, slot); });
     }
-
-    const auto wasResult = resultOf(base, was);
     if ((mask & delta_field::Result) != 0) {
-        const std::uint8_t packed = takeByte(input.in);
-        const std::size_t count = packed & 3u;
-        if (count > MaxResultWords || (packed >> 5) != 0) {
-            return fail(input, "bad result words");
-        }
-        readChangedWords(input, count, wasResult, packed >> 2,
-                         [&](std::uint64_t word) { addResultWord(frame, word); });
+        readResultDelta(input, frame, resultOf(base, was));
     } else {
-        for (std::uint64_t word : wasResult) {
-            addResultWord(frame, word);
-        }
+        std::ranges::for_each(resultOf(base, was),
+                              [&](std::uint64_t word) { addResultWord(frame, word); });
     }
     return good(input, "call delta cut short") && finishCall(input, frame);
 }
@@ -303,8 +309,89 @@ RecordOutcome eventAdded(DeltaReader& reader) {
     return RecordOutcome::FrameEnded;
 }
 
+RecordOutcome failed(RecordInput& input, const char* what) {
+    fail(input, what);
+    return RecordOutcome::Failed;
+}
+
+// How many base events a Same or Skip record names, or 0 when they do not
+// all exist.
+std::uint64_t baseEventCount(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
+    const std::uint64_t count = takeSmall(input, small) + 1;
+    const std::size_t baseLeft = baseFrame(reader).events.size() - reader.baseCursor;
+    return input.in.ok && count != 0 && count <= baseLeft ? count : 0;
+}
+
+RecordOutcome readSame(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
+    const std::uint64_t count = baseEventCount(reader, input, small);
+    if (count == 0) {
+        return failed(input, "refers to base events that do not exist");
+    }
+    // A base frame's only wait is its last event, so a run ends the frame
+    // only with its last event.
+    RecordOutcome outcome = RecordOutcome::Event;
+    for (std::uint64_t k = 0; k < count && outcome == RecordOutcome::Event; ++k) {
+        copyEvent(reader.current, baseFrame(reader), baseFrame(reader).events[reader.baseCursor++]);
+        outcome = eventAdded(reader);
+    }
+    return outcome;
+}
+
+RecordOutcome readSkip(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
+    const std::uint64_t count = baseEventCount(reader, input, small);
+    if (count == 0) {
+        return failed(input, "passes over base events that do not exist");
+    }
+    reader.baseCursor += static_cast<std::size_t>(count);
+    return RecordOutcome::Skipped;
+}
+
+RecordOutcome readCallDeltaRecord(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
+    const FrameEvent* was = baseEventAtCursor(reader, EventKind::NativeCall);
+    if (small != 0 || was == nullptr) {
+        return failed(input, "call delta without a base call");
+    }
+    ++reader.baseCursor;
+    return readCallDelta(reader, input, *was) ? eventAdded(reader) : RecordOutcome::Failed;
+}
+
+RecordOutcome readPedsRecord(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
+    if (small != 0) {
+        return failed(input, "bad ped list record");
+    }
+    return readPeds(reader, input) ? eventAdded(reader) : RecordOutcome::Failed;
+}
+
+RecordOutcome readPedsDeltaRecord(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
+    const FrameEvent* was = baseEventAtCursor(reader, EventKind::PedsAnswer);
+    if (small != 0 || was == nullptr) {
+        return failed(input, "ped list delta without a base ped list");
+    }
+    ++reader.baseCursor;
+    return readPedsDelta(reader, input, *was) ? eventAdded(reader) : RecordOutcome::Failed;
+}
+
+RecordOutcome readWait(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
+    const std::uint64_t ms = takeSmall(input, small);
+    if (!input.in.ok || ms > Uint32Max) {
+        return failed(input, "bad wait");
+    }
+    addWait(reader.current, static_cast<std::uint32_t>(ms));
+    return eventAdded(reader);
+}
+
+RecordOutcome readBase(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
+    if (small >= BaseSlotCount || !reader.current.events.empty() || reader.baseCursor != 0) {
+        return failed(input, "bad base record");
+    }
+    reader.baseSlot = small;
+    return RecordOutcome::Skipped;
+}
+
 } // namespace
 
+// A record is an op in the high nibble of its first byte and a small value in
+// the low one.
 RecordOutcome readRecord(DeltaReader& reader, ByteCursor& in, const char*& problem) {
     RecordInput input{in, problem};
     const std::uint8_t code = takeByte(in);
@@ -312,78 +399,25 @@ RecordOutcome readRecord(DeltaReader& reader, ByteCursor& in, const char*& probl
         return RecordOutcome::Failed;
     }
     const auto small = static_cast<std::uint8_t>(code & 0x0F);
-    const std::size_t baseLeft = baseFrame(reader).events.size() - reader.baseCursor;
     switch (code & 0xF0) {
-    case op::Same: {
-        const std::uint64_t count = takeSmall(input, small) + 1;
-        if (!in.ok || count == 0 || count > baseLeft) {
-            fail(input, "refers to base events that do not exist");
-            return RecordOutcome::Failed;
-        }
-        // A base frame's only wait is its last event, so a run ends the
-        // frame only with its last event.
-        RecordOutcome outcome = RecordOutcome::Event;
-        for (std::uint64_t k = 0; k < count && outcome == RecordOutcome::Event; ++k) {
-            copyEvent(reader.current, baseFrame(reader),
-                      baseFrame(reader).events[reader.baseCursor++]);
-            outcome = eventAdded(reader);
-        }
-        return outcome;
-    }
-    case op::Skip: {
-        const std::uint64_t count = takeSmall(input, small) + 1;
-        if (!in.ok || count == 0 || count > baseLeft) {
-            fail(input, "passes over base events that do not exist");
-            return RecordOutcome::Failed;
-        }
-        reader.baseCursor += static_cast<std::size_t>(count);
-        return RecordOutcome::Skipped;
-    }
+    case op::Same:
+        return readSame(reader, input, small);
+    case op::Skip:
+        return readSkip(reader, input, small);
     case op::Call:
         return readCall(reader, input, small) ? eventAdded(reader) : RecordOutcome::Failed;
-    case op::CallDelta: {
-        const FrameEvent* was = baseEventAtCursor(reader, EventKind::NativeCall);
-        if (small != 0 || was == nullptr) {
-            fail(input, "call delta without a base call");
-            return RecordOutcome::Failed;
-        }
-        ++reader.baseCursor;
-        return readCallDelta(reader, input, *was) ? eventAdded(reader) : RecordOutcome::Failed;
-    }
+    case op::CallDelta:
+        return readCallDeltaRecord(reader, input, small);
     case op::Peds:
-        if (small != 0) {
-            fail(input, "bad ped list record");
-            return RecordOutcome::Failed;
-        }
-        return readPeds(reader, input) ? eventAdded(reader) : RecordOutcome::Failed;
-    case op::PedsDelta: {
-        const FrameEvent* was = baseEventAtCursor(reader, EventKind::PedsAnswer);
-        if (small != 0 || was == nullptr) {
-            fail(input, "ped list delta without a base ped list");
-            return RecordOutcome::Failed;
-        }
-        ++reader.baseCursor;
-        return readPedsDelta(reader, input, *was) ? eventAdded(reader) : RecordOutcome::Failed;
-    }
-    case op::Wait: {
-        const std::uint64_t ms = takeSmall(input, small);
-        if (!in.ok || ms > Uint32Max) {
-            fail(input, "bad wait");
-            return RecordOutcome::Failed;
-        }
-        addWait(reader.current, static_cast<std::uint32_t>(ms));
-        return eventAdded(reader);
-    }
+        return readPedsRecord(reader, input, small);
+    case op::PedsDelta:
+        return readPedsDeltaRecord(reader, input, small);
+    case op::Wait:
+        return readWait(reader, input, small);
     case op::Base:
-        if (small >= BaseSlotCount || !reader.current.events.empty() || reader.baseCursor != 0) {
-            fail(input, "bad base record");
-            return RecordOutcome::Failed;
-        }
-        reader.baseSlot = small;
-        return RecordOutcome::Skipped;
+        return readBase(reader, input, small);
     default:
-        fail(input, "unknown record");
-        return RecordOutcome::Failed;
+        return failed(input, "unknown record");
     }
 }
 

@@ -3,6 +3,7 @@
 #include "capture_file/writer/encoder_output.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace capture {
 
@@ -119,12 +120,23 @@ bool noteChangedCall(CaptureEncoder& encoder, const NativeCallRecord& call, std:
     if (repeated.changedCount == MaxChangedCalls) {
         return false;
     }
-    repeated.changedCalls[repeated.changedCount++] = {repeated.next, repeated.newWordCount};
+    const EventFrame& stored = encoder.history.frames[repeated.slot];
+    const std::uint64_t* was = stored.words.data() + stored.events[repeated.next].firstWord;
     std::uint64_t* now = repeated.newWords.data() + repeated.newWordCount;
-    for (std::size_t i = 0; i < argCount; ++i) {
-        now[i] = (pointers >> i & 1u) == 0 ? call.args[i] : 0;
+    std::copy_n(call.args.begin(), argCount, now);
+    for (std::uint32_t p = pointers; p != 0; p &= p - 1) {
+        now[std::countr_zero(p)] = 0;
     }
     std::copy_n(call.result.begin(), resultCount, now + argCount);
+    ChangedCall changed{repeated.next, repeated.newWordCount, 0, 0};
+    for (std::size_t i = 0; i < argCount; ++i) {
+        changed.argsChanged |= static_cast<std::uint32_t>(now[i] != was[i]) << i;
+    }
+    for (std::size_t i = 0; i < resultCount; ++i) {
+        changed.resultChanged |= static_cast<std::uint32_t>(now[argCount + i] != was[argCount + i])
+                                 << i;
+    }
+    repeated.changedCalls[repeated.changedCount++] = changed;
     repeated.newWordCount += argCount + resultCount;
     return true;
 }

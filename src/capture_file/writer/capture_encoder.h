@@ -65,10 +65,13 @@ struct NativeCallRecord {
 inline constexpr std::size_t MaxChangedCalls = 16;
 
 // A call of the repeated frame whose words changed: the index of the stored
-// event and where its words, as they are now, start in RepeatedFrame::newWords.
+// event, where its words, as they are now, start in RepeatedFrame::newWords,
+// and which of its argument and answer words changed (bit i: word i).
 struct ChangedCall {
     std::size_t event = 0;
     std::size_t firstNewWord = 0;
+    std::uint32_t argsChanged = 0;
+    std::uint32_t resultChanged = 0;
 };
 
 // The stored frame the current frame is taken to repeat, and how far it has
@@ -148,7 +151,8 @@ std::span<const std::uint8_t> endStoodDown(CaptureEncoder& encoder);
 // that starts with another event is predicted again from that event.
 bool repeatsAStoredFrame(CaptureEncoder& encoder, std::uint64_t shapeWord);
 // Notes a call whose words alone changed, if the frame has room for one more:
-// its words as they are now, 0 at `pointers` (its texts and slots).
+// its words as they are now, 0 at `pointers` (its texts and slots), and which
+// of them changed.
 bool noteChangedCall(CaptureEncoder& encoder, const NativeCallRecord& call, std::size_t argCount,
                      std::size_t resultCount, std::uint32_t pointers);
 // A call that does not repeat the stored frame: the frame stops repeating it,

@@ -123,7 +123,8 @@ void writeRepeatedFrame(CaptureEncoder& encoder) {
         const std::span<const std::uint64_t> now(repeated.newWords.data() + changed.firstNewWord,
                                                  wasWords.size());
         writeChangedWords(out, wasWords.first(was.argCount), now.first(was.argCount),
-                          wasWords.subspan(was.argCount), now.subspan(was.argCount));
+                          changed.argsChanged, wasWords.subspan(was.argCount),
+                          now.subspan(was.argCount), changed.resultChanged);
         std::copy(now.begin(), now.end(), wasWords.begin());
         writer.baseCursor = changed.event + 1;
     }

@@ -3,6 +3,7 @@
 #include "capture_file/byte_codec.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace capture {
 
@@ -70,26 +71,27 @@ std::uint32_t changedWords(std::span<const std::uint64_t> words,
     return changed;
 }
 
-// The argument words that changed, each against the base's word.
+// The words that changed (bit i of `changed`: word i), each against the
+// base's word.
+void putChangedWords(std::vector<std::uint8_t>& out, std::span<const std::uint64_t> words,
+                     std::span<const std::uint64_t> wasWords, std::uint32_t changed) {
+    for (; changed != 0; changed &= changed - 1) {
+        const auto i = static_cast<std::size_t>(std::countr_zero(changed));
+        putVarint(out, wordDelta(words[i], wordOrZero(wasWords, i)));
+    }
+}
+
 void putArgsDelta(std::vector<std::uint8_t>& out, std::span<const std::uint64_t> args,
                   std::span<const std::uint64_t> wasArgs, std::uint32_t changed) {
     putByte(out, static_cast<std::uint8_t>(args.size()));
     putVarint(out, changed);
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if ((changed >> i & 1u) != 0) {
-            putVarint(out, wordDelta(args[i], wordOrZero(wasArgs, i)));
-        }
-    }
+    putChangedWords(out, args, wasArgs, changed);
 }
 
 void putResultDelta(std::vector<std::uint8_t>& out, std::span<const std::uint64_t> result,
                     std::span<const std::uint64_t> wasResult, std::uint32_t changed) {
     putByte(out, static_cast<std::uint8_t>(result.size() | changed << 2));
-    for (std::size_t i = 0; i < result.size(); ++i) {
-        if ((changed >> i & 1u) != 0) {
-            putVarint(out, wordDelta(result[i], wordOrZero(wasResult, i)));
-        }
-    }
+    putChangedWords(out, result, wasResult, changed);
 }
 
 void writeCallDelta(DeltaWriter& writer, const EventFrame& base, const FrameEvent& was,
@@ -271,11 +273,9 @@ void closeSameRun(DeltaWriter& writer, std::vector<std::uint8_t>& out) {
 }
 
 void writeChangedWords(std::vector<std::uint8_t>& out, std::span<const std::uint64_t> wasArgs,
-                       std::span<const std::uint64_t> args,
+                       std::span<const std::uint64_t> args, std::uint32_t argsChanged,
                        std::span<const std::uint64_t> wasResult,
-                       std::span<const std::uint64_t> result) {
-    const std::uint32_t argsChanged = changedWords(args, wasArgs);
-    const std::uint32_t resultChanged = changedWords(result, wasResult);
+                       std::span<const std::uint64_t> result, std::uint32_t resultChanged) {
     putByte(out, op::CallDelta);
     putByte(out, static_cast<std::uint8_t>((argsChanged != 0 ? delta_field::Args : 0) |
                                            (resultChanged != 0 ? delta_field::Result : 0)));
