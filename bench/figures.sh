@@ -130,6 +130,14 @@ capture() {
     scene_rows <"$work/time.txt" | markdown "scene|off ns|on ns|on/off|on/off, not written" >"$work/table"
     write_block $page capture-time "$(block "build/release/bench/pallbrook_capture_bench time" "$work/table")"
 
+    "$build/bench/pallbrook_capture_bench" sizes | tee "$work/sizes.txt"
+    sed -n 's/^bytes //p' "$work/sizes.txt" |
+        markdown "scene|version 1|level 1|level 3|level 6|level 9|v1 / level 1" >"$work/table"
+    write_block $page capture-levels "$(block "build/release/bench/pallbrook_capture_bench sizes" "$work/table")"
+    sed -n 's/^time //p' "$work/sizes.txt" |
+        markdown "scene|version 1|level 1|level 3|level 6|level 9" >"$work/table"
+    write_block $page capture-level-times "$(block "build/release/bench/pallbrook_capture_bench sizes" "$work/table")"
+
     bash bench/capture_callgrind.sh "$build" | tee "$work/instructions.txt"
     scene_rows <"$work/instructions.txt" | markdown "scene|shipped|off|on|on/off|on/shipped" >"$work/table"
     write_block $page capture-instructions "$(block "bash bench/capture_callgrind.sh" "$work/table")"

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <new>
+#include <stdexcept>
 
 namespace capture {
 
@@ -41,29 +42,32 @@ void restartCompression(ChunkCompressor& compressor) {
 
 void compressRecords(ChunkCompressor& compressor, std::vector<std::uint8_t>& out,
                      std::size_t from) {
-    std::vector<std::uint8_t>& records = compressor.records;
-    records.assign(out.begin() + static_cast<std::ptrdiff_t>(from), out.end());
+    // Deflated from where they stand into the compressor's buffer, then
+    // copied back over them: the output never holds more than the records
+    // did, unless they would not compress.
+    std::vector<std::uint8_t>& deflated = compressor.deflated;
+    const std::size_t recordBytes = out.size() - from;
     z_stream& z = compressor.stream->z;
-    z.next_in = records.data();
-    z.avail_in = static_cast<uInt>(records.size());
-    // A sync flush adds a few bytes to what deflateBound allows for.
-    constexpr std::size_t FlushMargin = 16;
-    std::size_t written = from;
-    out.resize(from + deflateBound(&z, static_cast<uLong>(records.size())) + FlushMargin);
+    z.next_in = out.data() + from;
+    z.avail_in = static_cast<uInt>(recordBytes);
+    std::size_t written = 0;
     for (;;) {
-        z.next_out = out.data() + written;
-        z.avail_out = static_cast<uInt>(out.size() - written);
+        // Within the capacity the buffer has grown to, resizing allocates nothing.
+        deflated.resize(std::max({deflated.capacity(), written + 4096, recordBytes / 2}));
+        z.next_out = deflated.data() + written;
+        z.avail_out = static_cast<uInt>(deflated.size() - written);
         const int status = deflate(&z, Z_SYNC_FLUSH);
-        written = out.size() - z.avail_out;
+        written = deflated.size() - z.avail_out;
         if (status != Z_OK && status != Z_BUF_ERROR) {
-            throw std::bad_alloc(); // the stream is broken: the capture closes
+            throw std::runtime_error("the deflate stream broke");
         }
         if (z.avail_out != 0) {
             break;
         }
-        out.resize(out.size() + records.size() / 2 + FlushMargin);
     }
-    out.resize(written);
+    out.resize(from);
+    out.insert(out.end(), deflated.begin(),
+               deflated.begin() + static_cast<std::ptrdiff_t>(written));
 }
 
 } // namespace capture

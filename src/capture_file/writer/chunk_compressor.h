@@ -2,8 +2,9 @@
 // for the whole capture, with a sync flush at the end of every data chunk, so
 // that each chunk's payload inflates to whole records once the chunks before
 // it have been inflated. The stream is made at the first capture and kept:
-// compressing a chunk allocates nothing once the scratch buffer has grown to
-// a chunk's size.
+// compressing a chunk allocates nothing once the buffer has grown to a
+// chunk's deflated size. Failures throw, and the capture layer closes the
+// capture.
 #pragma once
 
 #include <cstddef>
@@ -27,7 +28,7 @@ struct DeflateStreamDeleter {
 struct ChunkCompressor {
     int level = DefaultCompressionLevel;
     std::unique_ptr<DeflateStream, DeflateStreamDeleter> stream;
-    std::vector<std::uint8_t> records; // a chunk's records while they are compressed
+    std::vector<std::uint8_t> deflated; // a chunk's records, deflated, before they replace them
 };
 
 inline bool compressing(const ChunkCompressor& compressor) {
