@@ -10,6 +10,7 @@
 #include "sim/world/world.h"
 #include "support/on_fibre.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -23,6 +24,7 @@ using capture::CaptureState;
 constexpr int FramesPerMinute = 60 * 60;
 constexpr std::uint32_t FrameTimeMs = 17;
 constexpr int HalfHourFrames = 30 * FramesPerMinute;
+constexpr const char* HalfHourName = "drags/64/half_hour";
 // Version 1, then the zlib levels tried.
 constexpr int Levels[] = {capture::Uncompressed, 1, 3, 6, 9};
 
@@ -114,19 +116,26 @@ void printRows(const Scene& scene, int frames, bool halfHour) {
 
 } // namespace
 
-int printCaptureSizes() {
+int printCaptureSizes(const std::vector<std::string>& only) {
+    const auto wanted = [&only](const std::string& name) {
+        return only.empty() || std::find(only.begin(), only.end(), name) != only.end();
+    };
     std::printf("bytes: scene, a minute in v1, in v2 at levels 1 3 6 9, v1 / level 1\n"
                 "time: scene, ms recording a minute in v1, in v2 at levels 1 3 6 9\n");
     for (const Scene& scene : scenes()) {
-        printRows(scene, FramesPerMinute, false);
+        if (wanted(scene.name)) {
+            printRows(scene, FramesPerMinute, false);
+        }
     }
-    printRows({"drags/64/half_hour", setUpHalfHour}, HalfHourFrames, true);
+    if (wanted(HalfHourName)) {
+        printRows({HalfHourName, setUpHalfHour}, HalfHourFrames, true);
+    }
     return 0;
 }
 
 int writeHalfHour(const char* file) {
-    const Recorded r = record({"drags/64/half_hour", setUpHalfHour},
-                              capture::DefaultCompressionLevel, HalfHourFrames, true, file);
+    const Recorded r = record({HalfHourName, setUpHalfHour}, capture::DefaultCompressionLevel,
+                              HalfHourFrames, true, file);
     std::printf("%llu bytes, %d drags begun\n", static_cast<unsigned long long>(r.bytes),
                 r.dragsBegun);
     return r.dragsBegun > 0 ? 0 : 1;

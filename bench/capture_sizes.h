@@ -4,10 +4,14 @@
 // among 64 bodies: the measurement by which the level was chosen.
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace bench {
 
-// Prints the table; returns the exit status.
-int printCaptureSizes();
+// Prints the table, of the scenes named (all when none are); returns the
+// exit status.
+int printCaptureSizes(const std::vector<std::string>& only);
 
 // The half-hour scene alone, into FILE (a capture of it, for info and replay
 // timings); returns the exit status.
