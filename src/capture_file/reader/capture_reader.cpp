@@ -262,6 +262,16 @@ std::optional<CaptureReadError> openCapture(CaptureFrameReader& reader,
 }
 
 FrameRead readNextFrame(CaptureFrameReader& reader, CapturedFrame& frame, CaptureReadError& error) {
+    const EventFrame* decoded = nullptr;
+    const FrameRead read = readNextEventFrame(reader, decoded, error);
+    if (read == FrameRead::Frame) {
+        convertFrame(*decoded, frame);
+    }
+    return read;
+}
+
+FrameRead readNextEventFrame(CaptureFrameReader& reader, const EventFrame*& frame,
+                             CaptureReadError& error) {
     for (;;) {
         if (reader.finished) {
             return FrameRead::Finished;
@@ -278,7 +288,7 @@ FrameRead readNextFrame(CaptureFrameReader& reader, CapturedFrame& frame, Captur
             if (reader.delta.current.events.empty()) {
                 return FrameRead::Finished;
             }
-            convertFrame(reader.delta.current, frame);
+            frame = &reader.delta.current;
             return FrameRead::Frame;
         }
         const std::size_t recordPos = reader.payload.pos;
@@ -292,7 +302,7 @@ FrameRead readNextFrame(CaptureFrameReader& reader, CapturedFrame& frame, Captur
             return FrameRead::Failed;
         }
         if (outcome == RecordOutcome::FrameEnded) {
-            convertFrame(reader.delta.history.frames[reader.delta.history.lastSlot], frame);
+            frame = &reader.delta.history.frames[reader.delta.history.lastSlot];
             return FrameRead::Frame;
         }
     }

@@ -130,6 +130,10 @@ std::optional<CaptureReadError> openCapture(CaptureFrameReader& reader,
 
 enum class FrameRead { Frame, Finished, Failed };
 FrameRead readNextFrame(CaptureFrameReader& reader, CapturedFrame& frame, CaptureReadError& error);
+// The same frame as the reader holds it (event_frame.h), valid until the next
+// read: for a quick look at many frames, with nothing copied.
+FrameRead readNextEventFrame(CaptureFrameReader& reader, const EventFrame*& frame,
+                             CaptureReadError& error);
 
 // All at once.
 struct Capture {

@@ -5,7 +5,6 @@
 
 #include <cinttypes>
 #include <cstdio>
-#include <variant>
 
 namespace simtool {
 
@@ -27,27 +26,28 @@ struct FrameTally {
     bool dragging = false;
 };
 
-void tallyFrame(FrameTally& tally, const capture::CapturedFrame& frame) {
+void tallyFrame(FrameTally& tally, const capture::EventFrame& frame) {
     ++tally.frames;
     tally.events += frame.events.size();
     bool readsTimer = false;
     bool dragWork = false;
-    for (const capture::CapturedEvent& event : frame.events) {
-        const auto* call = std::get_if<capture::CapturedCall>(&event);
-        if (call == nullptr) {
+    for (const capture::FrameEvent& event : frame.events) {
+        if (event.kind != capture::EventKind::NativeCall) {
             continue;
         }
-        if (call->hash == natives::GameTimer && !call->result.empty()) {
-            const auto now = static_cast<std::uint32_t>(call->result[0]);
+        const auto args = capture::argsOf(frame, event);
+        const auto result = capture::resultOf(frame, event);
+        if (event.hash == natives::GameTimer && !result.empty()) {
+            const auto now = static_cast<std::uint32_t>(result[0]);
             if (tally.timerSeen) {
                 tally.gameTimeMs += static_cast<std::int32_t>(now - tally.lastTimer);
             }
             tally.lastTimer = now;
             tally.timerSeen = true;
             readsTimer = true;
-        } else if (call->hash == natives::FreezeEntity && call->args.size() == 2) {
+        } else if (event.hash == natives::FreezeEntity && args.size() == 2) {
             dragWork = true;
-            if (call->args[1] == 1 && !tally.dragging) {
+            if (args[1] == 1 && !tally.dragging) {
                 ++tally.dragsBegun;
                 tally.dragging = true;
             }
@@ -114,10 +114,10 @@ int printCaptureInfo(const std::string& file) {
     }
     capture::CaptureFrameReader& reader = opened.reader;
     FrameTally tally;
-    capture::CapturedFrame frame;
+    const capture::EventFrame* frame = nullptr;
     capture::CaptureReadError error;
     for (;;) {
-        const capture::FrameRead read = capture::readNextFrame(reader, frame, error);
+        const capture::FrameRead read = capture::readNextEventFrame(reader, frame, error);
         if (read == capture::FrameRead::Failed) {
             reportRefused(file, error);
             return 2;
@@ -125,7 +125,7 @@ int printCaptureInfo(const std::string& file) {
         if (read == capture::FrameRead::Finished) {
             break;
         }
-        tallyFrame(tally, frame);
+        tallyFrame(tally, *frame);
     }
     const capture::CaptureHeader& header = reader.header;
     std::printf("format version %" PRIu32 "\n", header.formatVersion);
