@@ -18,6 +18,10 @@
 //   pallbrook_capture_bench events SCENE         the events a frame records
 //   pallbrook_capture_bench write SCENE FILE     a minute of frames captured
 //                                                into FILE
+//   pallbrook_capture_bench sizes [SCENE...]     a minute in version 1 and 2 at
+//                                                each level tried (capture_sizes.h)
+//   pallbrook_capture_bench half-hour FILE       the half-hour scene captured
+#include "capture_sizes.h"
 #include "frame_scenes.h"
 
 #include "capture/capture_session.h"
@@ -194,6 +198,12 @@ int main(int argc, char** argv) {
         const std::string what = argc > 1 ? argv[1] : "";
         if (what == "frame" && argc == 5) {
             return frameMode(argv[2], argv[3], std::atoi(argv[4]));
+        }
+        if (what == "sizes") {
+            return bench::printCaptureSizes({argv + 2, argv + argc});
+        }
+        if (what == "half-hour" && argc == 3) {
+            return bench::writeHalfHour(argv[2]);
         }
         if (what == "events" && argc == 3) {
             return eventsMode(argv[2]);

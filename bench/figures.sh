@@ -125,6 +125,14 @@ capture() {
     local page=docs/capture-and-replay.md
     build_release pallbrook_capture_bench pallbrook_frame_instructions
 
+    "$build/bench/pallbrook_capture_bench" sizes | tee "$work/sizes.txt"
+    sed -n 's/^bytes //p' "$work/sizes.txt" |
+        markdown "scene|version 1|level 1|level 3|level 6|level 9|v1 / level 1" >"$work/table"
+    write_block $page capture-levels "$(block "build/release/bench/pallbrook_capture_bench sizes" "$work/table")"
+    sed -n 's/^time //p' "$work/sizes.txt" |
+        markdown "scene|version 1|level 1|level 3|level 6|level 9" >"$work/table"
+    write_block $page capture-level-times "$(block "build/release/bench/pallbrook_capture_bench sizes" "$work/table")"
+
     bash bench/capture_callgrind.sh "$build" | tee "$work/instructions.txt"
     "$build/bench/pallbrook_capture_bench" bytes | tee "$work/bytes.txt"
     "$build/bench/pallbrook_capture_bench" time | tee "$work/time.txt"

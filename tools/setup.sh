@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 packages=(cmake make g++ binutils git tar g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 libgtest-dev
           libbenchmark-dev nlohmann-json3-dev clang clang-format libclang-rt-14-dev librsvg2-bin
-          valgrind zip unzip coreutils diffutils util-linux mawk sed)
+          valgrind zip unzip coreutils diffutils util-linux mawk sed bsdutils zlib1g-dev libz-mingw-w64-dev)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
@@ -39,12 +39,19 @@ commands=(
     clang++:clang clang-format:clang-format valgrind:valgrind callgrind_annotate:valgrind
     rsvg-convert:librsvg2-bin zip:zip unzip:unzip sha256sum:coreutils od:coreutils
     realpath:coreutils stat:coreutils touch:coreutils diff:diffutils cmp:diffutils flock:util-linux
-    awk:mawk sed:sed
+    awk:mawk sed:sed script:bsdutils
 )
 for entry in "${commands[@]}"; do
     command=${entry%%:*}
     if ! command -v "$command" >/dev/null; then
         echo "setup: the command $command cannot be found; it comes with the package ${entry#*:}" >&2
+        exit 1
+    fi
+done
+# The zlib of each build, which no command stands for.
+for entry in /usr/include/zlib.h:zlib1g-dev /usr/x86_64-w64-mingw32/lib/libz.a:libz-mingw-w64-dev; do
+    if [ ! -f "${entry%%:*}" ]; then
+        echo "setup: ${entry%%:*} cannot be found; it comes with the package ${entry#*:}" >&2
         exit 1
     fi
 done

@@ -15,7 +15,10 @@ namespace capture {
 // endian). The first byte is not ASCII and the CR LF pair catches a file that
 // went through a text-mode copy.
 inline constexpr std::array<std::uint8_t, 8> FileMagic{0x89, 'P', 'B', 'C', 'A', 'P', '\r', '\n'};
-inline constexpr std::uint32_t FormatVersion = 1;
+// Version 2 deflates the records of the data chunks; version 1 stores them as
+// they are. The encoder writes version 2, the reader reads both.
+inline constexpr std::uint32_t FormatVersion = 2;
+inline constexpr std::uint32_t UncompressedFormatVersion = 1;
 inline constexpr std::size_t SignatureSize = FileMagic.size() + 4;
 
 // Every chunk: tag (4 bytes), payload length (u32), CRC-32 of the payload
@@ -31,8 +34,9 @@ inline constexpr ChunkTag EndTag{'D', 'O', 'N', 'E'};      // closed at unload
 // no drag feature and recorded nothing.
 inline constexpr ChunkTag StoodDownTag{'S', 'A', 'T', 'O'};
 
-// A data chunk is closed once its payload reaches this size, between two
-// events; no chunk may be larger than the maximum.
+// A data chunk is closed once its records reach this size, between two
+// events; no chunk's payload, nor a data chunk's inflated records, may be
+// larger than the maximum.
 inline constexpr std::size_t DataChunkTargetSize = 1u << 20;
 inline constexpr std::size_t MaxChunkPayload = 16u << 20;
 

@@ -133,7 +133,7 @@ TEST(CaptureDamage, NotACaptureOrAnotherVersionIsRefused) {
         ASSERT_TRUE(read.error) << size;
         EXPECT_EQ(read.error->offset, size);
     }
-    for (const std::uint32_t version : {0u, 2u, 0x01000000u}) {
+    for (const std::uint32_t version : {0u, 3u, 0x01000000u}) {
         Bytes other = good;
         capture::storeU32(other.data() + 8, version);
         const auto read = capture_test::read(other);
@@ -141,7 +141,7 @@ TEST(CaptureDamage, NotACaptureOrAnotherVersionIsRefused) {
         EXPECT_EQ(read.error->offset, 8u);
         EXPECT_EQ(read.error->message,
                   "capture format version " + std::to_string(version) +
-                      " is not one this reader knows: it reads version 1 only");
+                      " is not one this reader knows: it reads versions 1 and 2");
     }
 }
 
@@ -233,9 +233,11 @@ std::vector<Hostile> hostileRecords() {
     };
 }
 
+// Version 1 names the record's offset in the file; version 2, the chunk's
+// offset and the record's place among its inflated records.
 TEST(CaptureDamage, HostileRecordsAreRefusedAtTheRecordWithBoundedMemory) {
     for (const Hostile& hostile : hostileRecords()) {
-        Bytes file = captureStart();
+        Bytes file = captureStart(false);
         const std::size_t payloadAt = file.size() + capture::ChunkHeaderSize;
         file = join({file, chunk(capture::DataTag, hostile.payload)});
         const std::size_t before = alloc_count::bytesAllocated();
@@ -248,6 +250,51 @@ TEST(CaptureDamage, HostileRecordsAreRefusedAtTheRecordWithBoundedMemory) {
         ASSERT_TRUE(read.error) << hostile.what;
         EXPECT_EQ(read.error->offset, payloadAt + hostile.badRecordAt)
             << hostile.what << ": " << describe(*read.error);
+
+        const Bytes start = captureStart();
+        const auto compressed =
+            capture_test::read(join({start, chunk(capture::DataTag, deflated(hostile.payload))}));
+        ASSERT_TRUE(compressed.error) << hostile.what;
+        EXPECT_EQ(compressed.error->offset, start.size()) << hostile.what;
+        EXPECT_NE(compressed.error->message.find(
+                      "record at byte " + std::to_string(hostile.badRecordAt) + " of the chunk's"),
+                  std::string::npos)
+            << hostile.what << ": " << describe(*compressed.error);
+    }
+}
+
+// Bytes that inflate to more than a chunk may hold, or than a whole read may
+// decode to, are refused at their chunk; so is a broken stream, before the
+// last chunk or as the last.
+TEST(CaptureDamage, CompressedChunksThatInflateTooFarOrBreakAreRefused) {
+    const Bytes start = captureStart();
+    const Bytes wait = chunk(capture::DataTag, deflated({0x60}));
+    // Waits of 0 ms compress about a thousand to one.
+    const Bytes tooMany =
+        chunk(capture::DataTag, deflated(Bytes(capture::MaxChunkPayload + 1, 0x60)));
+    ASSERT_LT(tooMany.size(), 128u << 10);
+    const auto overChunk = capture_test::read(join({start, tooMany}));
+    ASSERT_TRUE(overChunk.error);
+    EXPECT_EQ(overChunk.error->offset, start.size());
+    EXPECT_NE(overChunk.error->message.find("inflates to more than the format allows"),
+              std::string::npos);
+
+    const Bytes manyWaits = chunk(capture::DataTag, deflated(Bytes(100000, 0x60)));
+    const auto overRead = capture::readCapture(join({start, manyWaits}), 100);
+    ASSERT_TRUE(overRead.error);
+    EXPECT_EQ(overRead.error->offset, start.size());
+    EXPECT_NE(overRead.error->message.find("inflates to more than"), std::string::npos);
+    EXPECT_FALSE(capture::readCapture(join({start, manyWaits}), 100000).error);
+
+    Bytes broken = deflated(Bytes(100, 0x60));
+    broken[0] ^= 0x06; // block type 3, which deflate does not have
+    const Bytes brokenChunk = chunk(capture::DataTag, broken);
+    for (const Bytes& file : {join({start, brokenChunk, wait}), join({start, brokenChunk})}) {
+        const auto read = capture_test::read(file);
+        ASSERT_TRUE(read.error);
+        EXPECT_EQ(read.error->offset, start.size());
+        EXPECT_NE(read.error->message.find("broken deflate stream"), std::string::npos)
+            << describe(*read.error);
     }
 }
 

@@ -44,9 +44,22 @@ inline Bytes chunk(const capture::ChunkTag& tag, const Bytes& payload) {
     return join({out, payload});
 }
 
-// The signature and header chunk, as the encoder writes them.
-inline Bytes captureStart() {
+// The records of a data chunk as version 2 holds them: deflated after the
+// chunks before, here none.
+inline Bytes deflated(const Bytes& records) {
+    capture::ChunkCompressor compressor;
+    capture::restartCompression(compressor);
+    Bytes out = records;
+    capture::compressRecords(compressor, out, 0);
+    return out;
+}
+
+// The signature and header chunk, as the encoder writes them (in version 1
+// when not compressed).
+inline Bytes captureStart(bool compressed = true) {
     capture::CaptureEncoder encoder;
+    encoder.compressor.level =
+        compressed ? capture::DefaultCompressionLevel : capture::Uncompressed;
     capture::beginCapture(encoder, "0.1.0", "raw");
     const auto bytes = capture::flushCapture(encoder);
     return {bytes.begin(), bytes.end()};

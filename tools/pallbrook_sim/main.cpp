@@ -1,5 +1,6 @@
 // pallbrook-sim: plays a scenario file through the plugin's frame loop in the
 // stand-in host and tells what the player would see.
+#include "inspect/capture_info.h"
 #include "play/platform.h"
 #include "play/replay.h"
 #include "play/run.h"
@@ -21,6 +22,7 @@ constexpr const char* Usage =
                               [--here | --folder DIR]
        pallbrook-sim replay FILE [--settings FILE] [--trace FILE] [--svg FILE]
                                  [--plugin FILE] [--names SCENARIO]
+       pallbrook-sim info FILE
        pallbrook-sim check FILE...
        pallbrook-sim --help
 
@@ -47,6 +49,9 @@ replay  plays the capture FILE (a .pbcap that PallbrookCapture.asi wrote in the
                            change what the plugin does?
           --names SCENARIO names the peds as this scenario does (for a
                            capture made by playing that scenario)
+info    tells what the capture FILE holds, without replaying it: format
+        version, the build that wrote it, its settings, the frames and game
+        time it covers, its chunks and how it ends, the drags begun and ended.
 check   reads each scenario FILE and reports what is wrong with it; runs
         nothing.
 
@@ -171,6 +176,14 @@ int replay(const std::vector<std::string>& args) {
     return simtool::replayCapture(file, options);
 }
 
+int info(const std::vector<std::string>& args) {
+    std::string file;
+    if (auto status = readArguments(args, "info", {}, {}, file)) {
+        return *status;
+    }
+    return simtool::printCaptureInfo(file);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -188,6 +201,9 @@ int main(int argc, char** argv) {
         }
         if (args[0] == "replay") {
             return replay(rest);
+        }
+        if (args[0] == "info") {
+            return info(rest);
         }
         if (args[0] == "check") {
             return check(rest);

@@ -60,6 +60,12 @@ add_test(NAME capture.released_captures_replay
                  $<TARGET_FILE:pallbrook-sim> ${CMAKE_SOURCE_DIR}/tests/capture/released
                  ${CMAKE_CURRENT_BINARY_DIR}/released-captures)
 
+# What info tells of the released captures, and the replay's progress.
+add_test(NAME capture.info_and_replay_progress
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/replay/capture_info.sh
+                 $<TARGET_FILE:pallbrook-sim> ${CMAKE_SOURCE_DIR}/tests/capture/released
+                 ${CMAKE_CURRENT_BINARY_DIR}/capture-info)
+
 # Scenario files that must be refused before anything runs: exit status 2 and a
 # message naming the file, the place and what is wrong.
 set(refused ${CMAKE_CURRENT_SOURCE_DIR}/tests/scenario/refused)

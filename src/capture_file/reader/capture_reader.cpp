@@ -112,20 +112,55 @@ std::optional<CaptureReadError> scanChunks(CaptureFrameReader& reader, std::size
     return std::nullopt;
 }
 
-// The next data chunk before the kept end, already checked by the scan.
-bool enterNextDataChunk(CaptureFrameReader& reader) {
+bool compressed(const CaptureFrameReader& reader) {
+    return reader.header.formatVersion != UncompressedFormatVersion;
+}
+
+std::size_t chunkOffset(const CaptureFrameReader& reader) {
+    return reader.payloadStart - ChunkHeaderSize;
+}
+
+// Where the record being read starts in the file; in a compressed chunk the
+// chunk's offset, the record's place among the inflated records being told
+// apart.
+std::size_t recordOffset(const CaptureFrameReader& reader, std::size_t recordPos) {
+    return compressed(reader) ? chunkOffset(reader) : reader.payloadStart + recordPos;
+}
+
+std::string recordPlace(const CaptureFrameReader& reader, std::size_t recordPos) {
+    std::string place = compressed(reader) ? "record at byte " + std::to_string(recordPos) +
+                                                 " of the chunk's inflated records, "
+                                           : "record in the ";
+    return place + "chunk at offset " + std::to_string(chunkOffset(reader));
+}
+
+enum class ChunkEntry { Entered, NoMore, Failed };
+
+// The next data chunk before the kept end, already checked by the scan; in
+// version 2 its records are inflated first.
+ChunkEntry enterNextDataChunk(CaptureFrameReader& reader, CaptureReadError& error) {
     while (reader.nextChunk < reader.extent.keptBytes) {
         const std::size_t offset = reader.nextChunk;
         const std::uint8_t* header = reader.bytes.data() + offset;
         const std::size_t length = loadU32(header + 4);
         reader.nextChunk = offset + ChunkHeaderSize + length;
-        if (std::equal(DataTag.begin(), DataTag.end(), header)) {
-            reader.payloadStart = offset + ChunkHeaderSize;
-            reader.payload = ByteCursor{reader.bytes.subspan(reader.payloadStart, length)};
-            return true;
+        if (!std::equal(DataTag.begin(), DataTag.end(), header)) {
+            continue;
         }
+        reader.payloadStart = offset + ChunkHeaderSize;
+        const auto payload = reader.bytes.subspan(reader.payloadStart, length);
+        if (!compressed(reader)) {
+            reader.payload = ByteCursor{payload};
+            return ChunkEntry::Entered;
+        }
+        if (const char* problem = inflateChunk(reader.inflater, payload)) {
+            error = {offset, chunkProblem(offset, problem)};
+            return ChunkEntry::Failed;
+        }
+        reader.payload = ByteCursor{reader.inflater.records};
+        return ChunkEntry::Entered;
     }
-    return false;
+    return ChunkEntry::NoMore;
 }
 
 void convertEvent(const EventFrame& frame, const FrameEvent& event, CapturedEvent& out) {
@@ -202,11 +237,12 @@ std::optional<CaptureReadError> openCapture(CaptureFrameReader& reader,
         return errorAt(bytes.size(), "the file ends inside the capture signature");
     }
     reader.header.formatVersion = loadU32(bytes.data() + FileMagic.size());
-    if (reader.header.formatVersion != FormatVersion) {
-        return errorAt(FileMagic.size(), "capture format version " +
-                                             std::to_string(reader.header.formatVersion) +
-                                             " is not one this reader knows: it reads version " +
-                                             std::to_string(FormatVersion) + " only");
+    const std::uint32_t version = reader.header.formatVersion;
+    if (version != UncompressedFormatVersion && version != FormatVersion) {
+        return errorAt(FileMagic.size(), "capture format version " + std::to_string(version) +
+                                             " is not one this reader knows: it reads versions " +
+                                             std::to_string(UncompressedFormatVersion) + " and " +
+                                             std::to_string(FormatVersion));
     }
     const ChunkCheck head = checkChunk(bytes, SignatureSize);
     if (head.state != ChunkState::Whole) {
@@ -226,32 +262,47 @@ std::optional<CaptureReadError> openCapture(CaptureFrameReader& reader,
 }
 
 FrameRead readNextFrame(CaptureFrameReader& reader, CapturedFrame& frame, CaptureReadError& error) {
+    const EventFrame* decoded = nullptr;
+    const FrameRead read = readNextEventFrame(reader, decoded, error);
+    if (read == FrameRead::Frame) {
+        convertFrame(*decoded, frame);
+    }
+    return read;
+}
+
+FrameRead readNextEventFrame(CaptureFrameReader& reader, const EventFrame*& frame,
+                             CaptureReadError& error) {
     for (;;) {
         if (reader.finished) {
             return FrameRead::Finished;
         }
-        if (atEnd(reader.payload) && !enterNextDataChunk(reader)) {
+        const ChunkEntry entry =
+            atEnd(reader.payload) ? enterNextDataChunk(reader, error) : ChunkEntry::Entered;
+        if (entry == ChunkEntry::Failed) {
+            reader.finished = true;
+            return FrameRead::Failed;
+        }
+        if (entry == ChunkEntry::NoMore) {
             // The events after the last wait, if any, make a last frame.
             reader.finished = true;
             if (reader.delta.current.events.empty()) {
                 return FrameRead::Finished;
             }
-            convertFrame(reader.delta.current, frame);
+            frame = &reader.delta.current;
             return FrameRead::Frame;
         }
-        const std::size_t recordOffset = reader.payloadStart + reader.payload.pos;
+        const std::size_t recordPos = reader.payload.pos;
         const char* problem = nullptr;
         const RecordOutcome outcome = readRecord(reader.delta, reader.payload, problem);
         if (outcome == RecordOutcome::Failed) {
             reader.finished = true;
-            error.offset = recordOffset;
-            error.message = std::string(problem != nullptr ? problem : "bad record") +
-                            " (record in the chunk at offset " +
-                            std::to_string(reader.payloadStart - ChunkHeaderSize) + ")";
+            error.offset = recordOffset(reader, recordPos);
+            error.message = std::string(problem != nullptr ? problem : "bad record") + " (" +
+                            recordPlace(reader, recordPos) + ")";
             return FrameRead::Failed;
         }
         if (outcome == RecordOutcome::FrameEnded) {
-            convertFrame(reader.delta.history.frames[reader.delta.history.lastSlot], frame);
+            frame = &reader.delta.history.frames[reader.delta.history.lastSlot];
             return FrameRead::Frame;
         }
     }
@@ -288,6 +339,7 @@ CaptureReadResult readCapture(std::span<const std::uint8_t> bytes, std::size_t m
     std::size_t events = 0;
     std::size_t decoded = 0;
     const std::size_t maxDecoded = maxEvents * DecodedBytesPerEvent;
+    reader.inflater.maxInflated = maxDecoded;
     CapturedFrame frame;
     CaptureReadError error;
     for (;;) {
@@ -301,7 +353,7 @@ CaptureReadResult readCapture(std::span<const std::uint8_t> bytes, std::size_t m
         }
         // Past a limit the whole capture is refused where the frame ends.
         const auto tooLarge = [&](const std::string& what) {
-            result.error = CaptureReadError{reader.payloadStart + reader.payload.pos,
+            result.error = CaptureReadError{recordOffset(reader, reader.payload.pos),
                                             "the capture " + what + "; read it frame by frame"};
             return result;
         };

@@ -14,6 +14,7 @@
 #pragma once
 
 #include "capture_file/event_frame.h"
+#include "capture_file/reader/chunk_inflater.h"
 #include "capture_file/reader/frame_delta_reader.h"
 
 #include <cstddef>
@@ -115,18 +116,24 @@ struct CaptureFrameReader {
     CaptureExtent extent;
     std::size_t nextChunk = 0; // offset of the next chunk to look at
     std::size_t payloadStart = 0;
-    ByteCursor payload; // of the data chunk being read
+    ByteCursor payload; // of the data chunk being read: its records, inflated in version 2
+    ChunkInflater inflater;
     DeltaReader delta;
     bool finished = false;
 };
 
 // Checks the signature and every chunk's frame and checksum, and reads the
 // header, the settings and the closing mark. The bytes must outlive the reader.
+// Reads format versions 1 and 2.
 std::optional<CaptureReadError> openCapture(CaptureFrameReader& reader,
                                             std::span<const std::uint8_t> bytes);
 
 enum class FrameRead { Frame, Finished, Failed };
 FrameRead readNextFrame(CaptureFrameReader& reader, CapturedFrame& frame, CaptureReadError& error);
+// The same frame as the reader holds it (event_frame.h), valid until the next
+// read: for a quick look at many frames, with nothing copied.
+FrameRead readNextEventFrame(CaptureFrameReader& reader, const EventFrame*& frame,
+                             CaptureReadError& error);
 
 // All at once.
 struct Capture {

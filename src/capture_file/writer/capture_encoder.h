@@ -22,6 +22,7 @@
 
 #include "capture_file/event_frame.h"
 #include "capture_file/frame_history.h"
+#include "capture_file/writer/chunk_compressor.h"
 #include "capture_file/writer/frame_delta_writer.h"
 
 #include <algorithm>
@@ -112,6 +113,8 @@ struct CaptureEncoder {
     bool chunkOpen = false;
     bool handedOut = false; // output went to the caller: cleared before the next write
     bool stopped = false;   // a closing mark is written: nothing more is recorded
+    // Deflates each data chunk's records as the chunk is sealed.
+    ChunkCompressor compressor;
 };
 
 // Starts a capture afresh: the file signature and the header chunk.

@@ -47,14 +47,19 @@ void closeDataChunk(CaptureEncoder& encoder) {
         return;
     }
     closeSameRun(encoder.writer, encoder.output);
-    if (encoder.output.size() == encoder.chunkStart + ChunkHeaderSize) {
+    const std::size_t recordsStart = encoder.chunkStart + ChunkHeaderSize;
+    if (encoder.output.size() == recordsStart) {
         encoder.output.resize(encoder.chunkStart);
     } else {
+        if (compressing(encoder.compressor)) {
+            compressRecords(encoder.compressor, encoder.output, recordsStart);
+        }
         sealChunk(encoder.output, encoder.chunkStart, DataTag);
     }
     encoder.chunkOpen = false;
 }
 
+// By the records' size, before they are compressed.
 void closeDataChunkIfFull(CaptureEncoder& encoder) {
     if (encoder.output.size() - encoder.chunkStart - ChunkHeaderSize >= DataChunkTargetSize) {
         closeDataChunk(encoder);
@@ -154,11 +159,13 @@ void beginCapture(CaptureEncoder& encoder, std::string_view pluginVersion,
     encoder.chunkOpen = false;
     encoder.handedOut = false;
     encoder.stopped = false;
+    restartCompression(encoder.compressor);
 
     for (std::uint8_t b : FileMagic) {
         putByte(encoder.output, b);
     }
-    putU32(encoder.output, FormatVersion);
+    putU32(encoder.output,
+           compressing(encoder.compressor) ? FormatVersion : UncompressedFormatVersion);
     const std::size_t start = openWholeChunk(encoder);
     putVarint(encoder.output, pluginVersion.size());
     putBytes(encoder.output, pluginVersion);

@@ -1,7 +1,9 @@
 #include "play/replay.h"
 
+#include "inspect/capture_open.h"
 #include "play/platform.h"
 #include "play/play_loop.h"
+#include "play/replay_progress.h"
 #include "play/scratch_dir.h"
 #include "play/timeline.h"
 #include "play/world_setup.h"
@@ -111,128 +113,112 @@ void printDifference(const sim::ReplayDifference& difference) {
     }
 }
 
-} // namespace
-
-int replayCapture(const std::string& file, const ReplayOptions& options) {
-    useBinaryStdout();
-    const auto bytes = readFile(file);
-    if (!bytes) {
-        std::fprintf(stderr, "pallbrook-sim: cannot read %s\n", file.c_str());
-        return 2;
-    }
-    const std::span<const std::uint8_t> data(reinterpret_cast<const std::uint8_t*>(bytes->data()),
-                                             bytes->size());
-    capture::CaptureFrameReader reader;
-    if (auto error = capture::openCapture(reader, data)) {
-        std::fprintf(stderr, "pallbrook-sim: %s: refused: %s\n", file.c_str(),
-                     capture::describe(*error).c_str());
-        return 2;
-    }
-
+// What one replay keeps between its steps.
+struct ReplayRun {
+    sim::ReplayState state;
+    CaptureClock clock;
     std::optional<Scenario> names;
-    if (!options.namesPath.empty()) {
-        ReadResult read = readScenario(options.namesPath);
-        for (const std::string& problem : read.problems) {
-            std::fprintf(stderr, "%s\n", problem.c_str());
-        }
-        if (!read.scenario) {
-            return 2;
-        }
-        names = std::move(read.scenario);
+    std::optional<TimelinePlay> timeline;
+    std::int64_t frames = 0;
+    bool differs = false;
+};
+
+bool readNames(const ReplayOptions& options, ReplayRun& run) {
+    if (options.namesPath.empty()) {
+        return true;
     }
+    ReadResult read = readScenario(options.namesPath);
+    for (const std::string& problem : read.problems) {
+        std::fprintf(stderr, "%s\n", problem.c_str());
+    }
+    run.names = std::move(read.scenario);
+    return run.names.has_value();
+}
 
-    std::string settingsTold;
-    const std::optional<std::string> settings = settingsFor(reader, options, settingsTold);
-    ScratchDir scratch(settings);
-
+// The stand-in host answering from the capture, its calls heard by the play
+// loop and the capture's clock. False when the trace cannot be written.
+bool prepareHost(ReplayRun& run, PlayLoop& loop, const ReplayOptions& options) {
     sim::resetHost();
     sim::installWorld();
     pedNames() = PedNames{};
-    CaptureClock clock;
-    std::optional<TimelinePlay> timeline;
-    if (names) {
+    if (run.names) {
         // The scenario's world and timeline play along, unasked, for the
         // names of its peds and where they stand.
-        buildWorld(names->world);
-        timeline.emplace(*names);
-        sim::host().beforeFrame.push_back([&timeline, &clock] {
+        buildWorld(run.names->world);
+        run.timeline.emplace(*run.names);
+        sim::host().beforeFrame.push_back([&run] {
             applyDueEvents(
-                *timeline, clock.now(), [](std::string) {}, [](std::string) {});
+                *run.timeline, run.clock.now(), [](std::string) {}, [](std::string) {});
         });
     }
-    sim::ReplayState state;
-    sim::installReplayHost(state);
-
-    PlayLoop loop(0, 0);
-    loop.useClock([&clock] { return clock.now(); });
+    sim::installReplayHost(run.state);
+    loop.useClock([&run] { return run.clock.now(); });
     if (!options.tracePath.empty() && !loop.openTrace(options.tracePath)) {
         std::fprintf(stderr, "pallbrook-sim: cannot write %s\n", options.tracePath.c_str());
-        return 2;
+        return false;
     }
     sim::host().recordCalls = false;
     loop.watchPromptsFromCalls();
     loop.listen();
     auto listened = sim::host().onCall;
-    sim::host().onCall = [listened, &clock](const sim::NativeCall& call) {
-        clock.onCall(call);
+    sim::host().onCall = [listened, &run](const sim::NativeCall& call) {
+        run.clock.onCall(call);
         listened(call);
     };
+    return true;
+}
 
+void printHeading(const std::string& file, const capture::CaptureFrameReader& reader,
+                  const std::string& settingsTold) {
     std::puts(("Pallbrook capture " + std::filesystem::path(file).filename().string()).c_str());
     std::puts(
         ("  plugin " + reader.header.pluginVersion + "; " + reader.header.buildIdentity).c_str());
     std::puts(("  " + settingsTold).c_str());
     PlayLoop::printColumnHeads();
+}
 
-    if (!sim::loadPlugin(options.pluginPath)) {
-        loop.reportHostErrors();
-        return 1;
-    }
+// Plays the captured frames until the first difference, a fault or the end.
+// False when a record cannot be read (reported).
+bool playFrames(const std::string& file, OpenedCapture& opened, ReplayRun& run, PlayLoop& loop) {
+    ReplayProgress progress = startProgress(opened.bytes);
     capture::CapturedFrame frame;
     capture::CaptureReadError error;
-    std::int64_t frames = 0;
-    bool differs = false;
+    bool readable = true;
     for (;;) {
-        const capture::FrameRead got = capture::readNextFrame(reader, frame, error);
+        const capture::FrameRead got = capture::readNextFrame(opened.reader, frame, error);
         if (got == capture::FrameRead::Failed) {
-            std::fprintf(stderr, "pallbrook-sim: %s: refused: %s\n", file.c_str(),
-                         capture::describe(error).c_str());
-            sim::unloadPlugin();
-            return 2;
-        }
-        if (got == capture::FrameRead::Finished || state.recordingEnded) {
+            readable = false;
             break;
         }
-        loop.playFrame([&state, &frame] { sim::replayFrame(state, std::move(frame)); });
-        ++frames;
-        if (state.difference) {
-            differs = true;
+        if (got == capture::FrameRead::Finished || run.state.recordingEnded) {
             break;
         }
-        if (!loop.fault().empty()) {
+        loop.playFrame([&run, &frame] { sim::replayFrame(run.state, std::move(frame)); });
+        ++run.frames;
+        showProgress(progress, run.frames);
+        run.differs = run.state.difference.has_value();
+        if (run.differs || !loop.fault().empty()) {
             break;
         }
     }
-    sim::unloadPlugin();
-    loop.stopListening();
-    if (!options.svgPath.empty()) {
-        Scenario shown = names.value_or(Scenario{});
-        shown.file = file;
-        shown.description = "a capture replayed";
-        shown.frames = frames;
-        writePicture(options.svgPath, shown, loop.track());
+    endProgress(progress);
+    if (!readable) {
+        reportRefused(file, error);
     }
+    return readable;
+}
 
-    if (differs) {
-        printDifference(*state.difference);
+// The difference, the ending and the faults; the exit status.
+int printOutcome(const capture::CaptureExtent& extent, const ReplayRun& run, PlayLoop& loop) {
+    if (run.differs) {
+        printDifference(*run.state.difference);
     }
-    const auto& extent = reader.extent;
     std::string ending = capture::endingName(extent.ending);
     if (extent.ending == capture::CaptureEnding::TornTail) {
         ending += ": replayed up to the last whole chunk, " + std::to_string(extent.keptBytes) +
                   " bytes kept, " + std::to_string(extent.droppedBytes) + " dropped";
     }
-    std::puts(("end of the capture (" + ending + ") after " + std::to_string(frames) +
+    std::puts(("end of the capture (" + ending + ") after " + std::to_string(run.frames) +
                " frames: state " + phaseName(loop.phase()))
                   .c_str());
     if (!loop.fault().empty()) {
@@ -244,13 +230,54 @@ int replayCapture(const std::string& file, const ReplayOptions& options) {
                    " fault(s), listed above")
                       .c_str());
     }
-    if (!differs && !hostFaults && loop.fault().empty()) {
-        std::puts(("replay: " + std::to_string(state.eventsMatched) +
+    const bool failed = run.differs || hostFaults || !loop.fault().empty();
+    if (!failed) {
+        std::puts(("replay: " + std::to_string(run.state.eventsMatched) +
                    " recorded events made again, no difference")
                       .c_str());
     }
     std::fflush(stdout);
-    return differs || hostFaults || !loop.fault().empty() ? 1 : 0;
+    return failed ? 1 : 0;
+}
+
+} // namespace
+
+int replayCapture(const std::string& file, const ReplayOptions& options) {
+    useBinaryStdout();
+    OpenedCapture opened;
+    if (!openCaptureFile(file, opened)) {
+        return 2;
+    }
+    ReplayRun run;
+    if (!readNames(options, run)) {
+        return 2;
+    }
+    std::string settingsTold;
+    const std::optional<std::string> settings = settingsFor(opened.reader, options, settingsTold);
+    ScratchDir scratch(settings);
+    PlayLoop loop(0, 0);
+    if (!prepareHost(run, loop, options)) {
+        return 2;
+    }
+    printHeading(file, opened.reader, settingsTold);
+    if (!sim::loadPlugin(options.pluginPath)) {
+        loop.reportHostErrors();
+        return 1;
+    }
+    const bool readable = playFrames(file, opened, run, loop);
+    sim::unloadPlugin();
+    if (!readable) {
+        return 2;
+    }
+    loop.stopListening();
+    if (!options.svgPath.empty()) {
+        Scenario shown = run.names.value_or(Scenario{});
+        shown.file = file;
+        shown.description = "a capture replayed";
+        shown.frames = run.frames;
+        writePicture(options.svgPath, shown, loop.track());
+    }
+    return printOutcome(opened.reader.extent, run, loop);
 }
 
 } // namespace simtool

@@ -1,0 +1,30 @@
+#include "inspect/capture_open.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+namespace simtool {
+
+void reportRefused(const std::string& file, const capture::CaptureReadError& error) {
+    std::fprintf(stderr, "pallbrook-sim: %s: refused: %s\n", file.c_str(),
+                 capture::describe(error).c_str());
+}
+
+bool openCaptureFile(const std::string& file, OpenedCapture& opened) {
+    std::ifstream in(file, std::ios::binary);
+    if (in) {
+        opened.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    if (!in.is_open() || in.bad()) {
+        std::fprintf(stderr, "pallbrook-sim: cannot read %s\n", file.c_str());
+        return false;
+    }
+    if (auto error = capture::openCapture(opened.reader, opened.bytes)) {
+        reportRefused(file, *error);
+        return false;
+    }
+    return true;
+}
+
+} // namespace simtool
