@@ -1,6 +1,6 @@
 // pallbrook-sim: plays a scenario file through the plugin's frame loop in the
 // stand-in host and tells what the player would see.
-#include "inspect/capture_info.h"
+#include "capture_files/capture_info.h"
 #include "play/platform.h"
 #include "play/replay.h"
 #include "play/run.h"

@@ -1,6 +1,6 @@
 #include "play/replay.h"
 
-#include "inspect/capture_open.h"
+#include "capture_files/capture_open.h"
 #include "play/platform.h"
 #include "play/play_loop.h"
 #include "play/replay_progress.h"

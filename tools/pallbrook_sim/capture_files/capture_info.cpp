@@ -1,6 +1,6 @@
-#include "inspect/capture_info.h"
+#include "capture_files/capture_info.h"
 
-#include "inspect/capture_open.h"
+#include "capture_files/capture_open.h"
 #include "plugin/natives.h"
 
 #include <cinttypes>

@@ -1,4 +1,4 @@
-#include "inspect/capture_open.h"
+#include "capture_files/capture_open.h"
 
 #include <cstdio>
 #include <fstream>
