@@ -66,6 +66,9 @@ inline constexpr std::uint8_t Peds = 0x40;      // a ped list answer
 inline constexpr std::uint8_t PedsDelta = 0x50; // a changed base ped list answer
 inline constexpr std::uint8_t Wait = 0x60;      // ms
 inline constexpr std::uint8_t Base = 0x70;      // slot: the frame is written against it
+// The whole base frame again, changed at the calls and words that changed the
+// frame before (frame_changes.h); a delta for each changed word follows.
+inline constexpr std::uint8_t Changes = 0x80;
 inline constexpr std::uint8_t SmallLimit = 15;
 } // namespace op
 

@@ -199,6 +199,9 @@ std::vector<Hostile> hostileRecords() {
     const std::size_t c = call.size();
     const std::size_t p = peds.size();
     const Bytes noMore = {0, 0}; // after the texts: no slots, no result words
+    // A frame that changes the call's answer alone: one a Changes record
+    // (version 2) may repeat.
+    const Bytes changedAnswer = {0x30, 0x10, 0x05, 0x02, 0x00};
     return {
         {"a good call", join({call, {0x00, 0x21, 0x8B, 0, 0, 0, 0}}), Good},
         {"a good ped list", join({peds, {0x00}}), Good},
@@ -229,6 +232,10 @@ std::vector<Hostile> hostileRecords() {
         {"ped skip beyond the base list", join({peds, {0x50, 0, 0, 1, 5 << 2 | 1}}), p},
         {"ped run of a fourth kind", join({peds, {0x50, 0, 0, 1, 3}}), p},
         {"unknown record", join({call, {0xF3}}), c},
+        {"changes record with no frame before", {0x80}, 0},
+        {"changes record after a frame written whole", join({call, {0x80}}), c},
+        {"changes record inside a frame", join({call, changedAnswer, {0x00, 0x80}}), c + 6},
+        {"changes record cut short", join({call, changedAnswer, {0x80}}), c + 5},
         {"wait beyond 32 bits", join({{0x6F}, varint((1ull << 32) - 15)}), 0},
     };
 }

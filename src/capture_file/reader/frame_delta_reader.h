@@ -12,6 +12,7 @@
 #include "capture_file/byte_codec.h"
 #include "capture_file/capture_format.h"
 #include "capture_file/event_frame.h"
+#include "capture_file/frame_changes.h"
 #include "capture_file/frame_history.h"
 
 #include <array>
@@ -26,6 +27,9 @@ struct DeltaReader {
     std::size_t baseSlot = 0;
     std::size_t baseCursor = 0;
     std::array<std::uint64_t, HashCacheSize> hashCache{};
+    bool changesRecords = true; // false in version 1, which has no Changes records
+    FrameChanges lastChanges;   // of the last whole frame
+    FrameChanges frameChanges{.repeatable = true}; // of the frame being read
 };
 
 enum class RecordOutcome {

@@ -21,6 +21,7 @@
 #pragma once
 
 #include "capture_file/event_frame.h"
+#include "capture_file/frame_changes.h"
 #include "capture_file/frame_history.h"
 #include "capture_file/writer/chunk_compressor.h"
 #include "capture_file/writer/frame_delta_writer.h"
@@ -62,17 +63,13 @@ struct NativeCallRecord {
     std::span<const std::uint64_t> result;
 };
 
-// A frame with more changed calls than this is written by the general writer.
-inline constexpr std::size_t MaxChangedCalls = 16;
-
-// A call of the repeated frame whose words changed: the index of the stored
-// event, where its words, as they are now, start in RepeatedFrame::newWords,
-// and which of its argument and answer words changed (bit i: word i).
+// A call of the repeated frame whose words changed: which of the stored
+// frame's calls and words, and where its words, as they are now, start in
+// RepeatedFrame::newWords. A frame with more changed calls than
+// MaxChangedCalls is written by the general writer.
 struct ChangedCall {
-    std::size_t event = 0;
+    ChangedCallSite site;
     std::size_t firstNewWord = 0;
-    std::uint32_t argsChanged = 0;
-    std::uint32_t resultChanged = 0;
 };
 
 // The stored frame the current frame is taken to repeat, and how far it has
@@ -107,7 +104,8 @@ struct CaptureEncoder {
     RepeatedFrame repeated;
     FrameRoom room;
     DeltaWriter writer;
-    std::size_t baseSlot = 0;         // of the current frame's base
+    FrameChanges lastChanges; // of the last frame written, as the reader notes them
+    std::size_t baseSlot = 0; // of the current frame's base
     std::vector<std::uint8_t> output; // chunks not yet handed out, then the open chunk
     std::size_t chunkStart = 0;       // of the open data chunk's header
     bool chunkOpen = false;

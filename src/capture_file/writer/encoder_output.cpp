@@ -10,6 +10,8 @@ namespace capture {
 
 namespace {
 
+constexpr std::size_t OutputRoom = 64u << 10;
+
 // Output handed to the caller is dropped before anything new is written.
 void prepareOutput(CaptureEncoder& encoder) {
     if (encoder.handedOut) {
@@ -107,42 +109,92 @@ void recordSettings(CaptureEncoder& encoder, SettingsState state, std::string_vi
 
 } // namespace
 
-void writeRepeatedFrame(CaptureEncoder& encoder) {
-    prepareOutput(encoder);
-    openDataChunk(encoder);
+namespace {
+
+// Whether the repeated frame changed the same calls and words as the last
+// frame written, against the same stored frame (version 1 has no Changes
+// records).
+bool changesAsBefore(const CaptureEncoder& encoder) {
+    const RepeatedFrame& repeated = encoder.repeated;
+    const FrameChanges& last = encoder.lastChanges;
+    if (!compressing(encoder.compressor) || !last.repeatable || repeated.slot != encoder.history.lastSlot ||
+        repeated.changedCount != last.siteCount) {
+        return false;
+    }
+    for (std::size_t j = 0; j < last.siteCount; ++j) {
+        if (!(repeated.changedCalls[j].site == last.sites[j])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The changed calls' words against the stored frame, the stored frame taking
+// them: as one Changes record, each word against its base word plus its last
+// step, when the calls and words are those that changed the frame before;
+// else as runs of Same and the changed calls' CallDeltas.
+void writeChangedCalls(CaptureEncoder& encoder, bool asBefore) {
     std::vector<std::uint8_t>& out = encoder.output;
     RepeatedFrame& repeated = encoder.repeated;
-    FrameHistory& history = encoder.history;
-    EventFrame& stored = history.frames[repeated.slot];
+    EventFrame& stored = encoder.history.frames[repeated.slot];
     DeltaWriter& writer = encoder.writer;
-    if (repeated.slot != history.lastSlot) {
-        putByte(out, static_cast<std::uint8_t>(op::Base | repeated.slot));
+    FrameChanges& changes = encoder.lastChanges;
+    std::size_t step = 0;
+    if (asBefore) {
+        putByte(out, op::Changes);
+    } else {
+        startFrameChanges(changes);
     }
     for (std::size_t j = 0; j < repeated.changedCount; ++j) {
         const ChangedCall& changed = repeated.changedCalls[j];
-        writer.sameRun += changed.event - writer.baseCursor;
-        closeSameRun(writer, out);
-        const FrameEvent& was = stored.events[changed.event];
+        const FrameEvent& was = stored.events[changed.site.event];
         const std::span<std::uint64_t> wasWords(stored.words.data() + was.firstWord,
                                                 was.argCount + was.resultCount);
         const std::span<const std::uint64_t> now(repeated.newWords.data() + changed.firstNewWord,
                                                  wasWords.size());
-        writeChangedWords(out, wasWords.first(was.argCount), now.first(was.argCount),
-                          changed.argsChanged, wasWords.subspan(was.argCount),
-                          now.subspan(was.argCount), changed.resultChanged);
+        if (asBefore) {
+            forEachChangedWord(changed.site, was.argCount, [&](std::size_t i) {
+                putVarint(out, wordDelta(now[i], wasWords[i] + changes.steps[step]));
+                changes.steps[step++] = now[i] - wasWords[i];
+            });
+        } else {
+            writer.sameRun += changed.site.event - writer.baseCursor;
+            closeSameRun(writer, out);
+            writeChangedWords(out, wasWords.first(was.argCount), now.first(was.argCount),
+                              changed.site.argsChanged, wasWords.subspan(was.argCount),
+                              now.subspan(was.argCount), changed.site.resultChanged);
+            noteChangedCallSite(changes, changed.site, was.argCount, wasWords.data(), now.data());
+            writer.baseCursor = changed.site.event + 1;
+        }
         std::copy(now.begin(), now.end(), wasWords.begin());
-        writer.baseCursor = changed.event + 1;
     }
-    writer.sameRun += stored.events.size() - writer.baseCursor;
-    closeSameRun(writer, out);
+    if (!asBefore) {
+        writer.sameRun += stored.events.size() - writer.baseCursor;
+        closeSameRun(writer, out);
+    }
+}
+
+} // namespace
+
+void writeRepeatedFrame(CaptureEncoder& encoder) {
+    prepareOutput(encoder);
+    openDataChunk(encoder);
+    RepeatedFrame& repeated = encoder.repeated;
+    FrameHistory& history = encoder.history;
+    const bool asBefore = changesAsBefore(encoder);
+    if (repeated.slot != history.lastSlot) {
+        putByte(encoder.output, static_cast<std::uint8_t>(op::Base | repeated.slot));
+    }
+    writeChangedCalls(encoder, asBefore);
     history.storedAt[repeated.slot] = ++history.framesStored;
     history.lastSlot = repeated.slot;
-    startNextFrame(writer);
+    startNextFrame(encoder.writer);
     closeDataChunkIfFull(encoder);
 }
 
 void writeCompleteFrame(CaptureEncoder& encoder) {
     writePending(encoder, true);
+    encoder.lastChanges.repeatable = false;
     closeSameRun(encoder.writer, encoder.output);
     startNextFrame(encoder.writer);
 }
@@ -154,8 +206,12 @@ void beginCapture(CaptureEncoder& encoder, std::string_view pluginVersion,
     clearHistory(encoder.history);
     clearFrame(encoder.current);
     encoder.writer = DeltaWriter{};
+    encoder.lastChanges.repeatable = false;
     encoder.baseSlot = 0;
     encoder.output.clear();
+    // A second of ordinary frames fits, so that a chunk a little larger than
+    // the ones before does not make the output grow in the middle of a frame.
+    encoder.output.reserve(OutputRoom);
     encoder.chunkOpen = false;
     encoder.handedOut = false;
     encoder.stopped = false;
