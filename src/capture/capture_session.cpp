@@ -216,21 +216,13 @@ void noteGameTime(const std::uint64_t* answer) {
     }
 }
 
-} // namespace
-
-void recordCall(const unsigned long long* result) noexcept {
-    if (!CaptureState.recording) {
-        return;
-    }
+// Any call: its texts and slots read where they are, and all of it compared
+// with the repeated frame or recorded.
+__attribute__((noinline)) void recordCallInFull(const std::uint64_t* answer) noexcept {
     try {
         const CallShape& shape = callShapeOf(CaptureState.hash);
         const std::size_t argCount = std::min(CaptureState.argCount, MaxArgs);
-        const std::size_t resultWords = result == nullptr ? 0 : shape.resultWords;
-        // The answer is read where the host keeps it, before any other host call.
-        const auto* answer = reinterpret_cast<const std::uint64_t*>(result);
-        if (CaptureState.hash == natives::GameTimer && resultWords > 0) {
-            noteGameTime(answer);
-        }
+        const std::size_t resultWords = answer == nullptr ? 0 : shape.resultWords;
         std::size_t textCount = 0;
         std::size_t slotCount = 0;
         for (std::uint32_t pointers = shape.pointerArgs; pointers != 0; pointers &= pointers - 1) {
@@ -255,6 +247,33 @@ void recordCall(const unsigned long long* result) noexcept {
     } catch (...) {
         closeFile();
     }
+}
+
+} // namespace
+
+void recordCall(const unsigned long long* result) noexcept {
+    if (!CaptureState.recording) {
+        return;
+    }
+    // The answer is read where the host keeps it, before any other host call.
+    const auto* answer = reinterpret_cast<const std::uint64_t*>(result);
+    if (CaptureState.hash == natives::GameTimer && answer != nullptr) {
+        noteGameTime(answer);
+    }
+    // Most calls repeat the stored frame's: a native whose shape is in its
+    // own slot of the table, with no texts or slots, is compared at once.
+    const CallShape& shape = CaptureState.callShapes[callShapeSlot(CaptureState.hash)];
+    if (shape.filled && shape.hash == CaptureState.hash && shape.pointerArgs == 0 &&
+        answer != nullptr &&
+        repeatsStoredCallExactly(CaptureState.encoder, {CaptureState.hash,
+                                                        {CaptureState.args.data(),
+                                                         std::min(CaptureState.argCount, MaxArgs)},
+                                                        {},
+                                                        {},
+                                                        {answer, shape.resultWords}})) {
+        return;
+    }
+    recordCallInFull(answer);
 }
 
 void recordPeds(const int* array, int arraySize, int returned) noexcept {

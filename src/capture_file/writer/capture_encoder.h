@@ -104,8 +104,8 @@ struct CaptureEncoder {
     RepeatedFrame repeated;
     FrameRoom room;
     DeltaWriter writer;
-    FrameChanges lastChanges; // of the last frame written, as the reader notes them
-    std::size_t baseSlot = 0; // of the current frame's base
+    FrameChanges lastChanges;         // of the last frame written, as the reader notes them
+    std::size_t baseSlot = 0;         // of the current frame's base
     std::vector<std::uint8_t> output; // chunks not yet handed out, then the open chunk
     std::size_t chunkStart = 0;       // of the open data chunk's header
     bool chunkOpen = false;
@@ -240,6 +240,26 @@ inline bool repeatsCall(CaptureEncoder& encoder, const FrameEvent& was,
         return false;
     }
     ++repeated.next;
+    return true;
+}
+
+// The common case, checked first: a call without texts or slots that
+// repeats the next stored event word for word, answer included, is noted as
+// a repeat and the result is true. Otherwise nothing is noted, and the call
+// goes to recordNativeCall.
+inline bool repeatsStoredCallExactly(CaptureEncoder& encoder, const NativeCallRecord& call) {
+    const FrameEvent* was = encoder.stopped ? nullptr : nextRepeatedEvent(encoder, call.hash);
+    std::uint32_t pointers = 0;
+    if (was == nullptr) {
+        return false;
+    }
+    const EventFrame& stored = encoder.history.frames[encoder.repeated.slot];
+    if (!sameNativeTextsAndSlots(stored, *was, call, call.args.size(), call.result.size(),
+                                 pointers) ||
+        !sameWords(stored, *was, call, pointers)) {
+        return false;
+    }
+    ++encoder.repeated.next;
     return true;
 }
 
