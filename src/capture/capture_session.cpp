@@ -126,10 +126,10 @@ CallShape& fillCallShape(CallShape& shape, std::uint64_t hash) {
     return shape;
 }
 
-// The shape of a native, looked up in the table once per hash: from its slot
-// on to the first slot that holds it or is empty. A table full of other
-// hashes gives up the native's own slot.
-const CallShape& callShapeOf(std::uint64_t hash) {
+// The shape of a native not in its own slot of the table, looked up once per
+// hash: from its slot on to the first slot that holds it or is empty. A table
+// full of other hashes gives up the native's own slot.
+__attribute__((noinline)) const CallShape& findCallShape(std::uint64_t hash) {
     auto& table = CaptureState.callShapes;
     const std::size_t home = callShapeSlot(hash);
     for (std::size_t i = home; i < home + table.size(); ++i) {
@@ -142,6 +142,12 @@ const CallShape& callShapeOf(std::uint64_t hash) {
         }
     }
     return fillCallShape(table[home], hash);
+}
+
+// Most natives are found in their own slot at once.
+const CallShape& callShapeOf(std::uint64_t hash) {
+    const CallShape& shape = CaptureState.callShapes[callShapeSlot(hash)];
+    return shape.filled && shape.hash == hash ? shape : findCallShape(hash);
 }
 
 void flushIfDue() noexcept {
@@ -222,7 +228,6 @@ __attribute__((noinline)) void recordCallInFull(const std::uint64_t* answer) noe
     try {
         const CallShape& shape = callShapeOf(CaptureState.hash);
         const std::size_t argCount = std::min(CaptureState.argCount, MaxArgs);
-        const std::size_t resultWords = answer == nullptr ? 0 : shape.resultWords;
         std::size_t textCount = 0;
         std::size_t slotCount = 0;
         for (std::uint32_t pointers = shape.pointerArgs; pointers != 0; pointers &= pointers - 1) {
@@ -239,11 +244,12 @@ __attribute__((noinline)) void recordCallInFull(const std::uint64_t* answer) noe
                 scratchSlots[slotCount++] = {i, value};
             }
         }
-        recordNativeCall(CaptureState.encoder, {CaptureState.hash,
-                                                {CaptureState.args.data(), argCount},
-                                                {scratchTexts.data(), textCount},
-                                                {scratchSlots.data(), slotCount},
-                                                {answer, resultWords}});
+        recordNativeCall(CaptureState.encoder,
+                         {CaptureState.hash,
+                          {CaptureState.args.data(), argCount},
+                          {scratchTexts.data(), textCount},
+                          {scratchSlots.data(), slotCount},
+                          {answer, answer == nullptr ? 0 : shape.resultWords}});
     } catch (...) {
         closeFile();
     }
@@ -260,17 +266,18 @@ void recordCall(const unsigned long long* result) noexcept {
     if (CaptureState.hash == natives::GameTimer && answer != nullptr) {
         noteGameTime(answer);
     }
-    // Most calls repeat the stored frame's: a native whose shape is in its
-    // own slot of the table, with no texts or slots, is compared at once.
+    // Most calls, of natives with no texts or slots found in their own slot
+    // of the table, are compared with the repeated frame at once, nothing
+    // allocated.
     const CallShape& shape = CaptureState.callShapes[callShapeSlot(CaptureState.hash)];
     if (shape.filled && shape.hash == CaptureState.hash && shape.pointerArgs == 0 &&
         answer != nullptr &&
-        repeatsStoredCallExactly(CaptureState.encoder, {CaptureState.hash,
-                                                        {CaptureState.args.data(),
-                                                         std::min(CaptureState.argCount, MaxArgs)},
-                                                        {},
-                                                        {},
-                                                        {answer, shape.resultWords}})) {
+        noteRepeatedCall(CaptureState.encoder,
+                         {CaptureState.hash,
+                          {CaptureState.args.data(), std::min(CaptureState.argCount, MaxArgs)},
+                          {},
+                          {},
+                          {answer, shape.resultWords}})) {
         return;
     }
     recordCallInFull(answer);

@@ -1,11 +1,13 @@
 // The changes of the last frame written, when it repeated its base event for
-// event but for the words of some calls: which calls and words changed, and
-// by how much each word moved. Writer and reader keep it alike. A frame that
-// repeats the same stored frame with changes at the same calls and words is
-// one Changes record: each changed word as its delta from the base word plus
-// the step the word took in the frame before, so a word moving steadily (the
-// game timer, a heading turning) costs a zero byte, and the frame's shape
-// costs nothing at all.
+// event but for the words of some calls: which calls and words changed, by
+// how much each word moved, and which changed word took the value of one
+// changed before it in the frame (an answer passed on as an argument). Writer
+// and reader keep it alike. A frame that repeats the same stored frame with
+// changes at the same calls and words is one Changes record: each changed
+// word as its delta from a prediction, the value of the word it copied in the
+// frame before, else its base word plus the step it took then. A word moving
+// steadily (the game timer, a heading turning), or passing on an answer as
+// before, costs a zero byte, and the frame's shape costs nothing at all.
 #pragma once
 
 #include "capture_file/capture_format.h"
@@ -33,21 +35,57 @@ struct ChangedCallSite {
     bool operator==(const ChangedCallSite&) const = default;
 };
 
+// How far back among a frame's changed words a copied value is looked for.
+inline constexpr std::size_t CopyWindow = 16;
+
 struct FrameChanges {
     bool repeatable = false; // the frame was one that a Changes record may repeat
     std::array<ChangedCallSite, MaxChangedCalls> sites{};
     std::size_t siteCount = 0;
-    // Each changed word's new value minus its base value, the sites' words in
-    // order (a call's arguments, then its answer).
+    // For each changed word, the sites' words in order (a call's arguments,
+    // then its answer): its new value minus its base value, its new value,
+    // and 1 + the index of the first of the CopyWindow changed words before
+    // it with the same new value (0: none).
     std::array<std::uint64_t, MaxChangedWords> steps{};
-    std::size_t stepCount = 0;
+    std::array<std::uint64_t, MaxChangedWords> values{};
+    std::array<std::uint16_t, MaxChangedWords> copies{};
+    std::size_t wordCount = 0;
 };
 
 // The next frame starts with no changes noted yet.
 inline void startFrameChanges(FrameChanges& changes) {
     changes.repeatable = true;
     changes.siteCount = 0;
-    changes.stepCount = 0;
+    changes.wordCount = 0;
+}
+
+// What a Changes record writes changed word k against, given its base word:
+// in the frame before it copied an earlier word, that word's value now (the
+// earlier words of the frame are already noted), else its base word plus its
+// step then.
+inline std::uint64_t predictedWord(const FrameChanges& changes, std::size_t k,
+                                   std::uint64_t was) {
+    return changes.copies[k] != 0 ? changes.values[changes.copies[k] - 1u]
+                                  : was + changes.steps[k];
+}
+
+inline void noteChangedWord(FrameChanges& changes, std::size_t k, std::uint64_t was,
+                            std::uint64_t now) {
+    changes.steps[k] = now - was;
+    changes.values[k] = now;
+}
+
+// Once every changed word of the frame is noted: which copied which.
+inline void findCopiedWords(FrameChanges& changes) {
+    for (std::size_t k = 0; k < changes.wordCount; ++k) {
+        changes.copies[k] = 0;
+        for (std::size_t j = k > CopyWindow ? k - CopyWindow : 0; j < k; ++j) {
+            if (changes.values[j] == changes.values[k]) {
+                changes.copies[k] = static_cast<std::uint16_t>(j + 1);
+                break;
+            }
+        }
+    }
 }
 
 // Calls visit(i) for each changed word of a site, i counting the call's words
@@ -74,17 +112,19 @@ inline void noteChangedCallSite(FrameChanges& changes, const ChangedCallSite& si
     }
     changes.sites[changes.siteCount++] = site;
     forEachChangedWord(site, argCount, [&](std::size_t i) {
-        changes.steps[changes.stepCount++] = now[i] - was[i];
+        noteChangedWord(changes, changes.wordCount++, was[i], now[i]);
     });
 }
 
-// Copies what the frame noted: its sites and steps.
+// Copies what the frame noted.
 inline void keepFrameChanges(FrameChanges& to, const FrameChanges& from) {
     to.repeatable = from.repeatable;
     to.siteCount = from.siteCount;
-    to.stepCount = from.stepCount;
+    to.wordCount = from.wordCount;
     std::copy_n(from.sites.begin(), from.siteCount, to.sites.begin());
-    std::copy_n(from.steps.begin(), from.stepCount, to.steps.begin());
+    std::copy_n(from.steps.begin(), from.wordCount, to.steps.begin());
+    std::copy_n(from.values.begin(), from.wordCount, to.values.begin());
+    std::copy_n(from.copies.begin(), from.wordCount, to.copies.begin());
 }
 
 } // namespace capture

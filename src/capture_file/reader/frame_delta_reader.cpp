@@ -92,6 +92,7 @@ RecordOutcome eventAdded(DeltaReader& reader) {
     if (reader.current.events.back().kind != EventKind::Wait) {
         return RecordOutcome::Event;
     }
+    findCopiedWords(reader.frameChanges);
     keepFrameChanges(reader.lastChanges, reader.frameChanges);
     startFrameChanges(reader.frameChanges);
     storeFrame(reader.history, reader.current);
@@ -191,7 +192,7 @@ RecordOutcome readChanges(DeltaReader& reader, RecordInput& input, std::uint8_t 
     keepFrameChanges(changes, reader.lastChanges);
     const EventFrame& base = baseFrame(reader);
     std::size_t site = 0;
-    std::size_t step = 0;
+    std::size_t word = 0;
     RecordOutcome outcome = RecordOutcome::Event;
     while (outcome == RecordOutcome::Event && reader.baseCursor < base.events.size()) {
         const FrameEvent& was = base.events[reader.baseCursor];
@@ -201,8 +202,9 @@ RecordOutcome readChanges(DeltaReader& reader, RecordInput& input, std::uint8_t 
                 reader.current.words.data() + reader.current.events.back().firstWord;
             const std::uint64_t* wasWords = base.words.data() + was.firstWord;
             forEachChangedWord(changes.sites[site++], was.argCount, [&](std::size_t i) {
-                words[i] = applyWordDelta(wasWords[i] + changes.steps[step], takeVarint(input.in));
-                changes.steps[step++] = words[i] - wasWords[i];
+                words[i] = applyWordDelta(predictedWord(changes, word, wasWords[i]),
+                                          takeVarint(input.in));
+                noteChangedWord(changes, word++, wasWords[i], words[i]);
             });
             if (!good(input, "changes record cut short")) {
                 return RecordOutcome::Failed;

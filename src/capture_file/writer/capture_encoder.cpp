@@ -114,8 +114,8 @@ bool repeatsAStoredFrame(CaptureEncoder& encoder, std::uint64_t shapeWord) {
     return repeated.active || (encoder.current.events.empty() && predictRepeat(encoder, shapeWord));
 }
 
-bool noteChangedCall(CaptureEncoder& encoder, const NativeCallRecord& call, std::size_t argCount,
-                     std::size_t resultCount, std::uint32_t pointers) {
+bool noteChangedCall(CaptureEncoder& encoder, const std::uint64_t* args, std::size_t argCount,
+                     const std::uint64_t* result, std::size_t resultCount, std::uint32_t pointers) {
     RepeatedFrame& repeated = encoder.repeated;
     if (repeated.changedCount == MaxChangedCalls) {
         return false;
@@ -123,11 +123,11 @@ bool noteChangedCall(CaptureEncoder& encoder, const NativeCallRecord& call, std:
     const EventFrame& stored = encoder.history.frames[repeated.slot];
     const std::uint64_t* was = stored.words.data() + stored.events[repeated.next].firstWord;
     std::uint64_t* now = repeated.newWords.data() + repeated.newWordCount;
-    std::copy_n(call.args.begin(), argCount, now);
+    std::copy_n(args, argCount, now);
     for (std::uint32_t p = pointers; p != 0; p &= p - 1) {
         now[std::countr_zero(p)] = 0;
     }
-    std::copy_n(call.result.begin(), resultCount, now + argCount);
+    std::copy_n(result, resultCount, now + argCount);
     ChangedCall changed{{repeated.next, 0, 0}, repeated.newWordCount};
     for (std::size_t i = 0; i < argCount; ++i) {
         changed.site.argsChanged |= static_cast<std::uint32_t>(now[i] != was[i]) << i;

@@ -153,9 +153,10 @@ std::span<const std::uint8_t> endStoodDown(CaptureEncoder& encoder);
 bool repeatsAStoredFrame(CaptureEncoder& encoder, std::uint64_t shapeWord);
 // Notes a call whose words alone changed, if the frame has room for one more:
 // its words as they are now, 0 at `pointers` (its texts and slots), and which
-// of them changed.
-bool noteChangedCall(CaptureEncoder& encoder, const NativeCallRecord& call, std::size_t argCount,
-                     std::size_t resultCount, std::uint32_t pointers);
+// of them changed. Takes the words, not the call, so that the comparison
+// before it keeps the call in registers.
+bool noteChangedCall(CaptureEncoder& encoder, const std::uint64_t* args, std::size_t argCount,
+                     const std::uint64_t* result, std::size_t resultCount, std::uint32_t pointers);
 // A call that does not repeat the stored frame: the frame stops repeating it,
 // and the call goes into the current frame.
 void recordCallThatDiffers(CaptureEncoder& encoder, const NativeCallRecord& call,
@@ -236,44 +237,33 @@ inline bool repeatsCall(CaptureEncoder& encoder, const FrameEvent& was,
         return false;
     }
     if (!sameWords(stored, was, call, pointers) &&
-        !noteChangedCall(encoder, call, argCount, resultCount, pointers)) {
+        !noteChangedCall(encoder, call.args.data(), argCount, call.result.data(), resultCount,
+                         pointers)) {
         return false;
     }
     ++repeated.next;
     return true;
 }
 
-// The common case, checked first: a call without texts or slots that
-// repeats the next stored event word for word, answer included, is noted as
-// a repeat and the result is true. Otherwise nothing is noted, and the call
-// goes to recordNativeCall.
-inline bool repeatsStoredCallExactly(CaptureEncoder& encoder, const NativeCallRecord& call) {
-    const FrameEvent* was = encoder.stopped ? nullptr : nextRepeatedEvent(encoder, call.hash);
-    std::uint32_t pointers = 0;
-    if (was == nullptr) {
-        return false;
+// Compares a call, its words already cut to MaxArgs and MaxResultWords, with
+// the next stored event. True when the call is noted, as a repeat or as a
+// call whose words changed, or when the capture has stopped; false when it
+// must go into the current frame (recordCallThatDiffers). Allocates nothing.
+inline bool noteRepeatedCall(CaptureEncoder& encoder, const NativeCallRecord& call) {
+    if (encoder.stopped) {
+        return true;
     }
-    const EventFrame& stored = encoder.history.frames[encoder.repeated.slot];
-    if (!sameNativeTextsAndSlots(stored, *was, call, call.args.size(), call.result.size(),
-                                 pointers) ||
-        !sameWords(stored, *was, call, pointers)) {
-        return false;
-    }
-    ++encoder.repeated.next;
-    return true;
+    const FrameEvent* was = nextRepeatedEvent(encoder, call.hash);
+    return was != nullptr && repeatsCall(encoder, *was, call, call.args.size(), call.result.size());
 }
 
 inline void recordNativeCall(CaptureEncoder& encoder, const NativeCallRecord& call) {
-    if (encoder.stopped) {
-        return;
+    const NativeCallRecord kept{call.hash, call.args.first(std::min(call.args.size(), MaxArgs)),
+                                call.texts, call.slots,
+                                call.result.first(std::min(call.result.size(), MaxResultWords))};
+    if (!noteRepeatedCall(encoder, kept)) {
+        recordCallThatDiffers(encoder, kept, kept.args.size(), kept.result.size());
     }
-    const std::size_t argCount = std::min(call.args.size(), MaxArgs);
-    const std::size_t resultCount = std::min(call.result.size(), MaxResultWords);
-    const FrameEvent* was = nextRepeatedEvent(encoder, call.hash);
-    if (was != nullptr && repeatsCall(encoder, *was, call, argCount, resultCount)) {
-        return;
-    }
-    recordCallThatDiffers(encoder, call, argCount, resultCount);
 }
 
 } // namespace capture

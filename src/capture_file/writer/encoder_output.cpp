@@ -139,7 +139,7 @@ void writeChangedCalls(CaptureEncoder& encoder, bool asBefore) {
     EventFrame& stored = encoder.history.frames[repeated.slot];
     DeltaWriter& writer = encoder.writer;
     FrameChanges& changes = encoder.lastChanges;
-    std::size_t step = 0;
+    std::size_t word = 0;
     if (asBefore) {
         putByte(out, op::Changes);
     } else {
@@ -154,8 +154,8 @@ void writeChangedCalls(CaptureEncoder& encoder, bool asBefore) {
                                                  wasWords.size());
         if (asBefore) {
             forEachChangedWord(changed.site, was.argCount, [&](std::size_t i) {
-                putVarint(out, wordDelta(now[i], wasWords[i] + changes.steps[step]));
-                changes.steps[step++] = now[i] - wasWords[i];
+                putVarint(out, wordDelta(now[i], predictedWord(changes, word, wasWords[i])));
+                noteChangedWord(changes, word++, wasWords[i], now[i]);
             });
         } else {
             writer.sameRun += changed.site.event - writer.baseCursor;
@@ -172,6 +172,7 @@ void writeChangedCalls(CaptureEncoder& encoder, bool asBefore) {
         writer.sameRun += stored.events.size() - writer.baseCursor;
         closeSameRun(writer, out);
     }
+    findCopiedWords(changes);
 }
 
 } // namespace
