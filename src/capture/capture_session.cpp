@@ -224,9 +224,9 @@ void noteGameTime(const std::uint64_t* answer) {
 
 // Any call: its texts and slots read where they are, and all of it compared
 // with the repeated frame or recorded.
-__attribute__((noinline)) void recordCallInFull(const std::uint64_t* answer) noexcept {
+__attribute__((noinline)) void recordCallInFull(const CallShape& shape,
+                                                const std::uint64_t* answer) noexcept {
     try {
-        const CallShape& shape = callShapeOf(CaptureState.hash);
         const std::size_t argCount = std::min(CaptureState.argCount, MaxArgs);
         std::size_t textCount = 0;
         std::size_t slotCount = 0;
@@ -266,12 +266,10 @@ void recordCall(const unsigned long long* result) noexcept {
     if (CaptureState.hash == natives::GameTimer && answer != nullptr) {
         noteGameTime(answer);
     }
-    // Most calls, of natives with no texts or slots found in their own slot
-    // of the table, are compared with the repeated frame at once, nothing
-    // allocated.
-    const CallShape& shape = CaptureState.callShapes[callShapeSlot(CaptureState.hash)];
-    if (shape.filled && shape.hash == CaptureState.hash && shape.pointerArgs == 0 &&
-        answer != nullptr &&
+    // Most calls, of natives with no texts or slots, are compared with the
+    // repeated frame at once, nothing allocated.
+    const CallShape& shape = callShapeOf(CaptureState.hash);
+    if (shape.pointerArgs == 0 && answer != nullptr &&
         noteRepeatedCall(CaptureState.encoder,
                          {CaptureState.hash,
                           {CaptureState.args.data(), std::min(CaptureState.argCount, MaxArgs)},
@@ -280,7 +278,7 @@ void recordCall(const unsigned long long* result) noexcept {
                           {answer, shape.resultWords}})) {
         return;
     }
-    recordCallInFull(answer);
+    recordCallInFull(shape, answer);
 }
 
 void recordPeds(const int* array, int arraySize, int returned) noexcept {

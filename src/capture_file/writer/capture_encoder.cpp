@@ -13,6 +13,8 @@ namespace {
 void repeatFrom(RepeatedFrame& repeated, const FrameHistory& history, std::size_t slot) {
     repeated.active = !history.frames[slot].events.empty();
     repeated.slot = slot;
+    repeated.stored = &history.frames[slot];
+    repeated.eventCount = history.frames[slot].events.size();
     repeated.next = 0;
     repeated.changedCount = 0;
     repeated.newWordCount = 0;

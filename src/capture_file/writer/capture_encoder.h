@@ -76,7 +76,9 @@ struct ChangedCall {
 // repeated it. Nothing of the current frame is copied while it repeats.
 struct RepeatedFrame {
     bool active = false;
-    std::size_t slot = 0; // of the stored frame in the history
+    std::size_t slot = 0;               // of the stored frame in the history
+    const EventFrame* stored = nullptr; // history.frames[slot]
+    std::size_t eventCount = 0;         // of the stored frame
     std::size_t next = 0; // of its events, the next to compare: those before it repeated
     std::array<ChangedCall, MaxChangedCalls> changedCalls{};
     std::size_t changedCount = 0;
@@ -170,8 +172,7 @@ inline const FrameEvent* nextRepeatedEvent(CaptureEncoder& encoder, std::uint64_
     if ((!repeated.active || repeated.next == 0) && !repeatsAStoredFrame(encoder, shapeWord)) {
         return nullptr;
     }
-    const auto& events = encoder.history.frames[repeated.slot].events;
-    return repeated.next < events.size() ? &events[repeated.next] : nullptr;
+    return repeated.next < repeated.eventCount ? &repeated.stored->events[repeated.next] : nullptr;
 }
 
 // Whether a call has the stored call's native, word counts, texts and slots;
@@ -231,7 +232,7 @@ inline bool repeatsCall(CaptureEncoder& encoder, const FrameEvent& was,
                         const NativeCallRecord& call, std::size_t argCount,
                         std::size_t resultCount) {
     RepeatedFrame& repeated = encoder.repeated;
-    const EventFrame& stored = encoder.history.frames[repeated.slot];
+    const EventFrame& stored = *repeated.stored;
     std::uint32_t pointers = 0;
     if (!sameNativeTextsAndSlots(stored, was, call, argCount, resultCount, pointers)) {
         return false;
