@@ -32,9 +32,13 @@ void restartCompression(ChunkCompressor& compressor) {
     // Raw deflate: the chunks carry their own checksums.
     constexpr int RawWindowBits = -15;
     constexpr int MemoryLevel = 8;
-    if (deflateInit2(&stream->z, compressor.level, Z_DEFLATED, RawWindowBits, MemoryLevel,
-                     Z_DEFAULT_STRATEGY) != Z_OK) {
+    const int status = deflateInit2(&stream->z, compressor.level, Z_DEFLATED, RawWindowBits,
+                                    MemoryLevel, Z_DEFAULT_STRATEGY);
+    if (status == Z_MEM_ERROR) {
         throw std::bad_alloc();
+    }
+    if (status != Z_OK) {
+        throw std::runtime_error("zlib refused the deflate stream's parameters");
     }
     stream->level = compressor.level;
     compressor.stream.reset(stream.release());

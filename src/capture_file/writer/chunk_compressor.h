@@ -36,7 +36,8 @@ inline bool compressing(const ChunkCompressor& compressor) {
 }
 
 // A fresh stream for a new capture, at the compressor's level. Throws
-// std::bad_alloc when zlib cannot get its memory.
+// std::bad_alloc when zlib cannot get its memory, std::runtime_error when it
+// refuses the level.
 void restartCompression(ChunkCompressor& compressor);
 
 // Replaces the bytes of out from `from` to its end (a data chunk's records)

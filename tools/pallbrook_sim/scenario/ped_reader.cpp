@@ -1,6 +1,6 @@
 // Reading peds and their fields.
 #include "printing/names.h"
-#include "scenario/reader_parts.h"
+#include "scenario/reading_context.h"
 
 #include <array>
 

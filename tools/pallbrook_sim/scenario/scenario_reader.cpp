@@ -1,7 +1,7 @@
 #include "scenario/scenario_reader.h"
 
 #include "printing/names.h"
-#include "scenario/reader_parts.h"
+#include "scenario/reading_context.h"
 
 namespace simtool {
 

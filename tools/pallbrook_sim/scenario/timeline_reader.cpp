@@ -1,6 +1,6 @@
 // Reading the moments and the timeline.
 #include "printing/names.h"
-#include "scenario/reader_parts.h"
+#include "scenario/reading_context.h"
 
 namespace simtool::reading {
 

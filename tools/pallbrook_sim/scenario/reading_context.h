@@ -1,4 +1,6 @@
-// The pieces of the scenario reader, shared by its files.
+// What the files of the scenario reader share: the reading context (its
+// problems, the frame count so far, the ped names declared and used) and the
+// readers of ped fields.
 #pragma once
 
 #include "scenario/scenario.h"
