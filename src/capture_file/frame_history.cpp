@@ -4,18 +4,6 @@
 
 namespace capture {
 
-std::uint64_t eventShapeWord(const FrameEvent& event) {
-    switch (event.kind) {
-    case EventKind::NativeCall:
-        return event.hash;
-    case EventKind::PedsAnswer:
-        return PedsAnswerShapeWord;
-    case EventKind::Wait:
-        return WaitShapeWord;
-    }
-    return 0;
-}
-
 FrameShape shapeOf(const EventFrame& frame) {
     FrameShape shape;
     const std::size_t count = frame.events.size();

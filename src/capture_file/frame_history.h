@@ -35,7 +35,17 @@ struct FrameHistory {
 // hash, or one of these.
 inline constexpr std::uint64_t PedsAnswerShapeWord = 0xFFFF'FFFF'FFFF'FF01ull;
 inline constexpr std::uint64_t WaitShapeWord = 0xFFFF'FFFF'FFFF'FF02ull;
-std::uint64_t eventShapeWord(const FrameEvent& event);
+inline std::uint64_t eventShapeWord(const FrameEvent& event) {
+    switch (event.kind) {
+    case EventKind::NativeCall:
+        return event.hash;
+    case EventKind::PedsAnswer:
+        return PedsAnswerShapeWord;
+    case EventKind::Wait:
+        return WaitShapeWord;
+    }
+    return 0;
+}
 FrameShape shapeOf(const EventFrame& frame);
 
 // Moves a finished frame into its slot; `finished` gets the slot's old
