@@ -263,6 +263,61 @@ TEST(CaptureRoundTrip, ALongRunOfRepeatedFramesComesBackWithoutAFlush) {
     EXPECT_TRUE(sameFrames(read.capture->frames, s.frames));
 }
 
+// In version 2 a call written whole has its words written against those of
+// the last such call of its native; writer and reader must agree on that
+// call whatever comes between: natives sharing a hash-cache slot, argument
+// and result counts changing from call to call, chunks cut in the middle of a
+// frame, calls written as changes to a base call, and texts on words that the
+// native's last call had set.
+TEST(CaptureRoundTrip, CallsWrittenWholeComeBackWhateverNativeCameBefore) {
+    const std::uint64_t first = 0x4A1BE2C3D4E5F607;
+    std::uint64_t second = first + 1;
+    while (capture::hashCacheSlot(second) != capture::hashCacheSlot(first)) {
+        ++second;
+    }
+    const std::uint64_t natives[] = {first, second, EntityExists};
+    for (const int level : {capture::Uncompressed, capture::DefaultCompressionLevel}) {
+        Session s;
+        s.encoder.compressor.level = level;
+        begin(s);
+        std::mt19937_64 random(11);
+        const auto below = [&random](std::uint64_t n) { return random() % n; };
+        for (std::uint64_t pair = 0; pair < 60; ++pair) {
+            // A frame of a new shape, against the frame of a wait alone: all
+            // its calls written whole. Then one of its shape, against it: its
+            // calls as changes to its calls, those beyond them whole.
+            for (std::uint64_t again = 0; again < 2; ++again) {
+                call(s, {0x70000 + pair, {}, {}, {}, {}});
+                for (std::uint64_t k = 0, calls = 4 + 3 * again + below(4); k < calls; ++k) {
+                    Call c;
+                    c.hash = natives[below(3)];
+                    c.args.resize(below(6));
+                    c.result.resize(below(4));
+                    for (std::uint64_t& word : c.args) {
+                        word = below(2) == 0 ? 1000 + 7 * pair + k : random();
+                    }
+                    for (std::uint64_t& word : c.result) {
+                        word = random() >> below(64);
+                    }
+                    if (!c.args.empty() && below(4) == 0) {
+                        c.texts = {{0, "ped"}};
+                    }
+                    call(s, c);
+                    if (below(20) == 0) {
+                        flush(s);
+                    }
+                }
+                wait(s);
+            }
+            wait(s);
+        }
+        flush(s);
+        const auto read = capture_test::read(s.file);
+        ASSERT_FALSE(read.error) << describe(*read.error);
+        EXPECT_TRUE(sameFrames(read.capture->frames, s.frames)) << "level " << level;
+    }
+}
+
 // A frame that changes the same calls and words as the frame before is one
 // record, each word against its step in that frame. The frames come back
 // however the words move, across frames of another shape and flushes in the

@@ -245,6 +245,7 @@ std::optional<CaptureReadError> openCapture(CaptureFrameReader& reader,
                                              std::to_string(FormatVersion));
     }
     reader.delta.changesRecords = version != UncompressedFormatVersion;
+    reader.delta.callWordDeltas = version != UncompressedFormatVersion;
     const ChunkCheck head = checkChunk(bytes, SignatureSize);
     if (head.state != ChunkState::Whole) {
         return errorAt(SignatureSize, chunkProblem(SignatureSize, head.state == ChunkState::Torn

@@ -14,6 +14,7 @@
 #include "capture_file/event_frame.h"
 #include "capture_file/frame_changes.h"
 #include "capture_file/frame_history.h"
+#include "capture_file/last_call_words.h"
 
 #include <array>
 #include <cstddef>
@@ -28,7 +29,11 @@ struct DeltaReader {
     std::size_t baseCursor = 0;
     std::array<std::uint64_t, HashCacheSize> hashCache{};
     bool changesRecords = true; // false in version 1, which has no Changes records
-    FrameChanges lastChanges;   // of the last whole frame
+    // False in version 1, whose Call records hold their words plain; in
+    // version 2 they are read against lastCalls (last_call_words.h).
+    bool callWordDeltas = true;
+    LastCallTable lastCalls;
+    FrameChanges lastChanges;                      // of the last whole frame
     FrameChanges frameChanges{.repeatable = true}; // of the frame being read
 };
 

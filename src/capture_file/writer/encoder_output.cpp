@@ -207,6 +207,7 @@ void beginCapture(CaptureEncoder& encoder, std::string_view pluginVersion,
     clearHistory(encoder.history);
     clearFrame(encoder.current);
     encoder.writer = DeltaWriter{};
+    encoder.writer.callWordDeltas = compressing(encoder.compressor);
     encoder.lastChanges.repeatable = false;
     encoder.baseSlot = 0;
     encoder.output.clear();

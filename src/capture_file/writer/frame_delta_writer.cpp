@@ -33,6 +33,18 @@ void putHash(DeltaWriter& writer, std::vector<std::uint8_t>& out, std::uint64_t 
     putU64(out, hash);
 }
 
+// Version 1 writes a Call record's words plain, against no earlier call.
+const LastCallWords NoLastCall{};
+
+// A Call record's words: plain, or each against the same word of the last
+// Call record of its native.
+void putCallWords(std::vector<std::uint8_t>& out, std::span<const std::uint64_t> words,
+                  std::span<const std::uint64_t> lastWords, bool deltas) {
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        putVarint(out, deltas ? wordDelta(words[i], wordOrZero(lastWords, i)) : words[i]);
+    }
+}
+
 void writeCall(DeltaWriter& writer, const EventFrame& frame, const FrameEvent& event,
                std::vector<std::uint8_t>& out) {
     const std::size_t slot = hashCacheSlot(event.hash);
@@ -43,10 +55,13 @@ void writeCall(DeltaWriter& writer, const EventFrame& frame, const FrameEvent& e
         putByte(out, op::Call);
         putHash(writer, out, event.hash);
     }
+    const auto args = argsOf(frame, event);
+    const auto result = resultOf(frame, event);
+    LastCallWords* last =
+        writer.callWordDeltas ? &lastCallOf(writer.lastCalls, event.hash) : nullptr;
+    const LastCallWords& against = last != nullptr ? *last : NoLastCall;
     putByte(out, static_cast<std::uint8_t>(event.argCount));
-    for (std::uint64_t word : argsOf(frame, event)) {
-        putVarint(out, word);
-    }
+    putCallWords(out, args, lastArgs(against), last != nullptr);
     putTexts(out, frame, event);
     putVarint(out, event.slotCount);
     for (const SlotEntry& s : slotsOf(frame, event)) {
@@ -54,8 +69,9 @@ void writeCall(DeltaWriter& writer, const EventFrame& frame, const FrameEvent& e
         putVarint(out, s.value);
     }
     putByte(out, static_cast<std::uint8_t>(event.resultCount));
-    for (std::uint64_t word : resultOf(frame, event)) {
-        putVarint(out, word);
+    putCallWords(out, result, lastResult(against), last != nullptr);
+    if (last != nullptr) {
+        keepCallWords(*last, args, result);
     }
 }
 
