@@ -90,26 +90,26 @@ Recorded record(const Scene& scene, int level, int frames, bool halfHour,
 }
 
 // Two lines a scene: "bytes SCENE" with the bytes of a minute in version 1,
-// then at each level, then how many times smaller the first level's is; and
+// then at each level, then how many times smaller the level written is; and
 // "time SCENE" with the milliseconds recording a minute takes at each.
 void printRows(const Scene& scene, int frames, bool halfHour) {
     std::string bytes = "bytes " + scene.name;
     std::string time = "time " + scene.name;
     double v1 = 0.0;
-    double first = 0.0;
+    double written = 0.0;
     char number[32];
     for (const int level : Levels) {
         const Recorded r = record(scene, level, frames, halfHour);
         const double perMinute = static_cast<double>(r.bytes) * FramesPerMinute / frames;
         v1 = level == capture::Uncompressed ? perMinute : v1;
-        first = level == Levels[1] ? perMinute : first;
+        written = level == capture::DefaultCompressionLevel ? perMinute : written;
         std::snprintf(number, sizeof number, " %.0f", perMinute);
         bytes += number;
         std::snprintf(number, sizeof number, " %.1f",
                       r.seconds * 1000.0 * FramesPerMinute / frames);
         time += number;
     }
-    std::snprintf(number, sizeof number, " %.1f", v1 / first);
+    std::snprintf(number, sizeof number, " %.1f", v1 / written);
     std::printf("%s%s\n%s\n", bytes.c_str(), number, time.c_str());
     std::fflush(stdout);
 }
@@ -120,8 +120,9 @@ int printCaptureSizes(const std::vector<std::string>& only) {
     const auto wanted = [&only](const std::string& name) {
         return only.empty() || std::find(only.begin(), only.end(), name) != only.end();
     };
-    std::printf("bytes: scene, a minute in v1, in v2 at levels 1 3 6 9, v1 / level 1\n"
-                "time: scene, ms recording a minute in v1, in v2 at levels 1 3 6 9\n");
+    std::printf("bytes: scene, a minute in v1, in v2 at levels 1 3 6 9, v1 / level %d (written)\n"
+                "time: scene, ms recording a minute in v1, in v2 at levels 1 3 6 9\n",
+                capture::DefaultCompressionLevel);
     for (const Scene& scene : scenes()) {
         if (wanted(scene.name)) {
             printRows(scene, FramesPerMinute, false);

@@ -127,7 +127,7 @@ capture() {
 
     "$build/bench/pallbrook_capture_bench" sizes | tee "$work/sizes.txt"
     sed -n 's/^bytes //p' "$work/sizes.txt" |
-        markdown "scene|version 1|level 1|level 3|level 6|level 9|v1 / level 1" >"$work/table"
+        markdown "scene|version 1|level 1|level 3|level 6|level 9|v1 / level written" >"$work/table"
     write_block $page capture-levels "$(block "build/release/bench/pallbrook_capture_bench sizes" "$work/table")"
     sed -n 's/^time //p' "$work/sizes.txt" |
         markdown "scene|version 1|level 1|level 3|level 6|level 9" >"$work/table"

@@ -63,10 +63,8 @@ inline void startFrameChanges(FrameChanges& changes) {
 // in the frame before it copied an earlier word, that word's value now (the
 // earlier words of the frame are already noted), else its base word plus its
 // step then.
-inline std::uint64_t predictedWord(const FrameChanges& changes, std::size_t k,
-                                   std::uint64_t was) {
-    return changes.copies[k] != 0 ? changes.values[changes.copies[k] - 1u]
-                                  : was + changes.steps[k];
+inline std::uint64_t predictedWord(const FrameChanges& changes, std::size_t k, std::uint64_t was) {
+    return changes.copies[k] != 0 ? changes.values[changes.copies[k] - 1u] : was + changes.steps[k];
 }
 
 inline void noteChangedWord(FrameChanges& changes, std::size_t k, std::uint64_t was,

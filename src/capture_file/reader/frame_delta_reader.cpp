@@ -202,8 +202,8 @@ RecordOutcome readChanges(DeltaReader& reader, RecordInput& input, std::uint8_t 
                 reader.current.words.data() + reader.current.events.back().firstWord;
             const std::uint64_t* wasWords = base.words.data() + was.firstWord;
             forEachChangedWord(changes.sites[site++], was.argCount, [&](std::size_t i) {
-                words[i] = applyWordDelta(predictedWord(changes, word, wasWords[i]),
-                                          takeVarint(input.in));
+                words[i] =
+                    applyWordDelta(predictedWord(changes, word, wasWords[i]), takeVarint(input.in));
                 noteChangedWord(changes, word++, wasWords[i], words[i]);
             });
             if (!good(input, "changes record cut short")) {

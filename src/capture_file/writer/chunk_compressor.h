@@ -15,9 +15,10 @@
 namespace capture {
 
 // Chosen by measurement in the capture bench (docs/capture-and-replay.md):
-// zlib's fastest level. The uncompressed level writes format version 1, for
+// level 3 takes as many instructions a frame as level 1 and fewer bytes where
+// drags come and go. The uncompressed level writes format version 1, for
 // comparison and for tests of the older format.
-inline constexpr int DefaultCompressionLevel = 1;
+inline constexpr int DefaultCompressionLevel = 3;
 inline constexpr int Uncompressed = -1;
 
 struct DeflateStream;

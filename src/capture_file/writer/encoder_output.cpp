@@ -117,8 +117,8 @@ namespace {
 bool changesAsBefore(const CaptureEncoder& encoder) {
     const RepeatedFrame& repeated = encoder.repeated;
     const FrameChanges& last = encoder.lastChanges;
-    if (!compressing(encoder.compressor) || !last.repeatable || repeated.slot != encoder.history.lastSlot ||
-        repeated.changedCount != last.siteCount) {
+    if (!compressing(encoder.compressor) || !last.repeatable ||
+        repeated.slot != encoder.history.lastSlot || repeated.changedCount != last.siteCount) {
         return false;
     }
     for (std::size_t j = 0; j < last.siteCount; ++j) {
