@@ -113,7 +113,7 @@ void recordSettings() {
 }
 
 CallShape& fillCallShape(CallShape& shape, std::uint64_t hash) {
-    shape = {hash, findNativeKinds(hash), 0, 3, true};
+    shape = {hash, findNativeKinds(hash), 0, 3, hash == natives::GameTimer, true};
     if (shape.kinds != nullptr) {
         shape.resultWords = resultWordCount(shape.kinds->result);
         for (std::size_t i = 0; i < shape.kinds->args.size() && i < MaxArgs; ++i) {
@@ -261,14 +261,14 @@ void recordCall(const unsigned long long* result) noexcept {
     if (!CaptureState.recording) {
         return;
     }
+    const CallShape& shape = callShapeOf(CaptureState.hash);
     // The answer is read where the host keeps it, before any other host call.
     const auto* answer = reinterpret_cast<const std::uint64_t*>(result);
-    if (CaptureState.hash == natives::GameTimer && answer != nullptr) {
+    if (shape.gameTimer && answer != nullptr) {
         noteGameTime(answer);
     }
     // Most calls, of natives with no texts or slots, are compared with the
     // repeated frame at once, nothing allocated.
-    const CallShape& shape = callShapeOf(CaptureState.hash);
     if (shape.pointerArgs == 0 && answer != nullptr &&
         noteRepeatedCall(CaptureState.encoder,
                          {CaptureState.hash,

@@ -36,6 +36,7 @@ struct CallShape {
     const NativeKinds* kinds = nullptr;
     std::uint32_t pointerArgs = 0; // bit i: argument i is a text or a slot
     std::size_t resultWords = 3;   // a native we do not know: all three words
+    bool gameTimer = false;        // the native the flush once a second goes by
     bool filled = false;
 };
 inline constexpr std::size_t callShapeSlot(std::uint64_t hash) {

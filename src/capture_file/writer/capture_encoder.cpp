@@ -171,21 +171,8 @@ void stopRepeating(CaptureEncoder& encoder) {
     }
 }
 
-void recordPedsAnswer(CaptureEncoder& encoder, std::int32_t capacity,
-                      std::span<const std::int32_t> written, std::int32_t returned) {
-    if (encoder.stopped) {
-        return;
-    }
-    const auto kept = written.first(std::min(written.size(), MaxPedHandles));
-    const FrameEvent* was = nextRepeatedEvent(encoder, PedsAnswerShapeWord);
-    if (was != nullptr && was->kind == EventKind::PedsAnswer && was->pedsCapacity == capacity &&
-        was->pedsReturned == returned) {
-        const auto handles = handlesOf(encoder.history.frames[encoder.repeated.slot], *was);
-        if (std::equal(kept.begin(), kept.end(), handles.begin(), handles.end())) {
-            ++encoder.repeated.next;
-            return;
-        }
-    }
+void recordPedsThatDiffer(CaptureEncoder& encoder, std::int32_t capacity,
+                          std::span<const std::int32_t> kept, std::int32_t returned) {
     stopRepeating(encoder);
     EventFrame& frame = encoder.current;
     beginPedsAnswer(frame, capacity, returned);

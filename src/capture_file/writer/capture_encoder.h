@@ -127,9 +127,7 @@ void recordNoSettingsFile(CaptureEncoder& encoder);
 
 // The three events of a frame; recordNativeCall is below.
 // worldGetAllPeds: the array size it was given, the handles it wrote (at most
-// MaxPedHandles kept) and the count it returned.
-void recordPedsAnswer(CaptureEncoder& encoder, std::int32_t capacity,
-                      std::span<const std::int32_t> written, std::int32_t returned);
+// MaxPedHandles kept) and the count it returned; inline, below.
 // scriptWait, the end of a frame.
 void recordWait(CaptureEncoder& encoder, std::uint32_t ms);
 
@@ -159,6 +157,10 @@ bool repeatsAStoredFrame(CaptureEncoder& encoder, std::uint64_t shapeWord);
 // before it keeps the call in registers.
 bool noteChangedCall(CaptureEncoder& encoder, const std::uint64_t* args, std::size_t argCount,
                      const std::uint64_t* result, std::size_t resultCount, std::uint32_t pointers);
+// A ped list answer that does not repeat the stored frame's: the frame stops
+// repeating it, and the answer goes into the current frame.
+void recordPedsThatDiffer(CaptureEncoder& encoder, std::int32_t capacity,
+                          std::span<const std::int32_t> kept, std::int32_t returned);
 // A call that does not repeat the stored frame: the frame stops repeating it,
 // and the call goes into the current frame.
 void recordCallThatDiffers(CaptureEncoder& encoder, const NativeCallRecord& call,
@@ -264,6 +266,35 @@ inline void recordNativeCall(CaptureEncoder& encoder, const NativeCallRecord& ca
                                 call.result.first(std::min(call.result.size(), MaxResultWords))};
     if (!noteRepeatedCall(encoder, kept)) {
         recordCallThatDiffers(encoder, kept, kept.args.size(), kept.result.size());
+    }
+}
+
+// Compares a ped list answer, its handles already cut to MaxPedHandles, with
+// the next stored event: true when it repeats it (noted) or the capture has
+// stopped. Allocates nothing.
+inline bool noteRepeatedPeds(CaptureEncoder& encoder, std::int32_t capacity,
+                             std::span<const std::int32_t> kept, std::int32_t returned) {
+    if (encoder.stopped) {
+        return true;
+    }
+    const FrameEvent* was = nextRepeatedEvent(encoder, PedsAnswerShapeWord);
+    if (was == nullptr || was->kind != EventKind::PedsAnswer || was->pedsCapacity != capacity ||
+        was->pedsReturned != returned) {
+        return false;
+    }
+    const auto handles = handlesOf(*encoder.repeated.stored, *was);
+    if (!std::equal(kept.begin(), kept.end(), handles.begin(), handles.end())) {
+        return false;
+    }
+    ++encoder.repeated.next;
+    return true;
+}
+
+inline void recordPedsAnswer(CaptureEncoder& encoder, std::int32_t capacity,
+                             std::span<const std::int32_t> written, std::int32_t returned) {
+    const auto kept = written.first(std::min(written.size(), MaxPedHandles));
+    if (!noteRepeatedPeds(encoder, capacity, kept, returned)) {
+        recordPedsThatDiffer(encoder, capacity, kept, returned);
     }
 }
 
