@@ -222,8 +222,8 @@ void noteGameTime(const std::uint64_t* answer) {
     }
 }
 
-// Any call: its texts and slots read where they are, and all of it compared
-// with the repeated frame or recorded.
+// A call with texts or slots, or without an answer: its texts and slots read
+// where they are, and all of it compared with the repeated frame or recorded.
 __attribute__((noinline)) void recordCallInFull(const CallShape& shape,
                                                 const std::uint64_t* answer) noexcept {
     try {
@@ -255,6 +255,23 @@ __attribute__((noinline)) void recordCallInFull(const CallShape& shape,
     }
 }
 
+// A call with no texts or slots that the repeated frame does not take: it
+// goes into the current frame, compared no more.
+__attribute__((noinline)) void recordPlainCallThatDiffers(const std::uint64_t* answer,
+                                                          std::size_t resultWords) noexcept {
+    try {
+        recordCallThatDiffers(CaptureState.encoder,
+                              {CaptureState.hash,
+                               {CaptureState.args.data(), std::min(CaptureState.argCount, MaxArgs)},
+                               {},
+                               {},
+                               {answer, resultWords}},
+                              std::min(CaptureState.argCount, MaxArgs), resultWords);
+    } catch (...) {
+        closeFile();
+    }
+}
+
 } // namespace
 
 void recordCall(const unsigned long long* result) noexcept {
@@ -269,13 +286,15 @@ void recordCall(const unsigned long long* result) noexcept {
     }
     // Most calls, of natives with no texts or slots, are compared with the
     // repeated frame at once, nothing allocated.
-    if (shape.pointerArgs == 0 && answer != nullptr &&
-        noteRepeatedCall(CaptureState.encoder,
-                         {CaptureState.hash,
-                          {CaptureState.args.data(), std::min(CaptureState.argCount, MaxArgs)},
-                          {},
-                          {},
-                          {answer, shape.resultWords}})) {
+    if (shape.pointerArgs == 0 && answer != nullptr) {
+        if (!noteRepeatedCall(CaptureState.encoder,
+                              {CaptureState.hash,
+                               {CaptureState.args.data(), std::min(CaptureState.argCount, MaxArgs)},
+                               {},
+                               {},
+                               {answer, shape.resultWords}})) {
+            recordPlainCallThatDiffers(answer, shape.resultWords);
+        }
         return;
     }
     recordCallInFull(shape, answer);

@@ -98,7 +98,7 @@ bool readCall(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
     if (!good(input, "call record cut short")) {
         return false;
     }
-    if (reader.callWordDeltas) {
+    if (reader.versionTwoRecords) {
         undoCallWordDeltas(reader.lastCalls, frame);
     }
     return finishCall(input, frame);

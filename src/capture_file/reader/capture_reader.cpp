@@ -244,8 +244,7 @@ std::optional<CaptureReadError> openCapture(CaptureFrameReader& reader,
                                              std::to_string(UncompressedFormatVersion) + " and " +
                                              std::to_string(FormatVersion));
     }
-    reader.delta.changesRecords = version != UncompressedFormatVersion;
-    reader.delta.callWordDeltas = version != UncompressedFormatVersion;
+    reader.delta.versionTwoRecords = version != UncompressedFormatVersion;
     const ChunkCheck head = checkChunk(bytes, SignatureSize);
     if (head.state != ChunkState::Whole) {
         return errorAt(SignatureSize, chunkProblem(SignatureSize, head.state == ChunkState::Torn

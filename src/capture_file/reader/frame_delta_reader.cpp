@@ -284,8 +284,8 @@ RecordOutcome readRecord(DeltaReader& reader, ByteCursor& in, const char*& probl
     case op::Base:
         return readBase(reader, input, small);
     case op::Changes:
-        return reader.changesRecords ? readChanges(reader, input, small)
-                                     : failed(input, "unknown record");
+        return reader.versionTwoRecords ? readChanges(reader, input, small)
+                                        : failed(input, "unknown record");
     default:
         return failed(input, "unknown record");
     }

@@ -28,10 +28,10 @@ struct DeltaReader {
     std::size_t baseSlot = 0;
     std::size_t baseCursor = 0;
     std::array<std::uint64_t, HashCacheSize> hashCache{};
-    bool changesRecords = true; // false in version 1, which has no Changes records
-    // False in version 1, whose Call records hold their words plain; in
-    // version 2 they are read against lastCalls (last_call_words.h).
-    bool callWordDeltas = true;
+    // False in version 1, which has no Changes records and whose Call records
+    // hold their words plain; in version 2 they are read against lastCalls
+    // (last_call_words.h).
+    bool versionTwoRecords = true;
     LastCallTable lastCalls;
     FrameChanges lastChanges;                      // of the last whole frame
     FrameChanges frameChanges{.repeatable = true}; // of the frame being read

@@ -117,7 +117,7 @@ namespace {
 bool changesAsBefore(const CaptureEncoder& encoder) {
     const RepeatedFrame& repeated = encoder.repeated;
     const FrameChanges& last = encoder.lastChanges;
-    if (!compressing(encoder.compressor) || !last.repeatable ||
+    if (!encoder.writer.versionTwoRecords || !last.repeatable ||
         repeated.slot != encoder.history.lastSlot || repeated.changedCount != last.siteCount) {
         return false;
     }
@@ -207,7 +207,7 @@ void beginCapture(CaptureEncoder& encoder, std::string_view pluginVersion,
     clearHistory(encoder.history);
     clearFrame(encoder.current);
     encoder.writer = DeltaWriter{};
-    encoder.writer.callWordDeltas = compressing(encoder.compressor);
+    encoder.writer.versionTwoRecords = compressing(encoder.compressor);
     encoder.lastChanges.repeatable = false;
     encoder.baseSlot = 0;
     encoder.output.clear();

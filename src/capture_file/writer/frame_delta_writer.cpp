@@ -58,7 +58,7 @@ void writeCall(DeltaWriter& writer, const EventFrame& frame, const FrameEvent& e
     const auto args = argsOf(frame, event);
     const auto result = resultOf(frame, event);
     LastCallWords* last =
-        writer.callWordDeltas ? &lastCallOf(writer.lastCalls, event.hash) : nullptr;
+        writer.versionTwoRecords ? &lastCallOf(writer.lastCalls, event.hash) : nullptr;
     const LastCallWords& against = last != nullptr ? *last : NoLastCall;
     putByte(out, static_cast<std::uint8_t>(event.argCount));
     putCallWords(out, args, lastArgs(against), last != nullptr);
