@@ -67,8 +67,11 @@ inline constexpr std::uint8_t PedsDelta = 0x50; // a changed base ped list answe
 inline constexpr std::uint8_t Wait = 0x60;      // ms
 inline constexpr std::uint8_t Base = 0x70;      // slot: the frame is written against it
 // The whole base frame again, changed at the calls and words that changed the
-// frame before (frame_changes.h); a delta for each changed word follows.
+// frame before (frame_changes.h); a delta for each changed word follows, or
+// with ExactWordsOmitted, for each but those the last Changes record
+// predicted exactly, which are exact again.
 inline constexpr std::uint8_t Changes = 0x80;
+inline constexpr std::uint8_t ExactWordsOmitted = 1;
 inline constexpr std::uint8_t SmallLimit = 15;
 } // namespace op
 

@@ -1,16 +1,21 @@
 // The changes of the last frame written, when it repeated its base event for
 // event but for the words of some calls: which calls and words changed, by
-// how much each word moved, and which changed word took the value of one
-// changed before it in the frame (an answer passed on as an argument). Writer
-// and reader keep it alike. A frame that repeats the same stored frame with
-// changes at the same calls and words is one Changes record: each changed
-// word as its delta from a prediction, the value of the word it copied in the
-// frame before, else its base word plus the step it took then. A word moving
-// steadily (the game timer, a heading turning), or passing on an answer as
-// before, costs a zero byte, and the frame's shape costs nothing at all.
+// how much each word moved and how much that step differed from the one
+// before, and which changed word took the value of one changed before it in
+// the frame (an answer passed on as an argument). Writer and reader keep it
+// alike. A frame that repeats the same stored frame with changes at the same
+// calls and words is one Changes record: each changed word as its delta from a
+// prediction, the value of the word it copied in the frame before, else its
+// base word moved on by its last step, itself moved on by its last change. A
+// word moving steadily (the game timer) or smoothly (a position along a
+// curve, a heading turning), or passing on an answer as before, costs a zero
+// byte or little more, and the frame's shape costs nothing at all. When the
+// words the last Changes record predicted exactly are exact again, the
+// record says so once and leaves their zero deltas out.
 #pragma once
 
 #include "capture_file/capture_format.h"
+#include "capture_file/word_extrapolation.h"
 
 #include <algorithm>
 #include <array>
@@ -43,12 +48,18 @@ struct FrameChanges {
     std::array<ChangedCallSite, MaxChangedCalls> sites{};
     std::size_t siteCount = 0;
     // For each changed word, the sites' words in order (a call's arguments,
-    // then its answer): its new value minus its base value, its new value,
-    // and 1 + the index of the first of the CopyWindow changed words before
-    // it with the same new value (0: none).
+    // then its answer): its new value minus its base value (its step), that
+    // step minus its step in the frame before (0 in a frame of changes unlike
+    // the frame before's), its new value, and 1 + the index of the first of
+    // the CopyWindow changed words before it with the same new value (0:
+    // none).
     std::array<std::uint64_t, MaxChangedWords> steps{};
+    std::array<std::uint64_t, MaxChangedWords> stepChanges{};
     std::array<std::uint64_t, MaxChangedWords> values{};
     std::array<std::uint16_t, MaxChangedWords> copies{};
+    // Whether the last Changes record predicted the word exactly (its delta
+    // was 0); false in a frame of changes unlike the frame before's.
+    std::array<bool, MaxChangedWords> predictedExactly{};
     std::size_t wordCount = 0;
 };
 
@@ -62,13 +73,27 @@ inline void startFrameChanges(FrameChanges& changes) {
 // What a Changes record writes changed word k against, given its base word:
 // in the frame before it copied an earlier word, that word's value now (the
 // earlier words of the frame are already noted), else its base word plus its
-// step then.
+// step then, changed by as much as that step changed.
 inline std::uint64_t predictedWord(const FrameChanges& changes, std::size_t k, std::uint64_t was) {
-    return changes.copies[k] != 0 ? changes.values[changes.copies[k] - 1u] : was + changes.steps[k];
+    return changes.copies[k] != 0 ? changes.values[changes.copies[k] - 1u]
+                                  : extrapolatedWord(was, changes.steps[k], changes.stepChanges[k]);
 }
 
-inline void noteChangedWord(FrameChanges& changes, std::size_t k, std::uint64_t was,
-                            std::uint64_t now) {
+// Whether a Changes record of these deltas, one for each changed word, may
+// leave out those of the words the last one predicted exactly.
+inline bool exactAsBefore(const FrameChanges& changes, const std::uint64_t* deltas) {
+    for (std::size_t k = 0; k < changes.wordCount; ++k) {
+        if (changes.predictedExactly[k] && deltas[k] != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Word k of a frame of the same changes as the frame before.
+inline void noteChangedWordAgain(FrameChanges& changes, std::size_t k, std::uint64_t was,
+                                 std::uint64_t now) {
+    changes.stepChanges[k] = (now - was) - changes.steps[k];
     changes.steps[k] = now - was;
     changes.values[k] = now;
 }
@@ -110,7 +135,11 @@ inline void noteChangedCallSite(FrameChanges& changes, const ChangedCallSite& si
     }
     changes.sites[changes.siteCount++] = site;
     forEachChangedWord(site, argCount, [&](std::size_t i) {
-        noteChangedWord(changes, changes.wordCount++, was[i], now[i]);
+        const std::size_t k = changes.wordCount++;
+        changes.steps[k] = now[i] - was[i];
+        changes.stepChanges[k] = 0;
+        changes.values[k] = now[i];
+        changes.predictedExactly[k] = false;
     });
 }
 
@@ -121,8 +150,10 @@ inline void keepFrameChanges(FrameChanges& to, const FrameChanges& from) {
     to.wordCount = from.wordCount;
     std::copy_n(from.sites.begin(), from.siteCount, to.sites.begin());
     std::copy_n(from.steps.begin(), from.wordCount, to.steps.begin());
+    std::copy_n(from.stepChanges.begin(), from.wordCount, to.stepChanges.begin());
     std::copy_n(from.values.begin(), from.wordCount, to.values.begin());
     std::copy_n(from.copies.begin(), from.wordCount, to.copies.begin());
+    std::copy_n(from.predictedExactly.begin(), from.wordCount, to.predictedExactly.begin());
 }
 
 } // namespace capture

@@ -236,6 +236,7 @@ std::vector<Hostile> hostileRecords() {
         {"changes record after a frame written whole", join({call, {0x80}}), c},
         {"changes record inside a frame", join({call, changedAnswer, {0x00, 0x80}}), c + 6},
         {"changes record cut short", join({call, changedAnswer, {0x80}}), c + 5},
+        {"changes record of a third form", join({call, changedAnswer, {0x82, 0}}), c + 5},
         {"wait beyond 32 bits", join({{0x6F}, varint((1ull << 32) - 15)}), 0},
     };
 }

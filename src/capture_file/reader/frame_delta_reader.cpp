@@ -181,11 +181,12 @@ RecordOutcome readCallDeltaRecord(DeltaReader& reader, RecordInput& input, std::
 }
 
 // The base frame again, with the calls and words that changed the frame
-// before changed once more, each by a delta from its base word plus its step
-// in that frame.
+// before changed once more, each by a delta from its prediction, or exactly
+// as predicted when it was the last time and the record leaves it out.
 RecordOutcome readChanges(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
-    if (small != 0 || !reader.lastChanges.repeatable || !reader.current.events.empty() ||
-        reader.baseCursor != 0 || reader.baseSlot != reader.history.lastSlot) {
+    if (small > op::ExactWordsOmitted || !reader.lastChanges.repeatable ||
+        !reader.current.events.empty() || reader.baseCursor != 0 ||
+        reader.baseSlot != reader.history.lastSlot) {
         return failed(input, "changes record without a frame to repeat");
     }
     FrameChanges& changes = reader.frameChanges;
@@ -202,9 +203,12 @@ RecordOutcome readChanges(DeltaReader& reader, RecordInput& input, std::uint8_t 
                 reader.current.words.data() + reader.current.events.back().firstWord;
             const std::uint64_t* wasWords = base.words.data() + was.firstWord;
             forEachChangedWord(changes.sites[site++], was.argCount, [&](std::size_t i) {
-                words[i] =
-                    applyWordDelta(predictedWord(changes, word, wasWords[i]), takeVarint(input.in));
-                noteChangedWord(changes, word++, wasWords[i], words[i]);
+                const bool omitted =
+                    small == op::ExactWordsOmitted && changes.predictedExactly[word];
+                const std::uint64_t delta = omitted ? 0 : takeVarint(input.in);
+                words[i] = applyWordDelta(predictedWord(changes, word, wasWords[i]), delta);
+                changes.predictedExactly[word] = delta == 0;
+                noteChangedWordAgain(changes, word++, wasWords[i], words[i]);
             });
             if (!good(input, "changes record cut short")) {
                 return RecordOutcome::Failed;

@@ -5,6 +5,7 @@
 #include "capture_file/crc32.h"
 
 #include <algorithm>
+#include <array>
 
 namespace capture {
 
@@ -129,10 +130,24 @@ bool changesAsBefore(const CaptureEncoder& encoder) {
     return true;
 }
 
+// A Changes record of these deltas, one for each changed word.
+void writeChangesRecord(std::vector<std::uint8_t>& out, FrameChanges& changes,
+                        const std::uint64_t* deltas) {
+    const bool omitExact = exactAsBefore(changes, deltas);
+    putByte(out, static_cast<std::uint8_t>(omitExact ? op::Changes | op::ExactWordsOmitted
+                                                     : op::Changes));
+    for (std::size_t k = 0; k < changes.wordCount; ++k) {
+        if (!(omitExact && changes.predictedExactly[k])) {
+            putVarint(out, deltas[k]);
+        }
+        changes.predictedExactly[k] = deltas[k] == 0;
+    }
+}
+
 // The changed calls' words against the stored frame, the stored frame taking
-// them: as one Changes record, each word against its base word plus its last
-// step, when the calls and words are those that changed the frame before;
-// else as runs of Same and the changed calls' CallDeltas.
+// them: as one Changes record, each word against its prediction, when the
+// calls and words are those that changed the frame before; else as runs of
+// Same and the changed calls' CallDeltas.
 void writeChangedCalls(CaptureEncoder& encoder, bool asBefore) {
     std::vector<std::uint8_t>& out = encoder.output;
     RepeatedFrame& repeated = encoder.repeated;
@@ -140,9 +155,8 @@ void writeChangedCalls(CaptureEncoder& encoder, bool asBefore) {
     DeltaWriter& writer = encoder.writer;
     FrameChanges& changes = encoder.lastChanges;
     std::size_t word = 0;
-    if (asBefore) {
-        putByte(out, op::Changes);
-    } else {
+    std::array<std::uint64_t, MaxChangedWords> deltas; // of a Changes record
+    if (!asBefore) {
         startFrameChanges(changes);
     }
     for (std::size_t j = 0; j < repeated.changedCount; ++j) {
@@ -154,8 +168,8 @@ void writeChangedCalls(CaptureEncoder& encoder, bool asBefore) {
                                                  wasWords.size());
         if (asBefore) {
             forEachChangedWord(changed.site, was.argCount, [&](std::size_t i) {
-                putVarint(out, wordDelta(now[i], predictedWord(changes, word, wasWords[i])));
-                noteChangedWord(changes, word++, wasWords[i], now[i]);
+                deltas[word] = wordDelta(now[i], predictedWord(changes, word, wasWords[i]));
+                noteChangedWordAgain(changes, word++, wasWords[i], now[i]);
             });
         } else {
             writer.sameRun += changed.site.event - writer.baseCursor;
@@ -168,7 +182,9 @@ void writeChangedCalls(CaptureEncoder& encoder, bool asBefore) {
         }
         std::copy(now.begin(), now.end(), wasWords.begin());
     }
-    if (!asBefore) {
+    if (asBefore) {
+        writeChangesRecord(out, changes, deltas.data());
+    } else {
         writer.sameRun += stored.events.size() - writer.baseCursor;
         closeSameRun(writer, out);
     }

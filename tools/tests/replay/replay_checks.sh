@@ -68,9 +68,10 @@ changed_plugin)
     ;;
 torn_tail)
     # A process killed in the middle of a write: the file ends inside its
-    # last data chunk. The replay plays every whole chunk before it.
-    size=$(stat -c %s "$capture")
-    head -c $((size - 40)) "$capture" >"$work/torn.pbcap"
+    # last data chunk, ten bytes after its tag. The replay plays every whole
+    # chunk before it.
+    last=$(grep -obUaP 'DATA' "$capture" | tail -1 | cut -d: -f1)
+    head -c $((last + 10)) "$capture" >"$work/torn.pbcap"
     expect 0 'end of the capture \(torn tail: replayed up to the last whole chunk, [0-9]+ bytes kept' \
         'no difference' -- "$work/torn.pbcap"
     ;;
