@@ -106,7 +106,9 @@ struct CaptureEncoder {
     RepeatedFrame repeated;
     FrameRoom room;
     DeltaWriter writer;
-    FrameChanges lastChanges;         // of the last frame written, as the reader notes them
+    FrameChanges lastChanges; // of the last frame written, as the reader notes them
+    // The deltas of the Changes record being written, one for each changed word.
+    std::array<std::uint64_t, MaxChangedWords> changesDeltas{};
     std::size_t baseSlot = 0;         // of the current frame's base
     std::vector<std::uint8_t> output; // chunks not yet handed out, then the open chunk
     std::size_t chunkStart = 0;       // of the open data chunk's header

@@ -130,10 +130,41 @@ bool changesAsBefore(const CaptureEncoder& encoder) {
     return true;
 }
 
-// A Changes record of these deltas, one for each changed word.
-void writeChangesRecord(std::vector<std::uint8_t>& out, FrameChanges& changes,
-                        const std::uint64_t* deltas) {
-    const bool omitExact = exactAsBefore(changes, deltas);
+// Calls visit(changed, was, wasWords, now) for each changed call of the
+// repeated frame, with its event in the stored frame and its words there and
+// now (arguments, then answer); then the stored frame takes the new words.
+template <class Visit> void forEachChangedCall(CaptureEncoder& encoder, Visit visit) {
+    const RepeatedFrame& repeated = encoder.repeated;
+    EventFrame& stored = encoder.history.frames[repeated.slot];
+    for (std::size_t j = 0; j < repeated.changedCount; ++j) {
+        const ChangedCall& changed = repeated.changedCalls[j];
+        const FrameEvent& was = stored.events[changed.site.event];
+        const std::span<std::uint64_t> wasWords(stored.words.data() + was.firstWord,
+                                                was.argCount + was.resultCount);
+        const std::span<const std::uint64_t> now(repeated.newWords.data() + changed.firstNewWord,
+                                                 wasWords.size());
+        visit(changed, was, std::span<const std::uint64_t>(wasWords), now);
+        std::copy(now.begin(), now.end(), wasWords.begin());
+    }
+}
+
+// The changed calls as one Changes record, each word against its prediction;
+// the words predicted exactly in the frame before are left out when they are
+// exact again.
+void writeChangesRecord(CaptureEncoder& encoder) {
+    FrameChanges& changes = encoder.lastChanges;
+    std::array<std::uint64_t, MaxChangedWords>& deltas = encoder.changesDeltas;
+    std::size_t word = 0;
+    forEachChangedCall(encoder, [&](const ChangedCall& changed, const FrameEvent& was,
+                                    std::span<const std::uint64_t> wasWords,
+                                    std::span<const std::uint64_t> now) {
+        forEachChangedWord(changed.site, was.argCount, [&](std::size_t i) {
+            deltas[word] = wordDelta(now[i], predictedWord(changes, word, wasWords[i]));
+            noteChangedWordAgain(changes, word++, wasWords[i], now[i]);
+        });
+    });
+    const bool omitExact = exactAsBefore(changes, deltas.data());
+    std::vector<std::uint8_t>& out = encoder.output;
     putByte(out, static_cast<std::uint8_t>(omitExact ? op::Changes | op::ExactWordsOmitted
                                                      : op::Changes));
     for (std::size_t k = 0; k < changes.wordCount; ++k) {
@@ -144,51 +175,26 @@ void writeChangesRecord(std::vector<std::uint8_t>& out, FrameChanges& changes,
     }
 }
 
-// The changed calls' words against the stored frame, the stored frame taking
-// them: as one Changes record, each word against its prediction, when the
-// calls and words are those that changed the frame before; else as runs of
-// Same and the changed calls' CallDeltas.
-void writeChangedCalls(CaptureEncoder& encoder, bool asBefore) {
+// The changed calls as runs of Same and their CallDeltas.
+void writeChangedCallDeltas(CaptureEncoder& encoder) {
     std::vector<std::uint8_t>& out = encoder.output;
-    RepeatedFrame& repeated = encoder.repeated;
-    EventFrame& stored = encoder.history.frames[repeated.slot];
     DeltaWriter& writer = encoder.writer;
     FrameChanges& changes = encoder.lastChanges;
-    std::size_t word = 0;
-    std::array<std::uint64_t, MaxChangedWords> deltas; // of a Changes record
-    if (!asBefore) {
-        startFrameChanges(changes);
-    }
-    for (std::size_t j = 0; j < repeated.changedCount; ++j) {
-        const ChangedCall& changed = repeated.changedCalls[j];
-        const FrameEvent& was = stored.events[changed.site.event];
-        const std::span<std::uint64_t> wasWords(stored.words.data() + was.firstWord,
-                                                was.argCount + was.resultCount);
-        const std::span<const std::uint64_t> now(repeated.newWords.data() + changed.firstNewWord,
-                                                 wasWords.size());
-        if (asBefore) {
-            forEachChangedWord(changed.site, was.argCount, [&](std::size_t i) {
-                deltas[word] = wordDelta(now[i], predictedWord(changes, word, wasWords[i]));
-                noteChangedWordAgain(changes, word++, wasWords[i], now[i]);
-            });
-        } else {
-            writer.sameRun += changed.site.event - writer.baseCursor;
-            closeSameRun(writer, out);
-            writeChangedWords(out, wasWords.first(was.argCount), now.first(was.argCount),
-                              changed.site.argsChanged, wasWords.subspan(was.argCount),
-                              now.subspan(was.argCount), changed.site.resultChanged);
-            noteChangedCallSite(changes, changed.site, was.argCount, wasWords.data(), now.data());
-            writer.baseCursor = changed.site.event + 1;
-        }
-        std::copy(now.begin(), now.end(), wasWords.begin());
-    }
-    if (asBefore) {
-        writeChangesRecord(out, changes, deltas.data());
-    } else {
-        writer.sameRun += stored.events.size() - writer.baseCursor;
+    startFrameChanges(changes);
+    forEachChangedCall(encoder, [&](const ChangedCall& changed, const FrameEvent& was,
+                                    std::span<const std::uint64_t> wasWords,
+                                    std::span<const std::uint64_t> now) {
+        writer.sameRun += changed.site.event - writer.baseCursor;
         closeSameRun(writer, out);
-    }
-    findCopiedWords(changes);
+        writeChangedWords(out, wasWords.first(was.argCount), now.first(was.argCount),
+                          changed.site.argsChanged, wasWords.subspan(was.argCount),
+                          now.subspan(was.argCount), changed.site.resultChanged);
+        noteChangedCallSite(changes, changed.site, was.argCount, wasWords.data(), now.data());
+        writer.baseCursor = changed.site.event + 1;
+    });
+    writer.sameRun +=
+        encoder.history.frames[encoder.repeated.slot].events.size() - writer.baseCursor;
+    closeSameRun(writer, out);
 }
 
 } // namespace
@@ -202,7 +208,12 @@ void writeRepeatedFrame(CaptureEncoder& encoder) {
     if (repeated.slot != history.lastSlot) {
         putByte(encoder.output, static_cast<std::uint8_t>(op::Base | repeated.slot));
     }
-    writeChangedCalls(encoder, asBefore);
+    if (asBefore) {
+        writeChangesRecord(encoder);
+    } else {
+        writeChangedCallDeltas(encoder);
+    }
+    findCopiedWords(encoder.lastChanges);
     history.storedAt[repeated.slot] = ++history.framesStored;
     history.lastSlot = repeated.slot;
     startNextFrame(encoder.writer);
