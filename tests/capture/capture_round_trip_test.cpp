@@ -335,7 +335,7 @@ TEST(CaptureRoundTrip, FramesRepeatingTheChangesBeforeThemComeBackAndSteadySteps
         for (std::uint64_t frame = 0; frame < 3000; ++frame) {
             // A steady step but now and then, when the words predicted exactly
             // are not all exact again.
-            call(s, {GameTimer, {}, {}, {}, {timer += frame % 97 == 0 ? 17 : 16}});
+            call(s, {GameTimer, {}, {}, {}, {timer += frame % 97 == 0 ? 17u : 16u}});
             // Its first word's step grows by 2 a frame: its second step is steady.
             call(s, {0x77, {frame * frame, 5}, {}, {}, {3 * frame}});
             // For a while, a position going round the origin: floats crossing
