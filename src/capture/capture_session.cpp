@@ -255,18 +255,21 @@ __attribute__((noinline)) void recordCallInFull(const CallShape& shape,
     }
 }
 
+// The call just made, of a native with no texts or slots.
+NativeCallRecord plainCall(const std::uint64_t* answer, std::size_t resultWords) {
+    return {CaptureState.hash,
+            {CaptureState.args.data(), std::min(CaptureState.argCount, MaxArgs)},
+            {},
+            {},
+            {answer, resultWords}};
+}
+
 // A call with no texts or slots that the repeated frame does not take: it
 // goes into the current frame, compared no more.
 __attribute__((noinline)) void recordPlainCallThatDiffers(const std::uint64_t* answer,
                                                           std::size_t resultWords) noexcept {
     try {
-        recordCallThatDiffers(CaptureState.encoder,
-                              {CaptureState.hash,
-                               {CaptureState.args.data(), std::min(CaptureState.argCount, MaxArgs)},
-                               {},
-                               {},
-                               {answer, resultWords}},
-                              std::min(CaptureState.argCount, MaxArgs), resultWords);
+        recordCallThatDiffers(CaptureState.encoder, plainCall(answer, resultWords));
     } catch (...) {
         closeFile();
     }
@@ -287,12 +290,7 @@ void recordCall(const unsigned long long* result) noexcept {
     // Most calls, of natives with no texts or slots, are compared with the
     // repeated frame at once, nothing allocated.
     if (shape.pointerArgs == 0 && answer != nullptr) {
-        if (!noteRepeatedCall(CaptureState.encoder,
-                              {CaptureState.hash,
-                               {CaptureState.args.data(), std::min(CaptureState.argCount, MaxArgs)},
-                               {},
-                               {},
-                               {answer, shape.resultWords}})) {
+        if (!noteRepeatedCall(CaptureState.encoder, plainCall(answer, shape.resultWords))) {
             recordPlainCallThatDiffers(answer, shape.resultWords);
         }
         return;

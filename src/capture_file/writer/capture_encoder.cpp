@@ -49,15 +49,14 @@ template <class Arg> bool keepArg(const Arg& arg, std::size_t argCount, std::int
     return true;
 }
 
-// Appends the call to the current frame, with 0 for the words of its texts
-// and slots.
-void addCall(EventFrame& frame, const NativeCallRecord& call, std::size_t argCount,
-             std::size_t resultCount) {
+// Appends the call, its words already cut to MaxArgs and MaxResultWords, to
+// the current frame, with 0 for the words of its texts and slots.
+void addCall(EventFrame& frame, const NativeCallRecord& call) {
+    const std::size_t argCount = call.args.size();
+    const std::size_t resultCount = call.result.size();
     const std::size_t firstWord = beginNativeCall(frame, call.hash).firstWord;
-    frame.words.insert(frame.words.end(), call.args.begin(),
-                       call.args.begin() + static_cast<std::ptrdiff_t>(argCount));
-    frame.words.insert(frame.words.end(), call.result.begin(),
-                       call.result.begin() + static_cast<std::ptrdiff_t>(resultCount));
+    frame.words.insert(frame.words.end(), call.args.begin(), call.args.end());
+    frame.words.insert(frame.words.end(), call.result.begin(), call.result.end());
     frame.events.back().argCount = static_cast<std::uint32_t>(argCount);
     frame.events.back().resultCount = static_cast<std::uint32_t>(resultCount);
     std::int64_t lastIndex = -1;
@@ -143,10 +142,9 @@ bool noteChangedCall(CaptureEncoder& encoder, const std::uint64_t* args, std::si
     return true;
 }
 
-void recordCallThatDiffers(CaptureEncoder& encoder, const NativeCallRecord& call,
-                           std::size_t argCount, std::size_t resultCount) {
+void recordCallThatDiffers(CaptureEncoder& encoder, const NativeCallRecord& call) {
     stopRepeating(encoder);
-    addCall(encoder.current, call, argCount, resultCount);
+    addCall(encoder.current, call);
 }
 
 void stopRepeating(CaptureEncoder& encoder) {

@@ -163,10 +163,10 @@ bool noteChangedCall(CaptureEncoder& encoder, const std::uint64_t* args, std::si
 // repeating it, and the answer goes into the current frame.
 void recordPedsThatDiffer(CaptureEncoder& encoder, std::int32_t capacity,
                           std::span<const std::int32_t> kept, std::int32_t returned);
-// A call that does not repeat the stored frame: the frame stops repeating it,
-// and the call goes into the current frame.
-void recordCallThatDiffers(CaptureEncoder& encoder, const NativeCallRecord& call,
-                           std::size_t argCount, std::size_t resultCount);
+// A call, its words already cut to MaxArgs and MaxResultWords, that does not
+// repeat the stored frame: the frame stops repeating it, and the call goes
+// into the current frame.
+void recordCallThatDiffers(CaptureEncoder& encoder, const NativeCallRecord& call);
 
 // The stored event the next event of the frame is to be compared with (its
 // shape word: eventShapeWord), or null when the frame no longer repeats a
@@ -267,7 +267,7 @@ inline void recordNativeCall(CaptureEncoder& encoder, const NativeCallRecord& ca
                                 call.texts, call.slots,
                                 call.result.first(std::min(call.result.size(), MaxResultWords))};
     if (!noteRepeatedCall(encoder, kept)) {
-        recordCallThatDiffers(encoder, kept, kept.args.size(), kept.result.size());
+        recordCallThatDiffers(encoder, kept);
     }
 }
 
