@@ -15,7 +15,8 @@
 //   pallbrook_capture_bench frame on|off SCENE FRAMES [LEVEL]
 //                                                frames for callgrind: only
 //                                                measuredFrame is counted;
-//                                                LEVEL -1 writes version 1
+//                                                LEVEL -1 writes version 1,
+//                                                0 the same records stored
 //   pallbrook_capture_bench events SCENE         the events a frame records
 //   pallbrook_capture_bench write SCENE FILE     a minute of frames captured
 //                                                into FILE
@@ -201,8 +202,8 @@ int main(int argc, char** argv) {
     try {
         const std::string what = argc > 1 ? argv[1] : "";
         if (what == "frame" && (argc == 5 || argc == 6)) {
-            // A compression level other than the one written (-1: version 1),
-            // to count what the compression costs.
+            // A compression level other than the one written (-1: version 1;
+            // 0: stored, not compressed), to count what the compression costs.
             CaptureState.encoder.compressor.level =
                 argc == 6 ? std::atoi(argv[5]) : capture::DefaultCompressionLevel;
             return frameMode(argv[2], argv[3], std::atoi(argv[4]));

@@ -144,7 +144,7 @@ capture() {
                 while ((getline line < bytes) > 0) { split(line, f); minute[f[1]] = f[2] }
                 while ((getline line < time) > 0) { split(line, f); ratio[f[1]] = f[4] }
             }
-            # scene shipped off on on/off on/shipped events added/event on,v1 deflate/event
+            # scene shipped off on on/off on/shipped events added/event on,stored deflate/event
             { print $1, $7, $3, $4, $8, $10, minute[$1], ratio[$1] }' |
         markdown "scene|events a frame|instructions off|instructions on|added per event|of it, compression|bytes a minute|time on/off" \
             >"$work/table"
