@@ -182,11 +182,10 @@ inline const FrameEvent* nextRepeatedEvent(CaptureEncoder& encoder, std::uint64_
 // Whether a call has the stored call's native, word counts, texts and slots;
 // `pointers` gets the mask of the arguments its texts and slots are at.
 inline bool sameNativeTextsAndSlots(const EventFrame& stored, const FrameEvent& was,
-                                    const NativeCallRecord& call, std::size_t argCount,
-                                    std::size_t resultCount, std::uint32_t& pointers) {
-    if (was.kind != EventKind::NativeCall || was.hash != call.hash || was.argCount != argCount ||
-        was.resultCount != resultCount || was.textCount != call.texts.size() ||
-        was.slotCount != call.slots.size()) {
+                                    const NativeCallRecord& call, std::uint32_t& pointers) {
+    if (was.kind != EventKind::NativeCall || was.hash != call.hash ||
+        was.argCount != call.args.size() || was.resultCount != call.result.size() ||
+        was.textCount != call.texts.size() || was.slotCount != call.slots.size()) {
         return false;
     }
     pointers = 0;
@@ -233,17 +232,16 @@ inline bool sameWords(const EventFrame& stored, const FrameEvent& was, const Nat
 // while the frame has room for another changed call, is noted and the result
 // is true; otherwise nothing is noted.
 inline bool repeatsCall(CaptureEncoder& encoder, const FrameEvent& was,
-                        const NativeCallRecord& call, std::size_t argCount,
-                        std::size_t resultCount) {
+                        const NativeCallRecord& call) {
     RepeatedFrame& repeated = encoder.repeated;
     const EventFrame& stored = *repeated.stored;
     std::uint32_t pointers = 0;
-    if (!sameNativeTextsAndSlots(stored, was, call, argCount, resultCount, pointers)) {
+    if (!sameNativeTextsAndSlots(stored, was, call, pointers)) {
         return false;
     }
     if (!sameWords(stored, was, call, pointers) &&
-        !noteChangedCall(encoder, call.args.data(), argCount, call.result.data(), resultCount,
-                         pointers)) {
+        !noteChangedCall(encoder, call.args.data(), call.args.size(), call.result.data(),
+                         call.result.size(), pointers)) {
         return false;
     }
     ++repeated.next;
@@ -259,7 +257,7 @@ inline bool noteRepeatedCall(CaptureEncoder& encoder, const NativeCallRecord& ca
         return true;
     }
     const FrameEvent* was = nextRepeatedEvent(encoder, call.hash);
-    return was != nullptr && repeatsCall(encoder, *was, call, call.args.size(), call.result.size());
+    return was != nullptr && repeatsCall(encoder, *was, call);
 }
 
 inline void recordNativeCall(CaptureEncoder& encoder, const NativeCallRecord& call) {
