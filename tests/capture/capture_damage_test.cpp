@@ -118,6 +118,28 @@ TEST(CaptureDamage, AChangedLastChunkIsATornTailUnlessItsLengthIsHit) {
     }
 }
 
+// A data chunk of no records, which the encoder never writes, holds nothing
+// to read: it is passed over between chunks and at the end, in version 2
+// also when its deflate data (a stored block of nothing) makes no bytes.
+TEST(CaptureDamage, ADataChunkOfNoRecordsIsPassedOver) {
+    const SmallCapture c = smallCapture();
+    const Bytes& file = c.s.file;
+    const auto split = static_cast<long>(chunkStarts(file)[4]);
+    const Bytes noBytes = chunk(capture::DataTag, {});
+    const Bytes storedNothing = chunk(capture::DataTag, {0x00, 0x00, 0x00, 0xFF, 0xFF});
+    for (const Bytes& empty : {noBytes, storedNothing}) {
+        const auto read =
+            capture_test::read(join({Bytes(file.begin(), file.begin() + split), empty,
+                                     Bytes(file.begin() + split, file.end()), empty}));
+        ASSERT_FALSE(read.error) << describe(*read.error);
+        EXPECT_TRUE(sameFrames(read.capture->frames, c.framesAtFlush.back()));
+    }
+    const auto read = capture_test::read(
+        join({captureStart(false), noBytes, chunk(capture::DataTag, {0x60}), noBytes}));
+    ASSERT_FALSE(read.error) << describe(*read.error);
+    EXPECT_EQ(read.capture->frames.size(), 1u);
+}
+
 TEST(CaptureDamage, NotACaptureOrAnotherVersionIsRefused) {
     const Bytes good = captureStart();
     for (std::size_t at = 0; at < capture::FileMagic.size(); ++at) {

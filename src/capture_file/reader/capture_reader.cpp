@@ -136,8 +136,9 @@ std::string recordPlace(const CaptureFrameReader& reader, std::size_t recordPos)
 
 enum class ChunkEntry { Entered, NoMore, Failed };
 
-// The next data chunk before the kept end, already checked by the scan; in
-// version 2 its records are inflated first.
+// The next data chunk with records before the kept end, already checked by
+// the scan; in version 2 its records are inflated first. A chunk of no
+// records, which the writer never makes, is passed over.
 ChunkEntry enterNextDataChunk(CaptureFrameReader& reader, CaptureReadError& error) {
     while (reader.nextChunk < reader.extent.keptBytes) {
         const std::size_t offset = reader.nextChunk;
@@ -151,14 +152,15 @@ ChunkEntry enterNextDataChunk(CaptureFrameReader& reader, CaptureReadError& erro
         const auto payload = reader.bytes.subspan(reader.payloadStart, length);
         if (!compressed(reader)) {
             reader.payload = ByteCursor{payload};
-            return ChunkEntry::Entered;
-        }
-        if (const char* problem = inflateChunk(reader.inflater, payload)) {
+        } else if (const char* problem = inflateChunk(reader.inflater, payload)) {
             error = {offset, chunkProblem(offset, problem)};
             return ChunkEntry::Failed;
+        } else {
+            reader.payload = ByteCursor{reader.inflater.records};
         }
-        reader.payload = ByteCursor{reader.inflater.records};
-        return ChunkEntry::Entered;
+        if (!atEnd(reader.payload)) {
+            return ChunkEntry::Entered;
+        }
     }
     return ChunkEntry::NoMore;
 }
