@@ -67,22 +67,23 @@ TEST(WordExtrapolation, WordsThatAreNotNormalFloatsAreExtrapolatedOnTheirBits) {
     for (std::size_t t = 3; t < squares.size(); ++t) {
         EXPECT_EQ(extrapolatedAt(squares, t), squares[t]);
     }
-    const float odd[] = {0.0f, std::numeric_limits<float>::denorm_min(),
-                         std::numeric_limits<float>::infinity(),
-                         std::numeric_limits<float>::quiet_NaN(), 1e-30f};
-    for (const float f : odd) {
-        const std::vector<std::uint64_t> words = {floatWord(1.0f), floatWord(2.0f), floatWord(f)};
+    // After 1 and 2, a float that is not normal or lies far from them; and
+    // near the largest float, where the extrapolation leaves the floats.
+    const float big = std::numeric_limits<float>::max();
+    const std::vector<std::vector<float>> odd = {{1, 2, 0},
+                                                 {1, 2, std::numeric_limits<float>::denorm_min()},
+                                                 {1, 2, std::numeric_limits<float>::infinity()},
+                                                 {1, 2, std::numeric_limits<float>::quiet_NaN()},
+                                                 {1, 2, 1e-30f},
+                                                 {big / 4, big / 2, big}};
+    for (const auto& floats : odd) {
+        const std::vector<std::uint64_t> words = {floatWord(floats[0]), floatWord(floats[1]),
+                                                  floatWord(floats[2])};
         const std::uint64_t step = words[2] - words[1];
         const std::uint64_t stepChange = step - (words[1] - words[0]);
-        EXPECT_EQ(extrapolatedWord(words[2], step, stepChange), words[2] + step + stepChange) << f;
+        EXPECT_EQ(extrapolatedWord(words[2], step, stepChange), words[2] + step + stepChange)
+            << floats[2];
     }
-    // Near the largest float the extrapolation leaves the floats: bits again.
-    const float big = std::numeric_limits<float>::max();
-    const std::vector<std::uint64_t> near = {floatWord(big / 4), floatWord(big / 2),
-                                             floatWord(big)};
-    const std::uint64_t step = near[2] - near[1];
-    const std::uint64_t stepChange = step - (near[1] - near[0]);
-    EXPECT_EQ(extrapolatedWord(near[2], step, stepChange), near[2] + step + stepChange);
 }
 
 } // namespace

@@ -70,7 +70,7 @@ torn_tail)
     # A process killed in the middle of a write: the file ends inside its
     # last data chunk, ten bytes after its tag. The replay plays every whole
     # chunk before it.
-    last=$(grep -obUaP 'DATA' "$capture" | tail -1 | cut -d: -f1)
+    last=$(grep -oba DATA "$capture" | tail -1 | cut -d: -f1)
     head -c $((last + 10)) "$capture" >"$work/torn.pbcap"
     expect 0 'end of the capture \(torn tail: replayed up to the last whole chunk, [0-9]+ bytes kept' \
         'no difference' -- "$work/torn.pbcap"
@@ -85,7 +85,7 @@ refused)
     # A byte flipped in the payload of the first data chunk, which is not the
     # last: a corrupt chunk before the end.
     cp "$capture" "$work/corrupt.pbcap"
-    offset=$(grep -obUaP 'DATA' "$capture" | head -1 | cut -d: -f1)
+    offset=$(grep -oba DATA "$capture" | head -1 | cut -d: -f1)
     printf '\xff' | dd of="$work/corrupt.pbcap" bs=1 seek=$((offset + 20)) conv=notrunc 2>/dev/null
     expect 2 "corrupt.pbcap: refused: offset $offset: " -- "$work/corrupt.pbcap"
     ;;
