@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Fuzzes the settings reader and the capture reader with libFuzzer: builds the `fuzz` preset (clang,
+# Fuzzes the settings, capture and scenario readers with libFuzzer: builds the `fuzz` preset (clang,
 # AddressSanitizer, UndefinedBehaviorSanitizer) and runs each target from its
 # seeds for a fixed number of executions, with a fixed random seed, so that a
 # run can be repeated. Any crash, sanitizer report, leak, timeout or broken
 # check fails; the failing input is saved under build/fuzz/artifacts/.
 #
-#   bash tools/fuzz.sh               the amounts that CI runs (about a minute and a quarter)
+#   bash tools/fuzz.sh               the amounts that CI runs (about a minute and a half)
 #   bash tools/fuzz.sh --scale 100   a longer run: 100 times those amounts
 #   bash tools/fuzz.sh --runs 1000000 --seed 7
 #                                    the same number of executions for every
@@ -15,14 +15,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# Executions per target for CI: together about a minute and a quarter on two cores.
+# Executions per target for CI: together about a minute and a half on two cores.
 declare -A ci_runs=([ini_reader]=100000 [load_settings]=60000 [classify_line]=400000
-                    [numbers]=400000 [capture_reader]=60000)
+                    [numbers]=400000 [capture_reader]=60000 [scenario_reader]=60000)
 declare -A max_len=([ini_reader]=4096 [load_settings]=4096 [classify_line]=1024 [numbers]=128
-                    [capture_reader]=8192)
+                    [capture_reader]=8192 [scenario_reader]=8192)
 # The settings targets share the settings dictionary.
-declare -A dict=([capture_reader]=capture.dict)
-targets=(ini_reader load_settings classify_line numbers capture_reader)
+declare -A dict=([capture_reader]=capture.dict [scenario_reader]=scenario.dict)
+targets=(ini_reader load_settings classify_line numbers capture_reader scenario_reader)
 
 scale=1
 runs=""

@@ -4,8 +4,9 @@
 # checks of the shipped Pallbrook.asi (built a second time elsewhere, to the
 # same bytes), of the players' zip and the Wine runs included.
 # Then the Linux suite again under AddressSanitizer and UndefinedBehaviorSanitizer
-# (no recovery: any report fails its test), and the fuzzers of the settings and
-# capture readers for a fixed number of executions each (tools/fuzz.sh).
+# (no recovery: any report fails its test), and the fuzzers of the settings,
+# capture and scenario readers for a fixed number of executions each
+# (tools/fuzz.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh

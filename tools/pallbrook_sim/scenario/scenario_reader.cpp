@@ -3,6 +3,9 @@
 #include "printing/names.h"
 #include "scenario/reading_context.h"
 
+#include <fstream>
+#include <sstream>
+
 namespace simtool {
 
 namespace {
@@ -142,22 +145,46 @@ void readList(const ObjectReader& top, std::string_view key, std::vector<T>& out
     }
 }
 
+// What a read gives: the scenario when nothing is wrong, and each problem
+// with the file's name before it.
+ReadResult readResult(Scenario scenario, const Problems& problems, const std::string& path) {
+    ReadResult result;
+    if (problems.empty()) {
+        result.scenario = std::move(scenario);
+    }
+    for (const std::string& problem : problems.list()) {
+        result.problems.push_back(path + ": " + problem);
+    }
+    return result;
+}
+
 } // namespace
 
 ReadResult readScenario(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        Problems problems;
+        problems.add("", "cannot open the file");
+        return readResult({}, problems, path);
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    return readScenarioText(text.str(), path);
+}
+
+ReadResult readScenarioText(const std::string& text, const std::string& path) {
     Problems problems;
-    ReadResult result;
-    std::optional<Json> json = readJsonFile(path, problems);
+    Scenario scenario;
+    scenario.file = path;
+    std::optional<Json> json = parseJson(text, problems);
     if (json) {
-        Scenario scenario;
-        scenario.file = path;
         Context context{problems, 0, {PlayerName}, {}};
         ObjectReader top(*json, "", problems,
                          {"description", "frames", "world", "settings", "timeline", "expect"});
         if (top.isObject()) {
-            if (const Json* text = top.find("description")) {
+            if (const Json* description = top.find("description")) {
                 scenario.description =
-                    readString(*text, top.at("description"), problems).value_or("");
+                    readString(*description, top.at("description"), problems).value_or("");
             }
             if (const Json* frames = top.require("frames")) {
                 scenario.frames =
@@ -178,14 +205,8 @@ ReadResult readScenario(const std::string& path) {
                 }
             }
         }
-        if (problems.empty()) {
-            result.scenario = std::move(scenario);
-        }
     }
-    for (const std::string& problem : problems.list()) {
-        result.problems.push_back(path + ": " + problem);
-    }
-    return result;
+    return readResult(std::move(scenario), problems, path);
 }
 
 } // namespace simtool

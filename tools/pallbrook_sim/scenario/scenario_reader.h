@@ -17,5 +17,7 @@ struct ReadResult {
 };
 
 ReadResult readScenario(const std::string& path);
+// The same for a file's text, read already; `path` names it in the problems.
+ReadResult readScenarioText(const std::string& text, const std::string& path);
 
 } // namespace simtool

@@ -3,9 +3,7 @@
 #include "printing/format.h"
 
 #include <algorithm>
-#include <fstream>
 #include <set>
-#include <sstream>
 
 namespace simtool {
 
@@ -109,22 +107,16 @@ void Problems::add(const std::string& pointer, const std::string& what) {
     list_.push_back((pointer.empty() ? std::string("(top level)") : pointer) + ": " + what);
 }
 
-std::optional<Json> readJsonFile(const std::string& path, Problems& problems) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        problems.add("", "cannot open the file");
-        return std::nullopt;
-    }
-    std::stringstream text;
-    text << in.rdbuf();
+std::optional<Json> parseJson(const std::string& text, Problems& problems) {
     try {
-        Json value = Json::parse(text.str(), DuplicateKeyFinder(problems));
+        Json value = Json::parse(text, DuplicateKeyFinder(problems));
         if (!problems.empty()) {
             return std::nullopt;
         }
         return value;
-    } catch (const Json::parse_error& error) {
-        // The library's message starts with its own tag in brackets.
+    } catch (const Json::exception& error) {
+        // A syntax error, or a number too large for a double (1e400). The
+        // library's message starts with its own tag in brackets.
         std::string what = error.what();
         auto tag = what.find("] ");
         problems.add("",

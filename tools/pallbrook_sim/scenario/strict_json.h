@@ -26,9 +26,8 @@ class Problems {
     std::vector<std::string> list_;
 };
 
-// Parses the file; a missing file, bad JSON or a key given twice in one
-// object is a fault.
-std::optional<Json> readJsonFile(const std::string& path, Problems& problems);
+// Parses a file's text; bad JSON or a key given twice in one object is a fault.
+std::optional<Json> parseJson(const std::string& text, Problems& problems);
 
 // An object whose keys must all come from a known list.
 class ObjectReader {
