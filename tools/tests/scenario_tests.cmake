@@ -72,6 +72,7 @@ set(refused ${CMAKE_CURRENT_SOURCE_DIR}/tests/scenario/refused)
 set(PALLBROOK_REFUSED_SCENARIOS
     "bad_json|bad_json\\.json: \\(top level\\): not valid JSON: .*line 3"
     "number_overflow|number_overflow\\.json: \\(top level\\): not valid JSON: number overflow parsing '1e400'"
+    "float_overflow|float_overflow\\.json: /world/player/position/1: beyond the range of a float"
     "unknown_key|unknown_key\\.json: /world/frame_time: unknown key \\(known here: frame_time_ms"
     "duplicate_key|duplicate_key\\.json: /world/peds/0/dead: the key \"dead\" is given twice"
     "wrong_type|wrong_type\\.json: /frames: expected a whole number, found a string"

@@ -3,6 +3,8 @@
 #include "printing/format.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <set>
 
 namespace simtool {
@@ -174,7 +176,13 @@ std::optional<double> readNumber(const Json& value, const std::string& pointer,
         wrongType(value, pointer, problems, "a number");
         return std::nullopt;
     }
-    return value.get<double>();
+    // The world keeps its numbers as floats: a larger one would be infinite.
+    const auto number = value.get<double>();
+    if (std::abs(number) > std::numeric_limits<float>::max()) {
+        problems.add(pointer, "beyond the range of a float (about 3.4e38)");
+        return std::nullopt;
+    }
+    return number;
 }
 
 std::optional<std::int64_t> readInteger(const Json& value, const std::string& pointer,

@@ -53,6 +53,7 @@ class ObjectReader {
     Problems* problems_;
 };
 
+// A number; reports any other type, and a number no float can hold.
 std::optional<double> readNumber(const Json& value, const std::string& pointer, Problems& problems);
 std::optional<std::int64_t> readInteger(const Json& value, const std::string& pointer,
                                         Problems& problems, std::int64_t min, std::int64_t max);
