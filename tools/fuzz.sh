@@ -5,7 +5,7 @@
 # run can be repeated. Any crash, sanitizer report, leak, timeout or broken
 # check fails; the failing input is saved under build/fuzz/artifacts/.
 #
-#   bash tools/fuzz.sh               the amounts that CI runs (about a minute and a half)
+#   bash tools/fuzz.sh               the amounts that CI runs (about two minutes)
 #   bash tools/fuzz.sh --scale 100   a longer run: 100 times those amounts
 #   bash tools/fuzz.sh --runs 1000000 --seed 7
 #                                    the same number of executions for every
@@ -15,7 +15,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# Executions per target for CI: together about a minute and a half on two cores.
+# Executions per target for CI: together about two minutes on two cores.
 declare -A ci_runs=([ini_reader]=100000 [load_settings]=60000 [classify_line]=400000
                     [numbers]=400000 [capture_reader]=60000 [scenario_reader]=60000)
 declare -A max_len=([ini_reader]=4096 [load_settings]=4096 [classify_line]=1024 [numbers]=128
