@@ -100,6 +100,16 @@ void measure(benchmark::State& state, const bench::Scene& scene) {
     state.counters["ratio"] = pluginNs / floorNs;
 }
 
+// Whether a run ended in an error or was skipped: Google Benchmark 1.8 put
+// `skipped` where 1.7 (Debian 12) has `error_occurred`.
+template <typename BenchmarkRun> bool runFailed(const BenchmarkRun& run) {
+    if constexpr (requires { run.skipped; }) {
+        return static_cast<bool>(run.skipped);
+    } else {
+        return run.error_occurred;
+    }
+}
+
 // The console report, then the table of the medians (or of the single run
 // when there are no repetitions).
 class FloorTableReporter : public benchmark::ConsoleReporter {
@@ -111,7 +121,7 @@ class FloorTableReporter : public benchmark::ConsoleReporter {
         for (const Run& run : runs) {
             const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
             const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
-            if (run.error_occurred || !(median || single)) {
+            if (runFailed(run) || !(median || single)) {
                 continue;
             }
             Entry& entry = table_[run.run_name.function_name];

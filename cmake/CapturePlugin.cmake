@@ -6,11 +6,11 @@
 # built from none of it.
 
 # The build's identity, written into each capture's header: the version and
-# the commit it was built from.
-execute_process(COMMAND git rev-parse --short=12 HEAD WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
-                OUTPUT_VARIABLE PALLBROOK_COMMIT OUTPUT_STRIP_TRAILING_WHITESPACE
-                RESULT_VARIABLE commit_status ERROR_QUIET)
-if(NOT commit_status EQUAL 0 OR PALLBROOK_COMMIT STREQUAL "")
+# the commit it was built from ("no commit" for sources that are no git
+# checkout).
+include(${CMAKE_SOURCE_DIR}/cmake/SourceCommit.cmake)
+pallbrook_source_commit(${CMAKE_SOURCE_DIR} PALLBROOK_COMMIT commit_time)
+if(PALLBROOK_COMMIT STREQUAL "")
     set(PALLBROOK_COMMIT "no commit")
 endif()
 

@@ -11,10 +11,9 @@ foreach(name BUILD_DIR SOURCE_DIR STAGE ZIP)
     endif()
 endforeach()
 
-execute_process(COMMAND git -C ${SOURCE_DIR} log -1 --format=%ct
-                OUTPUT_VARIABLE time OUTPUT_STRIP_TRAILING_WHITESPACE
-                RESULT_VARIABLE status ERROR_QUIET)
-if(NOT status EQUAL 0 OR NOT time MATCHES "^[0-9]+$")
+include(${CMAKE_CURRENT_LIST_DIR}/SourceCommit.cmake)
+pallbrook_source_commit(${SOURCE_DIR} commit time)
+if(NOT time MATCHES "^[0-9]+$")
     set(time "$ENV{SOURCE_DATE_EPOCH}")
 endif()
 if(NOT time MATCHES "^[0-9]+$")

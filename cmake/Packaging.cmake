@@ -1,6 +1,6 @@
 # The zip that players get, Pallbrook-<version>.zip, with the plugin, the sample
-# settings file, the player's README and SHA256SUMS at its top level, ready to
-# be unpacked into the game folder, and the capture build with its note in the
+# settings file, the player's README, BUILT-WITH.txt and SHA256SUMS at its top
+# level, ready to be unpacked into the game folder, and the capture build with its note in the
 # folder capture/. Made by the `package` target of the Windows build, to the
 # same bytes from the same commit.
 
@@ -22,9 +22,33 @@ foreach(name Pallbrook.ini README.txt capture/README.txt)
     endif()
 endforeach()
 
+# BUILT-WITH.txt: the system and the Debian packages of the toolchain that
+# built the plugins, which decide their bytes as much as the sources do.
+set(PALLBROOK_BUILD_SYSTEM "an unknown system")
+if(EXISTS /etc/os-release)
+    file(STRINGS /etc/os-release pretty REGEX "^PRETTY_NAME=")
+    string(REGEX REPLACE "^PRETTY_NAME=\"?([^\"]*)\"?$" "\\1" PALLBROOK_BUILD_SYSTEM "${pretty}")
+endif()
+file(REAL_PATH ${CMAKE_CXX_COMPILER} compiler_file)
+execute_process(COMMAND dpkg-query -S ${compiler_file} OUTPUT_VARIABLE compiler_package
+                OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+string(REGEX REPLACE ":.*" "" compiler_package "${compiler_package}")
+execute_process(COMMAND dpkg-query -W -f "  \${Package} \${Version}\n" ${compiler_package}
+                        binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev libz-mingw-w64-dev
+                OUTPUT_VARIABLE PALLBROOK_TOOLCHAIN_PACKAGES OUTPUT_STRIP_TRAILING_WHITESPACE
+                RESULT_VARIABLE status ERROR_QUIET)
+if(status EQUAL 0 AND NOT compiler_package STREQUAL "")
+    string(PREPEND PALLBROOK_TOOLCHAIN_PACKAGES "these Debian packages:\n")
+else()
+    set(PALLBROOK_TOOLCHAIN_PACKAGES "${CMAKE_CXX_COMPILER} (GCC ${CMAKE_CXX_COMPILER_VERSION}),\n"
+                                     "of no Debian package that dpkg-query knows")
+endif()
+configure_file(${CMAKE_SOURCE_DIR}/dist/BUILT-WITH.txt.in ${PALLBROOK_DIST_TEXT}/BUILT-WITH.txt
+               @ONLY NEWLINE_STYLE CRLF)
+
 install(TARGETS Pallbrook LIBRARY DESTINATION . RUNTIME DESTINATION .)
 install(FILES ${PALLBROOK_DIST_TEXT}/Pallbrook.ini ${PALLBROOK_DIST_TEXT}/README.txt
-        DESTINATION .)
+              ${PALLBROOK_DIST_TEXT}/BUILT-WITH.txt DESTINATION .)
 # The capture build, in a folder of its own with its note: only for when a mod
 # developer asks for a capture.
 install(TARGETS PallbrookCapture LIBRARY DESTINATION capture RUNTIME DESTINATION capture)
@@ -34,8 +58,8 @@ install(FILES ${PALLBROOK_DIST_TEXT}/capture/README.txt DESTINATION capture)
 install(CODE [[
     set(root "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
     set(sums "")
-    foreach(name Pallbrook.asi Pallbrook.ini README.txt capture/PallbrookCapture.asi
-                 capture/README.txt)
+    foreach(name BUILT-WITH.txt Pallbrook.asi Pallbrook.ini README.txt
+                 capture/PallbrookCapture.asi capture/README.txt)
         file(SHA256 "${root}/${name}" hash)
         string(APPEND sums "${hash}  ${name}\n")
     endforeach()

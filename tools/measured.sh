@@ -11,7 +11,12 @@ model=$(awk -F': *' '/^model name/ { print $2; exit }' /proc/cpuinfo 2>/dev/null
 clock=$(awk -F': *' '/^cpu MHz/ { printf " at %.1f GHz", $2 / 1000; exit }' /proc/cpuinfo 2>/dev/null || true)
 system=$(. /etc/os-release 2>/dev/null && echo "${PRETTY_NAME:-}" || true)
 machine="${model:-an unknown processor}${clock}, $(nproc) cores, g++ $(g++ -dumpfullversion 2>/dev/null || echo '?'), ${system:-an unknown system}"
-commit=$(git rev-parse --short HEAD 2>/dev/null || echo "of no git checkout")
+# A source tree unpacked inside another repository is no checkout of its own.
+if [ "$(git rev-parse --show-toplevel 2>/dev/null)" = "$(pwd -P)" ]; then
+    commit=$(git rev-parse --short HEAD)
+else
+    commit="of no git checkout"
+fi
 # The docs do not change what is measured, and bench/figures.sh writes them.
 if [ -n "$(git status --porcelain --untracked-files=no -- . ':(exclude)docs' 2>/dev/null)" ]; then
     commit="$commit with changes not committed"

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Installs what building and testing Pallbrook needs on a Debian machine:
-# the mingw-w64 cross compiler for the Windows plugin, Wine to run it, and the
-# libraries and commands of the tests and tools. Installs nothing when all are
-# present. Then checks that every command the scripts and tests call can be
-# found, and fails naming the first one that cannot.
+# Installs what building and testing Pallbrook needs on a Debian machine, 12
+# or 13 (every package name below holds on both): the mingw-w64 cross
+# compiler for the Windows plugin, Wine to run it, the libraries and commands
+# of the tests and tools, and debootstrap for the Debian 13 job. Installs
+# nothing when all are present. Then checks that every command the scripts
+# and tests call can be found, and fails naming the first one that cannot.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-packages=(cmake make g++ binutils git tar g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 libgtest-dev
-          libbenchmark-dev nlohmann-json3-dev clang clang-format libclang-rt-14-dev librsvg2-bin
-          valgrind zip unzip coreutils diffutils util-linux mawk sed bsdutils zlib1g-dev libz-mingw-w64-dev)
+packages=(cmake make g++ binutils git tar g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64
+          libgtest-dev libbenchmark-dev nlohmann-json3-dev clang clang-format libclang-rt-dev
+          librsvg2-bin valgrind zip unzip debootstrap wget coreutils diffutils util-linux mawk sed
+          bsdutils zlib1g-dev libz-mingw-w64-dev)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
@@ -39,7 +41,8 @@ commands=(
     clang++:clang clang-format:clang-format valgrind:valgrind callgrind_annotate:valgrind
     rsvg-convert:librsvg2-bin zip:zip unzip:unzip sha256sum:coreutils od:coreutils
     realpath:coreutils stat:coreutils touch:coreutils diff:diffutils cmp:diffutils flock:util-linux
-    awk:mawk sed:sed script:bsdutils
+    awk:mawk sed:sed script:bsdutils debootstrap:debootstrap wget:wget unshare:util-linux
+    chroot:coreutils timeout:coreutils
 )
 for entry in "${commands[@]}"; do
     command=${entry%%:*}

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Unpacks the players' zip into an empty folder that stands for the game folder
-# and checks what lands there: exactly Pallbrook.asi, Pallbrook.ini, README.txt
-# and SHA256SUMS at the top level; the plugin the build made, as a 64-bit Windows
-# DLL whose version resource carries the project's name and version; the sample
-# settings file and the README as they are in the source tree, with Windows line
-# ends; hashes that match; and the same version in the README, the players'
-# README.txt and the changelog.
+# and checks what lands there: exactly Pallbrook.asi, Pallbrook.ini, README.txt,
+# BUILT-WITH.txt and SHA256SUMS at the top level; the plugin the build made, as
+# a 64-bit Windows DLL whose version resource carries the project's name and
+# version; the sample settings file and the README as they are in the source
+# tree, with Windows line ends; BUILT-WITH.txt naming the compiler that built
+# the plugins; hashes that match; and the same version in the README, the
+# players' README.txt and the changelog.
 # Usage: package_contents.sh ZIP VERSION SOURCE_DIR WINDOWS_BUILD_DIR WORK_FOLDER [OBJDUMP]
 set -euo pipefail
 zip=$1
@@ -34,11 +35,11 @@ rm -rf "$game"
 mkdir -p "$game"
 unzip -q "$zip" -d "$game"
 
-# What the player gets: four files, and the capture build with its note in a
+# What the player gets: five files, and the capture build with its note in a
 # folder of its own; nothing else.
 listing=$(cd "$game" && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')
-[[ $listing == "Pallbrook.asi Pallbrook.ini README.txt SHA256SUMS capture capture/PallbrookCapture.asi capture/README.txt " ]] ||
-    fail "the package holds '$listing' instead of Pallbrook.asi, Pallbrook.ini, README.txt, SHA256SUMS and capture/ with PallbrookCapture.asi and README.txt"
+[[ $listing == "BUILT-WITH.txt Pallbrook.asi Pallbrook.ini README.txt SHA256SUMS capture capture/PallbrookCapture.asi capture/README.txt " ]] ||
+    fail "the package holds '$listing' instead of BUILT-WITH.txt, Pallbrook.asi, Pallbrook.ini, README.txt, SHA256SUMS and capture/ with PallbrookCapture.asi and README.txt"
 cmp -s "$game/capture/PallbrookCapture.asi" "$windows_build/PallbrookCapture.asi" ||
     fail "capture/PallbrookCapture.asi in the package is not the one in $windows_build"
 
@@ -49,11 +50,21 @@ for name in Pallbrook.ini README.txt capture/README.txt; do
         fail "$name in the package is not dist/$name with CR LF line ends"
 done
 
+# BUILT-WITH.txt names the Debian package, and its version, of the compiler
+# that the Windows build used, as dpkg tells them, and the system.
+compiler=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$windows_build/CMakeCache.txt")
+compiler_package=$(dpkg-query -S "$(realpath "$compiler")" | cut -d: -f1)
+compiler_version=$(dpkg-query -W -f '${Version}' "$compiler_package")
+grep -qx "  $compiler_package $compiler_version"$'\r' "$game/BUILT-WITH.txt" ||
+    fail "BUILT-WITH.txt does not name $compiler_package $compiler_version, which built the plugins"
+grep -qF "on $(. /etc/os-release && echo "$PRETTY_NAME")," "$game/BUILT-WITH.txt" ||
+    fail "BUILT-WITH.txt does not name the system the plugins were built on"
+
 # SHA256SUMS holds the hash of each other file, checked here with the
 # standard tool, as a player or developer would.
 if [[ -f $game/SHA256SUMS ]]; then
     listed=$(awk '{ print $2 }' "$game/SHA256SUMS" | tr '\n' ' ')
-    [[ $listed == "Pallbrook.asi Pallbrook.ini README.txt capture/PallbrookCapture.asi capture/README.txt " ]] ||
+    [[ $listed == "BUILT-WITH.txt Pallbrook.asi Pallbrook.ini README.txt capture/PallbrookCapture.asi capture/README.txt " ]] ||
         fail "SHA256SUMS lists '$listed'"
     (cd "$game" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match the files"
 fi
