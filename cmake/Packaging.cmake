@@ -1,15 +1,14 @@
 # The zip that players get, Pallbrook-<version>.zip, with the plugin, the sample
 # settings file, the player's README, BUILT-WITH.txt and SHA256SUMS at its top
-# level, ready to be unpacked into the game folder, and the capture build with its note in the
-# folder capture/. Made by the `package` target of the Windows build, to the
-# same bytes from the same commit.
+# level, ready to be unpacked into the game folder, and the capture build with
+# its note in the folder capture/. Made by the `package` target of the Windows
+# build, to the same bytes from the same commit.
 
 # The text files go with Windows line ends (CR LF), as a player's editor on
-# Windows expects; the sources keep Unix ones.
+# Windows expects; the sources keep Unix ones. Each is written into
+# build/windows/dist only when its text changes.
 set(PALLBROOK_DIST_TEXT ${CMAKE_BINARY_DIR}/dist)
-foreach(name Pallbrook.ini README.txt capture/README.txt)
-    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/dist/${name})
-    file(READ ${CMAKE_SOURCE_DIR}/dist/${name} text)
+function(pallbrook_dist_text text name)
     string(REPLACE "\r\n" "\n" text "${text}")
     string(REPLACE "\n" "\r\n" text "${text}")
     set(out ${PALLBROOK_DIST_TEXT}/${name})
@@ -20,10 +19,16 @@ foreach(name Pallbrook.ini README.txt capture/README.txt)
     if(NOT written STREQUAL text)
         file(WRITE ${out} "${text}")
     endif()
+endfunction()
+foreach(name Pallbrook.ini README.txt capture/README.txt)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/dist/${name})
+    file(READ ${CMAKE_SOURCE_DIR}/dist/${name} text)
+    pallbrook_dist_text("${text}" ${name})
 endforeach()
 
-# BUILT-WITH.txt: the system and the Debian packages of the toolchain that
-# built the plugins, which decide their bytes as much as the sources do.
+# BUILT-WITH.txt: the commit, the system and the Debian packages of the
+# toolchain that built the plugins, which decide their bytes as much as the
+# sources do.
 set(PALLBROOK_BUILD_SYSTEM "an unknown system")
 if(EXISTS /etc/os-release)
     file(STRINGS /etc/os-release pretty REGEX "^PRETTY_NAME=")
@@ -37,14 +42,14 @@ execute_process(COMMAND dpkg-query -W -f "  \${Package} \${Version}\n" ${compile
                         binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev libz-mingw-w64-dev
                 OUTPUT_VARIABLE PALLBROOK_TOOLCHAIN_PACKAGES OUTPUT_STRIP_TRAILING_WHITESPACE
                 RESULT_VARIABLE status ERROR_QUIET)
-if(status EQUAL 0 AND NOT compiler_package STREQUAL "")
-    string(PREPEND PALLBROOK_TOOLCHAIN_PACKAGES "these Debian packages:\n")
-else()
-    set(PALLBROOK_TOOLCHAIN_PACKAGES "${CMAKE_CXX_COMPILER} (GCC ${CMAKE_CXX_COMPILER_VERSION}),\n"
-                                     "of no Debian package that dpkg-query knows")
+if(NOT status EQUAL 0 OR compiler_package STREQUAL "")
+    set(PALLBROOK_TOOLCHAIN_PACKAGES
+        "  ${CMAKE_CXX_COMPILER} (GCC ${CMAKE_CXX_COMPILER_VERSION}), of no package dpkg-query knows")
 endif()
-configure_file(${CMAKE_SOURCE_DIR}/dist/BUILT-WITH.txt.in ${PALLBROOK_DIST_TEXT}/BUILT-WITH.txt
-               @ONLY NEWLINE_STYLE CRLF)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/dist/BUILT-WITH.txt.in)
+file(READ ${CMAKE_SOURCE_DIR}/dist/BUILT-WITH.txt.in text)
+string(CONFIGURE "${text}" text @ONLY)
+pallbrook_dist_text("${text}" BUILT-WITH.txt)
 
 install(TARGETS Pallbrook LIBRARY DESTINATION . RUNTIME DESTINATION .)
 install(FILES ${PALLBROOK_DIST_TEXT}/Pallbrook.ini ${PALLBROOK_DIST_TEXT}/README.txt

@@ -26,12 +26,14 @@ expected=$(sort <<'NAMES'
 NAMES
 )
 
-# The names imported from one DLL: the lines after its "DLL Name" up to a blank line.
+# The names imported from one DLL: the lines after its "DLL Name" up to a blank
+# line, each the name last. binutils 2.40 (Debian 12) writes "vma hint name",
+# 2.44 (Debian 13) "vma ordinal hint name".
 imports_of() {
     awk -v dll="$1" '
         /DLL Name:/ { inside = ($3 == dll); next }
         inside && NF == 0 { inside = 0 }
-        inside && $1 ~ /^[0-9a-f]+$/ && NF >= 3 { print $3 }
+        inside && $1 ~ /^[0-9a-f]+$/ && NF >= 3 { print $NF }
     ' <<<"$dump" | sort
 }
 
