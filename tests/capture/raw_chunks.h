@@ -6,6 +6,7 @@
 #include "capture_file/crc32.h"
 #include "capture_file/writer/capture_encoder.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <string_view>
@@ -51,6 +52,25 @@ inline Bytes deflated(const Bytes& records) {
     capture::restartCompression(compressor);
     Bytes out = records;
     capture::compressRecords(compressor, out, 0);
+    return out;
+}
+
+// Records as a deflate stream made by hand, as a data chunk of version 2
+// may hold them: stored blocks (a zero byte, the length and its complement
+// as u16, the bytes), then the sync flush, an empty stored block.
+inline Bytes stored(const Bytes& records) {
+    Bytes out;
+    for (std::size_t at = 0; at <= records.size(); at += 0xFFFF) {
+        const auto n =
+            static_cast<std::uint16_t>(std::min<std::size_t>(0xFFFF, records.size() - at));
+        out.insert(out.end(), {0x00, std::uint8_t(n), std::uint8_t(n >> 8), std::uint8_t(~n),
+                               std::uint8_t(~n >> 8)});
+        out.insert(out.end(), records.begin() + long(at), records.begin() + long(at + n));
+        if (n == 0) {
+            return out; // the empty block is the sync flush
+        }
+    }
+    out.insert(out.end(), {0x00, 0x00, 0x00, 0xFF, 0xFF});
     return out;
 }
 

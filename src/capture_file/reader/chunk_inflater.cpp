@@ -29,13 +29,14 @@ bool startStream(ChunkInflater& inflater) {
     return true;
 }
 
-// Room for more output: doubling, up to the largest chunk the format allows.
-bool growOutput(std::vector<std::uint8_t>& records, std::size_t written) {
-    if (written >= MaxChunkPayload) {
-        return false;
-    }
-    records.resize(std::min(MaxChunkPayload, std::max<std::size_t>(4096, written * 2)));
-    return true;
+// The output has room for a byte more than the largest chunk the format
+// allows: a chunk that inflates to exactly the largest size is then told
+// from one that inflates further.
+constexpr std::size_t OutputRoom = MaxChunkPayload + 1;
+
+// Room for more output: doubling, up to that room.
+void growOutput(std::vector<std::uint8_t>& records, std::size_t written) {
+    records.resize(std::min(OutputRoom, std::max<std::size_t>(4096, written * 2)));
 }
 
 } // namespace
@@ -49,15 +50,18 @@ const char* inflateChunk(ChunkInflater& inflater, std::span<const std::uint8_t> 
     z.next_in = const_cast<std::uint8_t*>(payload.data());
     z.avail_in = static_cast<uInt>(payload.size());
     std::size_t written = 0;
-    records.resize(std::min(MaxChunkPayload, std::max<std::size_t>(4096, payload.size() * 4)));
+    records.resize(std::min(OutputRoom, std::max<std::size_t>(4096, payload.size() * 4)));
     for (;;) {
-        if (written == records.size() && !growOutput(records, written)) {
-            return "a data chunk inflates to more than the format allows";
+        if (written == records.size()) {
+            growOutput(records, written);
         }
         z.next_out = records.data() + written;
         z.avail_out = static_cast<uInt>(records.size() - written);
         const int status = inflate(&z, Z_SYNC_FLUSH);
         written = records.size() - z.avail_out;
+        if (written > MaxChunkPayload) {
+            return "a data chunk inflates to more than the format allows";
+        }
         if (inflater.inflatedSoFar + written > inflater.maxInflated) {
             return "the capture inflates to more than the bytes a whole read may decode to";
         }

@@ -89,3 +89,47 @@ TEST(ScenarioReader, ReportsEveryFaultOfAFileNotOnlyTheFirst) {
 }
 
 } // namespace
+
+// Each number of a scenario with a range is taken at its bounds and refused
+// one past them (@ is where the number goes).
+TEST(ScenarioReader, NumbersAreTakenAtTheirBoundsAndRefusedOnePast) {
+    struct Bound {
+        const char* json;
+        const char* at;
+        const char* past;
+    };
+    const char* const expectEnd = R"("expect": [{"end": true, "state": "Idle"}])";
+    for (const Bound& b : std::initializer_list<Bound>{
+             {R"({"frames": @, X})", "10000000", "10000001"},
+             {R"({"frames": @, X})", "1", "0"},
+             {R"({"frames": 5, "world": {"frame_time_ms": @}, X})", "10000", "10001"},
+             {R"({"frames": 5, "world": {"frame_time_ms": @}, X})", "1", "0"},
+             {R"({"frames": 5, "world": {"start_time_ms": @}, X})", "4294967295", "4294967296"},
+             {R"({"frames": 5, "world": {"start_time_ms": @}, X})", "0", "-1"},
+             {R"({"frames": 5, "world": {"dict_load_frames": {"d": @}}, X})", "1000000", "1000001"},
+             {R"({"frames": 5, "timeline": [{"frame": @, "hold": "INPUT_AIM"}], X})", "5", "6"},
+             {R"({"frames": 5, "timeline": [{"time": @, "hold": "INPUT_AIM"}], X})", "4294967295",
+              "4294967296"},
+             {R"({"frames": 5, "world": {"player": {"position": [@, 0]}}, X})",
+              "3.4028234663852886e38", "3.4028236e38"},
+             {R"({"frames": 5, "expect": [{"end": true, "prompt": {"hold_ms": @}}]})",
+              "-2147483648", "-2147483649"},
+             {R"({"frames": 5, "expect": [{"end": true, "body_pins": {"body": "player",
+                  "count": @}}]})",
+              "64", "65"},
+         }) {
+        const auto with = [&b, expectEnd](const char* number) {
+            std::string text = b.json;
+            text.replace(text.find('@'), 1, number);
+            if (const auto x = text.find('X'); x != std::string::npos) {
+                text.replace(x, 1, expectEnd);
+            }
+            return readText(text);
+        };
+        const simtool::ReadResult at = with(b.at);
+        EXPECT_TRUE(at.scenario) << b.json << " with " << b.at << ": "
+                                 << (at.problems.empty() ? "" : at.problems.front());
+        const simtool::ReadResult past = with(b.past);
+        EXPECT_FALSE(past.scenario) << b.json << " with " << b.past;
+    }
+}
