@@ -46,6 +46,9 @@ cases=$(
 0 | all hold | $o/p.svg | run $scenario --svg $o/p.svg --drag 1
 0 | all hold | $o/p.svg | run $scenario --svg $o/p.svg --frames 50-250
 0 | all hold | - | run $scenario --folder $o/game
+0 | all hold | $o/p.svg | run $scenario --here --svg $o/p.svg
+2 | --here: the scenario brings settings of its own | - | run $scenarios/settings_prompt.json --here
+2 | --here and --folder: choose one | - | run $scenario --here --folder $o/game
 2 | demo.json: --drag 2: the run has one drag, drag 1; nothing written | $o/p.svg $o/t.jsonl | run $scenario --svg $o/p.svg --drag 2 --trace $o/t.jsonl
 2 | demo.json: --frames 250-400: the scenario has frames 1 to 300; it was not run, nothing written | $o/p.svg | run $scenario --svg $o/p.svg --frames 250-400
 2 | --frames 200-100: the first frame comes after the last; nothing run, nothing written | $o/p.svg | run $scenario --svg $o/p.svg --frames 200-100
@@ -93,6 +96,7 @@ cases=$(
 2 | text.pbcap: refused: offset 0: .*; nothing written | - | info $w/text.pbcap
 2 | info takes one file | - | info $demo $demo
 0 | ^usage: pallbrook-sim run | - | --help
+0 | ^usage: pallbrook-sim run | - | help
 2 | unknown command bogus | - | bogus
 2 | no command given | - | 
 EOF
@@ -110,7 +114,8 @@ while IFS='|' read -r status pattern files args; do
     rm -rf "$o"
     mkdir -p "$o"
     read -r -a argv <<<"$args"
-    output=$("$sim" "${argv[@]}" 2>&1)
+    # Played in a folder of its own (--here plays in the current one).
+    output=$(cd "$o" && "$sim" "${argv[@]}" 2>&1)
     got=$?
     why=()
     [ "$got" -eq "$status" ] || why+=("exit status $got, expected $status")
