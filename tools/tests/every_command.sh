@@ -56,7 +56,7 @@ cases=$(
 2 | --drag 0: expected a drag's number | $o/p.svg | run $scenario --svg $o/p.svg --drag 0
 2 | --frames and --drag choose what --svg draws | - | run $scenario --drag 1
 2 | --frames and --drag: choose one | $o/p.svg | run $scenario --svg $o/p.svg --drag 1 --frames 1-9
-2 | cannot write $o/none/p.svg \(No such file or directory\): .*demo.json was not run, nothing written | $o/t.jsonl | run $scenario --trace $o/t.jsonl --svg $o/none/p.svg
+2 | cannot write $o/none/p.svg \(No such file or directory\): .*demo.json was not played, nothing written | $o/t.jsonl | run $scenario --trace $o/t.jsonl --svg $o/none/p.svg
 2 | cannot make the folder $w/a_file/game \(Not a directory\); it was not run, nothing written | $o/t.jsonl | run $scenario --folder $w/a_file/game --trace $o/t.jsonl
 2 | --plugin: this build has the plugin linked in | - | run $scenario --plugin $w/a_file
 2 | --trace needs a value | - | run $scenario --trace
@@ -86,7 +86,7 @@ cases=$(
 0 | torn tail | $o/t.jsonl $o/p.svg | replay $released/torn_tail_player_mounts.pbcap --svg $o/p.svg --trace $o/t.jsonl
 2 | text.pbcap: refused: offset 0: .*; nothing written | $o/p.svg $o/t.jsonl | replay $w/text.pbcap --svg $o/p.svg --trace $o/t.jsonl
 2 | cannot read $w/missing.pbcap \(No such file or directory\); nothing written | $o/p.svg | replay $w/missing.pbcap --svg $o/p.svg
-2 | cannot write $o/none/t.jsonl \(No such file or directory\): .*pbcap was not run, nothing written | - | replay $demo --trace $o/none/t.jsonl
+2 | cannot write $o/none/t.jsonl \(No such file or directory\): .*pbcap was not played, nothing written | - | replay $demo --trace $o/none/t.jsonl
 2 | --plugin: this build has the plugin linked in | - | replay $demo --plugin $w/a_file
 2 | replay takes one file | - | replay $demo $demo
 0 | ^format version 2$ | - | info $demo

@@ -44,9 +44,9 @@ bool Outputs::open() {
         errno = 0;
         stream->open(partName(*path), std::ios::binary | std::ios::trunc);
         if (!*stream) {
-            std::fprintf(stderr,
-                         "pallbrook-sim: cannot write %s (%s): %s was not run, nothing written\n",
-                         path->c_str(), reason().c_str(), subject_.c_str());
+            std::fprintf(
+                stderr, "pallbrook-sim: cannot write %s (%s): %s was not played, nothing written\n",
+                path->c_str(), reason().c_str(), subject_.c_str());
             return false;
         }
     }

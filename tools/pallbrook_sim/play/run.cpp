@@ -154,9 +154,11 @@ int runScenario(const Scenario& scenario, const RunOptions& options) {
     host.beforeFrame.push_back([&run] { run.applyDueEvents(); });
 
     run.header();
+    const PictureText text{std::filesystem::path(scenario.file).filename().string(),
+                           scenario.description, false};
     if (!sim::loadPlugin(options.pluginPath)) {
         run.loop.reportHostErrors();
-        return outputs.finish(1, run.loop.track(), {});
+        return outputs.finish(1, run.loop.track(), text);
     }
     run.loop.play(scenario.frames, [&run] { run.checkDue(); });
     for (std::size_t i = 0; i < run.checked.size(); ++i) {
@@ -175,9 +177,7 @@ int runScenario(const Scenario& scenario, const RunOptions& options) {
     run.footer();
     std::fflush(stdout);
     bool ok = run.failures.empty() && host.errors.empty() && run.loop.fault().empty();
-    return outputs.finish(
-        ok ? 0 : 1, run.loop.track(),
-        {std::filesystem::path(scenario.file).filename().string(), scenario.description, false});
+    return outputs.finish(ok ? 0 : 1, run.loop.track(), text);
 }
 
 } // namespace simtool
