@@ -56,7 +56,8 @@ if(PALLBROOK_WINDOWS_BUILD_DIR)
     add_test(NAME pallbrook_sim.every_command
              COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/every_command.sh $<TARGET_FILE:pallbrook-sim>
                      ${round_trip} ${CMAKE_SOURCE_DIR}/tests/capture/released
-                     ${CMAKE_SOURCE_DIR}/scenarios ${CMAKE_CURRENT_BINARY_DIR}/every-command)
+                     ${CMAKE_SOURCE_DIR}/scenarios ${CMAKE_CURRENT_BINARY_DIR}/every-command
+                     ${PALLBROOK_WINDOWS_BUILD_DIR})
     set_tests_properties(pallbrook_sim.every_command PROPERTIES FIXTURES_REQUIRED round_trip_captures
                                                                 TIMEOUT 300)
 endif()

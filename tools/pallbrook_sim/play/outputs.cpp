@@ -26,6 +26,9 @@ Outputs::Outputs(const OutputRequest& request, std::string subject)
     : request_(request), subject_(std::move(subject)) {}
 
 Outputs::~Outputs() {
+    // Closed first: Windows removes no file that is open.
+    trace_.close();
+    picture_.close();
     std::error_code ignored;
     for (const std::string* path : {&request_.tracePath, &request_.svgPath}) {
         if (!path->empty()) {
