@@ -51,6 +51,15 @@ if(PALLBROOK_WINDOWS_BUILD_DIR)
                          ${sim} ${round_trip} ${CMAKE_CURRENT_BINARY_DIR}/replay-${check})
         set_tests_properties(capture.replay_${check} PROPERTIES FIXTURES_REQUIRED round_trip_captures)
     endforeach()
+
+    # Every command and option on captures as a player sends them.
+    add_test(NAME pallbrook_sim.every_command
+             COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/every_command.sh $<TARGET_FILE:pallbrook-sim>
+                     ${round_trip} ${CMAKE_SOURCE_DIR}/tests/capture/released
+                     ${CMAKE_SOURCE_DIR}/scenarios ${CMAKE_CURRENT_BINARY_DIR}/every-command
+                     ${PALLBROOK_WINDOWS_BUILD_DIR})
+    set_tests_properties(pallbrook_sim.every_command PROPERTIES FIXTURES_REQUIRED round_trip_captures
+                                                                TIMEOUT 300)
 endif()
 
 # Captures written by released capture builds replay with no difference and
@@ -110,14 +119,23 @@ target_link_libraries(pallbrook_sim_tool_tests PRIVATE pallbrook_sim_tool pallbr
 pallbrook_warnings(pallbrook_sim_tool_tests)
 gtest_discover_tests(pallbrook_sim_tool_tests)
 
-# The demo's picture, drawn by the tool as a user draws it, then read as a
-# reader reads it.
-set(PALLBROOK_DEMO_SVG ${CMAKE_CURRENT_BINARY_DIR}/demo-picture.svg)
+# The demo's picture, drawn by the tool as a user draws it, of the scenario
+# and of its released capture without names, then read as a reader reads it;
+# and the picture of a long run, drawn from a track made for it.
+set(PALLBROOK_PICTURES ${CMAKE_CURRENT_BINARY_DIR}/pictures)
+set(PALLBROOK_DEMO_SVG ${PALLBROOK_PICTURES}/demo.svg)
+set(PALLBROOK_DEMO_CAPTURE_SVG ${PALLBROOK_PICTURES}/demo-capture.svg)
+file(MAKE_DIRECTORY ${PALLBROOK_PICTURES})
 add_test(NAME picture.demo_drawn
          COMMAND pallbrook-sim run ${CMAKE_SOURCE_DIR}/scenarios/demo.json --svg ${PALLBROOK_DEMO_SVG})
-set_tests_properties(picture.demo_drawn PROPERTIES FIXTURES_SETUP demo_picture)
-add_executable(pallbrook_picture_tests ${CMAKE_CURRENT_SOURCE_DIR}/tests/report/picture/picture_test.cpp)
-target_link_libraries(pallbrook_picture_tests PRIVATE GTest::gtest_main)
+add_test(NAME picture.demo_capture_drawn
+         COMMAND pallbrook-sim replay ${CMAKE_SOURCE_DIR}/tests/capture/released/0.1.0/demo.pbcap
+                 --svg ${PALLBROOK_DEMO_CAPTURE_SVG})
+set_tests_properties(picture.demo_drawn picture.demo_capture_drawn PROPERTIES FIXTURES_SETUP demo_picture)
+add_executable(pallbrook_picture_tests ${CMAKE_CURRENT_SOURCE_DIR}/tests/report/picture/picture_test.cpp
+                                       ${CMAKE_CURRENT_SOURCE_DIR}/tests/report/picture/long_run_test.cpp)
+target_link_libraries(pallbrook_picture_tests PRIVATE pallbrook_sim_tool pallbrook_standin_host_linked
+                                                      GTest::gtest_main)
 pallbrook_warnings(pallbrook_picture_tests)
 gtest_discover_tests(pallbrook_picture_tests PROPERTIES FIXTURES_REQUIRED demo_picture
-                     ENVIRONMENT PALLBROOK_DEMO_SVG=${PALLBROOK_DEMO_SVG})
+                     ENVIRONMENT PALLBROOK_PICTURES=${PALLBROOK_PICTURES})

@@ -15,21 +15,17 @@ namespace simtool {
 PlayLoop::PlayLoop(std::uint32_t startTimeMs, std::uint32_t frameTimeMs)
     : startTimeMs_(startTimeMs), frameTimeMs_(frameTimeMs) {}
 
-bool PlayLoop::openTrace(const std::string& path) {
-    trace_.open(path, std::ios::binary | std::ios::trunc);
-    return static_cast<bool>(trace_);
-}
-
 void PlayLoop::listen() {
     sim::host().onCall = [this](const sim::NativeCall& call) {
+        places_.onCall(call);
         observer_.onCall(call);
         if (promptsFromCalls_) {
             promptBook_.onCall(call);
         }
-        if (trace_.is_open()) {
+        if (trace_ != nullptr) {
             const auto time =
                 clock_ ? static_cast<std::uint32_t>(clock_()) : sim::world().gameTimeMs;
-            trace_ << traceLine(call, sim::world().frame, time) << '\n';
+            *trace_ << traceLine(call, sim::world().frame, time) << '\n';
         }
     };
 }
@@ -86,7 +82,7 @@ void PlayLoop::frame(const std::function<void()>& runFrame) {
         pending_.push_back(std::move(line));
     }
     const auto prompts = promptsFromCalls_ ? promptBook_.prompts() : sim::prompts();
-    for (std::string& line : promptWatch_.update(track_, sim::world().frame, prompts)) {
+    for (std::string& line : promptWatch_.update(track_, sim::world().frame, prompts, places_)) {
         pending_.push_back(std::move(line));
     }
     for (const std::string& line : pending_) {
@@ -99,19 +95,21 @@ void PlayLoop::frame(const std::function<void()>& runFrame) {
 }
 
 void PlayLoop::sample() {
-    const sim::World& w = sim::world();
-    const sim::Ped& player = w.peds.at(w.player);
-    track_.samples.push_back(
-        {w.frame, player.position, player.heading, observer_.phase(), observer_.target()});
-    for (const auto& [handle, ped] : w.peds) {
-        if (!ped.exists) {
-            continue;
-        }
+    const std::int64_t frame = sim::world().frame;
+    const std::int32_t player = places_.player();
+    const Sample* last = track_.samples.empty() ? nullptr : &track_.samples.back();
+    track_.player = player;
+    track_.samples.push_back({frame, clock(),
+                              places_.position(player).value_or(last ? last->player : sim::Vec3{}),
+                              places_.heading(player).value_or(last ? last->heading : 0.0f),
+                              observer_.phase(), observer_.target()});
+    for (const std::int32_t handle : places_.known()) {
+        const sim::Vec3 at = *places_.position(handle);
         auto& path = track_.pedPaths[handle];
-        if (path.empty() ||
-            std::hypot(path.back().x - ped.position.x, path.back().y - ped.position.y) > 0.005f) {
-            path.push_back(ped.position);
+        if (path.empty() || std::hypot(path.back().at.x - at.x, path.back().at.y - at.y) > 0.005f) {
+            path.push_back({frame, at});
         }
+        track_.looks[handle] = {places_.lying(handle), places_.heading(handle)};
     }
 }
 

@@ -9,13 +9,14 @@
 
 #include "drag/drag_state.h"
 #include "report/brief/observer.h"
+#include "report/brief/ped_places.h"
 #include "report/brief/prompt_book.h"
 #include "report/brief/prompt_watch.h"
 #include "report/track.h"
 
 #include <cstdint>
-#include <fstream>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -28,15 +29,17 @@ class PlayLoop {
     PlayLoop(const PlayLoop&) = delete;
     PlayLoop& operator=(const PlayLoop&) = delete;
 
-    // Opens the trace file, emptied; false when it cannot be written.
-    bool openTrace(const std::string& path);
+    // Writes every native call as a line of the trace there (null: none).
+    void traceTo(std::ostream* trace) { trace_ = trace; }
     // Hands every native call of the host to the observer and the trace,
     // until stopListening.
     void listen();
-    // The prompts come from the plugin's calls, not from the world (a replay).
-    void watchPromptsFromCalls() {
+    // The prompts and the places of the peds come from the plugin's calls,
+    // not from the world (a replay).
+    void tellFromCalls() {
         promptsFromCalls_ = true;
         observer_.worldDoesNotTell();
+        places_.tellFromCalls();
     }
     void stopListening();
 
@@ -81,11 +84,12 @@ class PlayLoop {
     std::uint32_t startTimeMs_;
     std::uint32_t frameTimeMs_;
     Track track_;
-    Observer observer_{track_};
+    PedPlaces places_;
+    Observer observer_{track_, places_};
     PromptWatch promptWatch_;
     PromptBook promptBook_;
     bool promptsFromCalls_ = false;
-    std::ofstream trace_;
+    std::ostream* trace_ = nullptr;
     std::vector<std::string> pending_; // lines of the frame being run
     std::size_t errorsShown_ = 0;
     std::string fault_;

@@ -9,7 +9,6 @@
 #include "play/world_setup.h"
 #include "plugin/natives.h"
 #include "printing/names.h"
-#include "report/picture/picture.h"
 #include "scenario/scenario_reader.h"
 
 #include "capture_file/reader/capture_reader.h"
@@ -18,13 +17,14 @@
 #include "sim/replay/replay_host.h"
 #include "sim/world/world.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <stdexcept>
-#include <variant>
 
 namespace simtool {
 
@@ -39,30 +39,39 @@ std::optional<std::string> readFile(const std::string& path) {
 }
 
 // The settings the replay plays with: another file, or the one captured.
-std::optional<std::string> settingsFor(const capture::CaptureFrameReader& reader,
-                                       const ReplayOptions& options, std::string& told) {
+// False when the other file cannot be read (said).
+bool settingsFor(const capture::CaptureFrameReader& reader, const ReplayOptions& options,
+                 std::optional<std::string>& settings, std::string& told) {
+    settings = std::nullopt;
     if (!options.settingsPath.empty()) {
-        auto text = readFile(options.settingsPath);
-        if (!text) {
-            throw std::runtime_error("cannot read the settings file " + options.settingsPath);
+        errno = 0;
+        settings = readFile(options.settingsPath);
+        if (!settings) {
+            std::fprintf(stderr, "pallbrook-sim: cannot read the settings file %s (%s)",
+                         options.settingsPath.c_str(),
+                         errno != 0 ? std::strerror(errno) : "no reason given");
+            return false;
         }
         told = "settings from " + std::filesystem::path(options.settingsPath).filename().string() +
                " instead of the captured ones";
-        return text;
+        return true;
     }
     switch (reader.settings.found) {
     case capture::SettingsFound::File:
         told = "the captured Pallbrook.ini (" + std::to_string(reader.settings.bytes.size()) +
                " bytes)";
-        return reader.settings.bytes;
+        settings = reader.settings.bytes;
+        break;
     case capture::SettingsFound::FileCut:
         told = "the captured Pallbrook.ini, cut to its first " +
                std::to_string(reader.settings.bytes.size()) + " bytes";
-        return reader.settings.bytes;
+        settings = reader.settings.bytes;
+        break;
     default:
         told = "no Pallbrook.ini, as when captured";
-        return std::nullopt;
+        break;
     }
+    return true;
 }
 
 // The game time the plugin was told: the last answer of the game timer,
@@ -123,6 +132,7 @@ struct ReplayRun {
     bool differs = false;
 };
 
+// False when the scenario is refused (said).
 bool readNames(const ReplayOptions& options, ReplayRun& run) {
     if (options.namesPath.empty()) {
         return true;
@@ -136,15 +146,22 @@ bool readNames(const ReplayOptions& options, ReplayRun& run) {
 }
 
 // The stand-in host answering from the capture, its calls heard by the play
-// loop and the capture's clock. False when the trace cannot be written.
-bool prepareHost(ReplayRun& run, PlayLoop& loop, const ReplayOptions& options) {
+// loop and the capture's clock. False when the scenario of the names cannot
+// make its world (said).
+bool prepareHost(ReplayRun& run, PlayLoop& loop, const ReplayOptions& options,
+                 std::ostream* trace) {
     sim::resetHost();
     sim::installWorld();
     pedNames() = PedNames{};
     if (run.names) {
         // The scenario's world and timeline play along, unasked, for the
-        // names of its peds and where they stand.
-        buildWorld(run.names->world);
+        // names of its peds; where they stand is the capture's to tell.
+        try {
+            buildWorld(run.names->world);
+        } catch (const std::runtime_error& error) {
+            std::fprintf(stderr, "%s: %s", options.namesPath.c_str(), error.what());
+            return false;
+        }
         run.timeline.emplace(*run.names);
         sim::host().beforeFrame.push_back([&run] {
             applyDueEvents(
@@ -153,12 +170,9 @@ bool prepareHost(ReplayRun& run, PlayLoop& loop, const ReplayOptions& options) {
     }
     sim::installReplayHost(run.state);
     loop.useClock([&run] { return run.clock.now(); });
-    if (!options.tracePath.empty() && !loop.openTrace(options.tracePath)) {
-        std::fprintf(stderr, "pallbrook-sim: cannot write %s\n", options.tracePath.c_str());
-        return false;
-    }
+    loop.traceTo(trace);
     sim::host().recordCalls = false;
-    loop.watchPromptsFromCalls();
+    loop.tellFromCalls();
     loop.listen();
     auto listened = sim::host().onCall;
     sim::host().onCall = [listened, &run](const sim::NativeCall& call) {
@@ -244,25 +258,48 @@ int printOutcome(const capture::CaptureExtent& extent, const ReplayRun& run, Pla
 
 int replayCapture(const std::string& file, const ReplayOptions& options) {
     useBinaryStdout();
+    const std::string notReplayed = "; " + file + " was not replayed, nothing written\n";
     OpenedCapture opened;
     if (!openCaptureFile(file, opened)) {
         return 2;
     }
     ReplayRun run;
     if (!readNames(options, run)) {
+        std::fputs(
+            ("pallbrook-sim: the names of " + options.namesPath + " cannot be used" + notReplayed)
+                .c_str(),
+            stderr);
         return 2;
     }
     std::string settingsTold;
-    const std::optional<std::string> settings = settingsFor(opened.reader, options, settingsTold);
-    ScratchDir scratch(settings);
+    std::optional<std::string> settings;
+    if (!settingsFor(opened.reader, options, settings, settingsTold)) {
+        std::fputs(notReplayed.c_str(), stderr);
+        return 2;
+    }
+    Outputs outputs(options.outputs, file);
+    if (!outputs.open()) {
+        return 2;
+    }
+    std::optional<ScratchDir> scratch;
+    try {
+        scratch.emplace(settings);
+    } catch (const std::runtime_error& error) {
+        std::fprintf(stderr, "pallbrook-sim: %s", error.what());
+        std::fputs(notReplayed.c_str(), stderr);
+        return 2;
+    }
     PlayLoop loop(0, 0);
-    if (!prepareHost(run, loop, options)) {
+    if (!prepareHost(run, loop, options, outputs.trace())) {
+        std::fputs(notReplayed.c_str(), stderr);
         return 2;
     }
     printHeading(file, opened.reader, settingsTold);
+    const PictureText text{std::filesystem::path(file).filename().string(), "a capture replayed",
+                           true};
     if (!sim::loadPlugin(options.pluginPath)) {
         loop.reportHostErrors();
-        return 1;
+        return outputs.finish(1, loop.track(), text);
     }
     const bool readable = playFrames(file, opened, run, loop);
     sim::unloadPlugin();
@@ -270,14 +307,8 @@ int replayCapture(const std::string& file, const ReplayOptions& options) {
         return 2;
     }
     loop.stopListening();
-    if (!options.svgPath.empty()) {
-        Scenario shown = run.names.value_or(Scenario{});
-        shown.file = file;
-        shown.description = "a capture replayed";
-        shown.frames = run.frames;
-        writePicture(options.svgPath, shown, loop.track());
-    }
-    return printOutcome(opened.reader.extent, run, loop);
+    const int status = printOutcome(opened.reader.extent, run, loop);
+    return outputs.finish(status, loop.track(), text);
 }
 
 } // namespace simtool

@@ -108,15 +108,34 @@ struct Run {
 
 int runScenario(const Scenario& scenario, const RunOptions& options) {
     useBinaryStdout();
-    Run run(scenario);
-    run.inCurrentFolder = options.inCurrentFolder;
-    if (!options.tracePath.empty() && !run.loop.openTrace(options.tracePath)) {
-        std::fprintf(stderr, "pallbrook-sim: cannot write %s\n", options.tracePath.c_str());
+    if (const auto& frames = options.outputs.part.frames;
+        frames && frames->last > scenario.frames) {
+        std::fprintf(stderr,
+                     "pallbrook-sim: %s: --frames %lld-%lld: the scenario has frames 1 to %lld; "
+                     "it was not run, nothing written\n",
+                     scenario.file.c_str(), static_cast<long long>(frames->first),
+                     static_cast<long long>(frames->last), static_cast<long long>(scenario.frames));
         return 2;
     }
+    Outputs outputs(options.outputs, scenario.file);
+    if (!outputs.open()) {
+        return 2;
+    }
+    Run run(scenario);
+    run.inCurrentFolder = options.inCurrentFolder;
+    run.loop.traceTo(outputs.trace());
     std::optional<ScratchDir> scratch;
-    if (!options.inCurrentFolder) {
-        scratch.emplace(scenario.settings, options.keptFolder);
+    try {
+        if (!options.inCurrentFolder) {
+            scratch.emplace(scenario.settings, options.keptFolder);
+        }
+    } catch (const std::runtime_error& error) {
+        std::fprintf(stderr, "pallbrook-sim: %s: %s; it was not run, nothing written\n",
+                     scenario.file.c_str(), error.what());
+        return 2;
+    }
+    if (!options.keptFolder.empty()) {
+        outputs.leavesAlso("what the plugin wrote stays in " + options.keptFolder);
     }
 
     sim::resetHost();
@@ -125,7 +144,8 @@ int runScenario(const Scenario& scenario, const RunOptions& options) {
     try {
         buildWorld(scenario.world);
     } catch (const std::runtime_error& error) {
-        std::fprintf(stderr, "%s: %s\n", scenario.file.c_str(), error.what());
+        std::fprintf(stderr, "%s: %s; it was not run, nothing written\n", scenario.file.c_str(),
+                     error.what());
         return 2;
     }
     sim::Host& host = sim::host();
@@ -134,9 +154,11 @@ int runScenario(const Scenario& scenario, const RunOptions& options) {
     host.beforeFrame.push_back([&run] { run.applyDueEvents(); });
 
     run.header();
+    const PictureText text{std::filesystem::path(scenario.file).filename().string(),
+                           scenario.description, false};
     if (!sim::loadPlugin(options.pluginPath)) {
         run.loop.reportHostErrors();
-        return 1;
+        return outputs.finish(1, run.loop.track(), text);
     }
     run.loop.play(scenario.frames, [&run] { run.checkDue(); });
     for (std::size_t i = 0; i < run.checked.size(); ++i) {
@@ -153,12 +175,9 @@ int runScenario(const Scenario& scenario, const RunOptions& options) {
     sim::unloadPlugin();
     run.loop.stopListening();
     run.footer();
-    if (!options.svgPath.empty()) {
-        writePicture(options.svgPath, scenario, run.loop.track());
-    }
     std::fflush(stdout);
     bool ok = run.failures.empty() && host.errors.empty() && run.loop.fault().empty();
-    return ok ? 0 : 1;
+    return outputs.finish(ok ? 0 : 1, run.loop.track(), text);
 }
 
 } // namespace simtool

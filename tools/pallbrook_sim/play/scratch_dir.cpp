@@ -8,25 +8,45 @@ namespace simtool {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+[[noreturn]] void cannot(const std::string& what, const fs::path& where,
+                         const std::error_code& error) {
+    throw std::runtime_error("cannot " + what + " " + where.string() + " (" + error.message() +
+                             ")");
+}
+
+} // namespace
+
 ScratchDir::ScratchDir(const std::optional<std::string>& settings, const fs::path& keptFolder) {
-    previous_ = fs::current_path();
+    std::error_code error;
+    previous_ = fs::current_path(error);
+    if (error) {
+        cannot("tell the current folder", ".", error);
+    }
     keep_ = !keptFolder.empty();
     if (keep_) {
-        fs::create_directories(keptFolder);
+        fs::create_directories(keptFolder, error);
+        if (error) {
+            cannot("make the folder", keptFolder, error);
+        }
         folder_ = keptFolder;
     }
     auto seed = static_cast<unsigned long long>(
         std::chrono::steady_clock::now().time_since_epoch().count());
-    fs::path base = fs::temp_directory_path();
+    fs::path base = keep_ ? fs::path() : fs::temp_directory_path(error);
+    if (error) {
+        throw std::runtime_error("cannot find a folder for temporary files (" + error.message() +
+                                 ")");
+    }
     for (unsigned attempt = 0; !keep_; ++attempt) {
         fs::path candidate = base / ("pallbrook-sim-" + std::to_string(seed + attempt));
-        std::error_code error;
         if (fs::create_directory(candidate, error)) {
             folder_ = candidate;
             break;
         }
         if (attempt > 1000) {
-            throw std::runtime_error("cannot make a working folder in " + base.string());
+            cannot("make a working folder in", base, error);
         }
     }
     if (settings) {
@@ -38,13 +58,15 @@ ScratchDir::ScratchDir(const std::optional<std::string>& settings, const fs::pat
     } else {
         // A kept folder may hold the settings of an earlier run: the run
         // without settings must not read them.
-        std::error_code error;
         fs::remove(folder_ / "Pallbrook.ini", error);
         if (error) {
-            throw std::runtime_error("cannot remove the Pallbrook.ini in " + folder_.string());
+            cannot("remove the Pallbrook.ini in", folder_, error);
         }
     }
-    fs::current_path(folder_);
+    fs::current_path(folder_, error);
+    if (error) {
+        cannot("work in the folder", folder_, error);
+    }
 }
 
 ScratchDir::~ScratchDir() {

@@ -33,12 +33,6 @@ std::string text(const sim::NativeArgs& args, std::size_t i) {
     return t != nullptr ? t : "";
 }
 
-sim::Vec3 positionOf(std::int32_t handle) {
-    const sim::World& w = sim::world();
-    auto found = w.peds.find(handle);
-    return found != w.peds.end() ? found->second.position : sim::Vec3{};
-}
-
 // Why a guard test of the player ends a drag, when its answer makes it fire.
 std::optional<std::string> guardReason(const sim::NativeCall& call) {
     const std::int32_t answer = call.result.i32();
@@ -73,11 +67,10 @@ std::optional<std::string> guardReason(const sim::NativeCall& call) {
 
 } // namespace
 
-Observer::Observer(Track& track) : track_(&track) {}
+Observer::Observer(Track& track, const PedPlaces& places) : track_(&track), places_(&places) {}
 
-// The player as the game names it to the plugin; until it has, the world's.
-std::int32_t Observer::player() const {
-    return player_ != 0 ? player_ : sim::world().player;
+sim::Vec3 Observer::positionOf(std::int32_t handle) const {
+    return places_->position(handle).value_or(sim::Vec3{});
 }
 
 void Observer::changePhase(DragPhase to, const std::string& why) {
@@ -87,9 +80,7 @@ void Observer::changePhase(DragPhase to, const std::string& why) {
 }
 
 void Observer::onCall(const sim::NativeCall& call) {
-    if (call.hash == n::PlayerPed) {
-        player_ = call.result.i32();
-    } else if (call.hash == n::ShowPromptGroupOnEntity) {
+    if (call.hash == n::ShowPromptGroupOnEntity) {
         lastShownOn_ = call.args.i32(0);
     }
     watchGuards(call);
@@ -128,9 +119,12 @@ void Observer::watchGuards(const sim::NativeCall& call) {
     }
     if (phase_ == DragPhase::PickingUp && call.hash == n::FreezeEntity && args.i32(0) == target_ &&
         args.flag(1)) {
+        ++drags_;
+        const std::string drag = "drag " + std::to_string(drags_);
         say("pick-up done; " + pedNames().name(target_) + " frozen for the first drag frame");
-        track_->mark(Marker::Kind::DragStart, frame, positionOf(player()), "drag starts");
-        changePhase(DragPhase::Dragging, "");
+        track_->mark(Marker::Kind::DragStart, frame, positionOf(player()), drag + " starts", 0.0f,
+                     drags_);
+        changePhase(DragPhase::Dragging, drag);
     }
 }
 

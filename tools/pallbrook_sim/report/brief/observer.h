@@ -5,6 +5,7 @@
 #pragma once
 
 #include "drag/drag_state.h"
+#include "report/brief/ped_places.h"
 #include "report/track.h"
 
 #include "sim/host.h"
@@ -19,7 +20,8 @@ namespace simtool {
 
 class Observer {
   public:
-    explicit Observer(Track& track);
+    // Where the peds are comes from the places given.
+    Observer(Track& track, const PedPlaces& places);
 
     // The calls come from a capture: the stand-in world does not hold the
     // peds they name, so the brief tells nothing that only the world knows.
@@ -32,6 +34,8 @@ class Observer {
 
     DragPhase phase() const { return phase_; }
     std::int32_t target() const { return target_; }
+    // The drags begun so far: the brief numbers them from 1.
+    int drags() const { return drags_; }
     // The grab point chosen in the frame that has just run, if a pick-up
     // started in it.
     std::optional<int> grabPointThisFrame() const { return grabbedThisFrame_; }
@@ -43,7 +47,8 @@ class Observer {
         std::optional<sim::Vec3> placedAt;
     };
 
-    std::int32_t player() const;
+    std::int32_t player() const { return places_->player(); }
+    sim::Vec3 positionOf(std::int32_t handle) const;
     void say(std::string line) { lines_.push_back(std::move(line)); }
     void changePhase(DragPhase to, const std::string& why);
     void watchGuards(const sim::NativeCall& call);
@@ -56,8 +61,9 @@ class Observer {
     void reportGrip();
 
     Track* track_;
+    const PedPlaces* places_;
     bool worldTells_ = true;
-    std::int32_t player_ = 0;
+    int drags_ = 0;
     std::int32_t lastShownOn_ = 0;
     DragPhase phase_ = DragPhase::Idle;
     std::int32_t target_ = 0;

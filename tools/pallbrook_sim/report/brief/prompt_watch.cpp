@@ -2,9 +2,6 @@
 
 #include "printing/names.h"
 
-#include "sim/world/scene.h"
-#include "sim/world/world.h"
-
 namespace simtool {
 
 namespace {
@@ -16,17 +13,16 @@ std::string onWhom(std::int32_t entity) {
 } // namespace
 
 std::vector<std::string> PromptWatch::update(Track& track, std::int64_t frame,
-                                             const std::vector<sim::PromptView>& now) {
+                                             const std::vector<sim::PromptView>& now,
+                                             const PedPlaces& places) {
     std::vector<std::string> lines;
     std::vector<Seen> seen;
     for (const sim::PromptView& p : now) {
         seen.push_back({p.handle, p.entity, p.label});
     }
     auto markAt = [&](const Seen& p) {
-        const auto& peds = sim::world().peds;
-        auto ped = peds.find(p.entity);
-        if (ped != peds.end()) {
-            track.mark(Marker::Kind::Prompt, frame, ped->second.position, "\"" + p.label + "\"");
+        if (const auto at = places.position(p.entity)) {
+            track.mark(Marker::Kind::Prompt, frame, *at, "\"" + p.label + "\"");
         }
     };
     if (seen.size() > 1) {

@@ -2,6 +2,7 @@
 // changes its label or goes.
 #pragma once
 
+#include "report/brief/ped_places.h"
 #include "report/track.h"
 
 #include "sim/world/scene.h"
@@ -16,9 +17,10 @@ class PromptWatch {
   public:
     // Compares the prompts that stand now (the world's, or a prompt book's)
     // with those after the last frame; returns the brief's lines and marks
-    // where a prompt began to stand.
+    // where a prompt began to stand, at the place of its ped.
     std::vector<std::string> update(Track& track, std::int64_t frame,
-                                    const std::vector<sim::PromptView>& now);
+                                    const std::vector<sim::PromptView>& now,
+                                    const PedPlaces& places);
 
   private:
     struct Seen {

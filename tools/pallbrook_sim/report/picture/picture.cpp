@@ -2,41 +2,35 @@
 
 #include "printing/format.h"
 #include "printing/names.h"
+#include "report/picture/picture_facts.h"
 #include "report/picture/picture_frame.h"
 #include "report/picture/svg.h"
 
 #include "sim/world/geometry.h"
-#include "sim/world/world.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <set>
 
 namespace simtool {
 
 namespace {
 
-const char* phaseColour(DragPhase phase) {
-    switch (phase) {
-    case DragPhase::Idle:
-        return "#9aa0a6";
-    case DragPhase::PickingUp:
-        return "#e8a33d";
-    case DragPhase::Dragging:
-        return "#2f6fdf";
-    case DragPhase::PuttingDown:
-        return "#8e44ad";
-    }
-    return "#000";
+PedLook lookOf(const Track& track, std::int32_t handle) {
+    auto found = track.looks.find(handle);
+    return found != track.looks.end() ? found->second : PedLook{};
 }
 
-constexpr const char* BodyColour = "#8c5a3c";
-constexpr const char* PromptColour = "#0f8b8d";
-constexpr const char* GrabColour = "#d62f2f";
-constexpr const char* Halo = R"(stroke="#fbfaf7" stroke-width="3" paint-order="stroke")";
+// A lying ped, head forward from its feet; its head alone when the way it
+// lies is not known.
+void lyingBody(Svg& svg, PictureFrame& frame, const sim::Vec3& feet, const PedLook& look,
+               const char* opacity) {
+    if (look.heading) {
+        bodyFigure(svg, frame, feet, *look.heading, opacity);
+    } else {
+        bodyHead(svg, frame, feet, opacity);
+    }
+}
 
 void grid(Svg& svg, const PictureFrame& frame) {
     double step = frame.gridStep();
@@ -54,11 +48,12 @@ void grid(Svg& svg, const PictureFrame& frame) {
     }
 }
 
-void scaleAndNorth(Svg& svg, const PictureFrame& frame) {
+void scaleAndNorth(Svg& svg, PictureFrame& frame) {
     double metres = frame.barLength();
     double px = metres * frame.scale;
     Px start{frame.left + 16, frame.top + frame.height - 18};
     svg.rect({start.x - 6, start.y - 22}, px + 12, 32, R"(fill="#ffffff" opacity="0.85")");
+    frame.keepLabelsOff({start.x - 6, start.y - 22}, px + 12, 32);
     svg.line(start, {start.x + px, start.y}, R"(stroke="#333" stroke-width="2")");
     for (double x : {start.x, start.x + px}) {
         svg.line({x, start.y - 5}, {x, start.y + 5}, R"(stroke="#333" stroke-width="2")");
@@ -67,6 +62,7 @@ void scaleAndNorth(Svg& svg, const PictureFrame& frame) {
     svg.text({start.x + px / 2, start.y - 8}, label, R"(font-size="12" fill="#333")", "middle");
 
     Px n{frame.left + frame.width - 22, frame.top + 40};
+    frame.keepLabelsOff({n.x - 8, n.y - 22}, 16, 40);
     svg.polygon({{n.x, n.y - 22}, {n.x - 7, n.y}, {n.x + 7, n.y}}, R"(fill="#555")");
     svg.text({n.x, n.y + 14}, "N", R"(font-size="12" font-weight="bold" fill="#555")", "middle");
 }
@@ -120,7 +116,7 @@ void playerPath(Svg& svg, PictureFrame& frame, const Track& track) {
         if (s.frame % tick == 0) {
             Px c = frame.at(s.player);
             svg.circle(c, 3, R"(fill="#ffffff" stroke="#444" stroke-width="1.2")");
-            frame.label(svg, c, "frame " + std::to_string(s.frame), "#666");
+            frame.label(c, "frame " + std::to_string(s.frame), "#666", true);
         }
         if (s.phase == DragPhase::Dragging && s.frame % facing == 0) {
             Px c = frame.at(s.player);
@@ -133,41 +129,53 @@ void playerPath(Svg& svg, PictureFrame& frame, const Track& track) {
     }
 }
 
+// The other peds the picture shows, by handle.
+std::vector<std::int32_t> othersShown(const Track& track, const std::set<std::int32_t>& bodies,
+                                      const PictureFrame& frame) {
+    std::vector<std::int32_t> others;
+    for (const auto& [handle, path] : track.pedPaths) {
+        if (handle != track.player && !bodies.contains(handle) && !path.empty() &&
+            frame.shows(path.back().at)) {
+            others.push_back(handle);
+        }
+    }
+    return others;
+}
+
 // Other peds: where they stood or lay.
 void otherPeds(Svg& svg, PictureFrame& frame, const Track& track,
-               const std::set<std::int32_t>& bodies) {
-    const sim::World& w = sim::world();
-    for (const auto& [handle, path] : track.pedPaths) {
-        if (handle == w.player || bodies.contains(handle) || path.empty()) {
-            continue;
-        }
-        const sim::Ped& ped = w.peds.at(handle);
-        bool lying = ped.dead || ped.incapacitated || ped.limp;
-        if (lying) {
-            bodyFigure(svg, frame, path.back(), ped.heading, "0.3");
+               const std::vector<std::int32_t>& others, bool named) {
+    for (const std::int32_t handle : others) {
+        const PedLook look = lookOf(track, handle);
+        const sim::Vec3& at = track.pedPaths.at(handle).back().at;
+        if (look.lying) {
+            lyingBody(svg, frame, at, look, "0.3");
         } else {
-            svg.circle(frame.at(path.back()), 7, R"(fill="#c9c4ba" stroke="#8d877b")");
+            svg.circle(frame.at(at), 7, R"(fill="#c9c4ba" stroke="#8d877b")");
         }
-        frame.label(svg, frame.at(path.back()), pedNames().name(handle), "#777");
+        if (named) {
+            frame.label(frame.at(at), pedNames().name(handle), "#777");
+        }
     }
 }
 
 // The bodies: where they lay, the way they were dragged, where they ended.
-void draggedBodies(Svg& svg, PictureFrame& frame, const Track& track,
-                   const std::set<std::int32_t>& bodies) {
-    const sim::World& w = sim::world();
+void bodiesDragged(Svg& svg, PictureFrame& frame, const Track& track,
+                   const std::set<std::int32_t>& bodies, const std::set<std::int32_t>& named) {
     for (std::int32_t handle : bodies) {
         const auto& path = track.pedPaths.at(handle);
-        const sim::Ped& ped = w.peds.at(handle);
-        bodyFigure(svg, frame, path.front(), ped.heading, "0.3");
+        const PedLook look = lookOf(track, handle);
+        lyingBody(svg, frame, path.front().at, look, "0.3");
         std::vector<Px> points;
-        for (const sim::Vec3& p : path) {
-            points.push_back(frame.at(p));
+        for (const PathPoint& p : path) {
+            points.push_back(frame.at(p.at));
         }
-        svg.polyline(points, std::string("fill=\"none\" stroke=\"") + BodyColour +
+        svg.polyline(points, std::string("fill=\"none\" stroke=\"") + colours::Body +
                                  "\" stroke-width=\"2\" stroke-dasharray=\"6 4\"");
-        bodyFigure(svg, frame, path.back(), ped.heading, "0.85");
-        frame.label(svg, frame.at(path.back()), pedNames().name(handle), BodyColour);
+        lyingBody(svg, frame, path.back().at, look, "0.85");
+        if (named.contains(handle)) {
+            frame.label(frame.at(path.back().at), pedNames().name(handle), colours::Body);
+        }
     }
 }
 
@@ -179,44 +187,41 @@ void playerEnds(Svg& svg, PictureFrame& frame, const Track& track) {
     const Sample& first = track.samples.front();
     svg.circle(frame.at(first.player), 5, R"(fill="#ffffff" stroke="#555" stroke-width="2")");
     frame.reserve(frame.at(first.player), 6);
-    frame.label(svg, frame.at(first.player), "player starts", "#555");
+    frame.label(frame.at(first.player), "player starts", "#555", true);
     const Sample& last = track.samples.back();
     playerFigure(svg, frame, last.player, last.heading, "#2b2b2b", "#2b2b2b");
-    frame.label(svg, frame.at(last.player), "player at the end", "#2b2b2b");
+    frame.label(frame.at(last.player), "player at the end", "#2b2b2b", true);
 }
 
 } // namespace
 
-void writePicture(const std::string& path, const Scenario& scenario, const Track& track) {
-    std::set<std::int32_t> bodies;
-    for (const Sample& s : track.samples) {
-        if (s.target != 0) {
-            bodies.insert(s.target);
-        }
-    }
+std::string pictureOf(const PictureText& text, const Track& track) {
+    const std::set<std::int32_t> bodies = draggedBodies(track);
     PictureFrame frame(track, bodies);
-    Svg svg;
-    svg.rect({0, 0}, frame.canvasWidth, frame.canvasHeight, R"(fill="#fbfaf7")");
-    std::string title = std::filesystem::path(scenario.file).filename().string();
-    svg.text({frame.left, 30}, title, R"(font-size="18" font-weight="bold" fill="#222")");
-    svg.text({frame.left, 50}, scenario.description, R"(font-size="13" fill="#555")");
-    grid(svg, frame);
-    otherPeds(svg, frame, track, bodies);
-    draggedBodies(svg, frame, track, bodies);
-    playerPath(svg, frame, track);
+    const std::vector<std::int32_t> others = othersShown(track, bodies, frame);
+    const Labelling labelling = chooseLabelling(track, bodies, others.size());
+    Svg plot;
+    plot.text({frame.left, 30}, text.title, R"(font-size="18" font-weight="bold" fill="#222")");
+    plot.text({frame.left, 50}, text.description, R"(font-size="13" fill="#555")");
+    grid(plot, frame);
+    otherPeds(plot, frame, track, others, labelling.namesOthers);
+    bodiesDragged(plot, frame, track, bodies, labelling.bodies);
+    playerPath(plot, frame, track);
     for (const Marker& m : track.markers) {
-        frame.marker(svg, m, PromptColour, GrabColour, Halo);
+        frame.marker(plot, m, labelling.covers(m.frame));
     }
-    playerEnds(svg, frame, track);
-    frame.drawLabels(svg);
-    scaleAndNorth(svg, frame);
-    frame.legend(svg, scenario, track, PromptColour, GrabColour, BodyColour, phaseColour);
+    playerEnds(plot, frame, track);
+    scaleAndNorth(plot, frame);
+    frame.drawLabels(plot);
 
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << svg.document(frame.canvasWidth, frame.canvasHeight);
-    if (!out) {
-        std::fprintf(stderr, "pallbrook-sim: cannot write %s\n", path.c_str());
-    }
+    const std::vector<std::string> facts =
+        runFacts(track, text, labelling, frame.gridStep(), frame.labelsLeftOut());
+    frame.fitLegend(legendHeight(facts));
+    Svg page;
+    page.rect({0, 0}, frame.canvasWidth, frame.canvasHeight, R"(fill="#fbfaf7")");
+    page.append(plot);
+    drawLegend(page, frame.legendLeft, frame.top, facts);
+    return page.document(frame.canvasWidth, frame.canvasHeight);
 }
 
 } // namespace simtool

@@ -3,13 +3,19 @@
 #pragma once
 
 #include "report/track.h"
-#include "scenario/scenario.h"
 
 #include <string>
 
 namespace simtool {
 
-// Writes the SVG file; reports a file that cannot be written on stderr.
-void writePicture(const std::string& path, const Scenario& scenario, const Track& track);
+// What the picture says of the run besides what it draws.
+struct PictureText {
+    std::string title;        // the file's name
+    std::string description;  // a line below it
+    bool fromCapture = false; // the places are those a capture tells (a replay)
+};
+
+// The SVG document of the track.
+std::string pictureOf(const PictureText& text, const Track& track);
 
 } // namespace simtool

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace simtool {
 
@@ -14,13 +15,25 @@ namespace {
 constexpr double Margin = 28.0;
 constexpr double TitleHeight = 70.0;
 constexpr double PlotMax = 640.0;
-constexpr double LegendWidth = 270.0;
-constexpr double LegendHeight = 560.0;
 constexpr double CharWidth = 6.4; // at font size 11
-
-constexpr const char* BodyColour = "#8c5a3c";
+// How far from what happens other peds are shown, in metres.
+constexpr double OthersAround = 3.0;
 
 } // namespace
+
+const char* phaseColour(DragPhase phase) {
+    switch (phase) {
+    case DragPhase::Idle:
+        return "#9aa0a6";
+    case DragPhase::PickingUp:
+        return colours::Placement;
+    case DragPhase::Dragging:
+        return "#2f6fdf";
+    case DragPhase::PuttingDown:
+        return "#8e44ad";
+    }
+    return "#000";
+}
 
 PictureFrame::PictureFrame(const Track& track, const std::set<std::int32_t>& bodies) {
     bool any = false;
@@ -31,17 +44,25 @@ PictureFrame::PictureFrame(const Track& track, const std::set<std::int32_t>& bod
         maxY = any ? std::max(maxY, double(p.y)) : p.y;
         any = true;
     };
+    // What happens: the player's path, the marks and the bodies dragged.
     for (const Sample& s : track.samples) {
         take(s.player);
     }
-    for (const auto& [handle, path] : track.pedPaths) {
-        (void)handle;
-        for (const sim::Vec3& p : path) {
-            take(p);
-        }
-    }
     for (const Marker& m : track.markers) {
         take(m.at);
+    }
+    for (std::int32_t body : bodies) {
+        for (const PathPoint& p : track.pedPaths.at(body)) {
+            take(p.at);
+        }
+    }
+    // The other peds around it.
+    reach_ = {minX - OthersAround, minY - OthersAround, maxX - minX + 2 * OthersAround,
+              maxY - minY + 2 * OthersAround};
+    for (const auto& [handle, path] : track.pedPaths) {
+        if (!path.empty() && (!any || shows(path.back().at))) {
+            take(path.back().at);
+        }
     }
     // Room for lying bodies (about 1.6 from feet to head), labels and the
     // scale bar.
@@ -59,7 +80,16 @@ PictureFrame::PictureFrame(const Track& track, const std::set<std::int32_t>& bod
     height = spanY * scale;
     legendLeft = left + width + Margin;
     canvasWidth = legendLeft + LegendWidth + Margin;
-    canvasHeight = top + std::max(height, LegendHeight) + Margin;
+    canvasHeight = top + height + Margin;
+}
+
+void PictureFrame::fitLegend(double legendHeight) {
+    canvasHeight = top + std::max(height, legendHeight) + Margin;
+}
+
+bool PictureFrame::shows(const sim::Vec3& p) const {
+    return p.x >= reach_.x && p.x <= reach_.x + reach_.w && p.y >= reach_.y &&
+           p.y <= reach_.y + reach_.h;
 }
 
 Px PictureFrame::at(const sim::Vec3& p) const {
@@ -84,21 +114,28 @@ double PictureFrame::barLength() const {
     return 100.0;
 }
 
-bool PictureFrame::free(const Box& box) const {
+bool PictureFrame::free(const Box& box, bool ofSymbols) const {
     if (box.x < left || box.y < top || box.x + box.w > left + width ||
         box.y + box.h > top + height) {
         return false;
     }
-    return std::none_of(taken_.begin(), taken_.end(), [&](const Box& o) {
+    auto overlaps = [&box](const Box& o) {
         return box.x < o.x + o.w && o.x < box.x + box.w && box.y < o.y + o.h && o.y < box.y + box.h;
-    });
+    };
+    return std::none_of(placed_.begin(), placed_.end(), overlaps) &&
+           (!ofSymbols || std::none_of(symbols_.begin(), symbols_.end(), overlaps));
 }
 
 void PictureFrame::reserve(Px centre, double radius) {
-    taken_.push_back({centre.x - radius, centre.y - radius, 2 * radius, 2 * radius});
+    symbols_.push_back({centre.x - radius, centre.y - radius, 2 * radius, 2 * radius});
 }
 
-void PictureFrame::label(Svg&, Px anchor, const std::string& text, const std::string& colour) {
+void PictureFrame::label(Px anchor, const std::string& text, const std::string& colour,
+                         bool always) {
+    if (!always && ++counted_ > MaxLabels) {
+        ++leftOut_;
+        return;
+    }
     labels_.push_back({anchor, text, colour});
 }
 
@@ -117,16 +154,24 @@ void PictureFrame::drawLabels(Svg& svg) {
                 offsets.push_back({dx >= 0 ? dx : dx - w, dy - h / 2});
             }
         }
+        // A place free of symbols and labels, else one that covers symbols
+        // but no label; where there is none, the label is left out.
         Px anchor = l.anchor;
-        Box chosen{anchor.x + offsets[0].x, anchor.y + offsets[0].y, w, h};
-        for (const Px& o : offsets) {
-            Box box{anchor.x + o.x, anchor.y + o.y, w, h};
-            if (free(box)) {
-                chosen = box;
-                break;
+        std::optional<Box> found;
+        for (bool ofSymbols : {true, false}) {
+            for (std::size_t i = 0; i < offsets.size() && !found; ++i) {
+                Box box{anchor.x + offsets[i].x, anchor.y + offsets[i].y, w, h};
+                if (free(box, ofSymbols)) {
+                    found = box;
+                }
             }
         }
-        taken_.push_back(chosen);
+        if (!found) {
+            ++leftOut_;
+            continue;
+        }
+        const Box chosen = *found;
+        placed_.push_back(chosen);
         double cx = std::clamp(anchor.x, chosen.x, chosen.x + chosen.w);
         double cy = std::clamp(anchor.y, chosen.y, chosen.y + chosen.h);
         if (std::hypot(cx - anchor.x, cy - anchor.y) > 16.0) {
@@ -147,10 +192,15 @@ void bodyFigure(Svg& svg, PictureFrame& frame, const sim::Vec3& feet, float head
     sim::Vec3 neck{feet.x + ahead.x * 1.35f, feet.y + ahead.y * 1.35f, feet.z};
     double width = std::max(6.0, 0.32 * frame.scale);
     svg.line(frame.at(feet), frame.at(neck),
-             std::string("stroke=\"") + BodyColour + "\" stroke-width=\"" + num(width) +
+             std::string("stroke=\"") + colours::Body + "\" stroke-width=\"" + num(width) +
                  "\" stroke-linecap=\"round\" opacity=\"" + opacity + "\"");
     svg.circle(frame.at(head), std::max(4.0, 0.13 * frame.scale),
-               std::string("fill=\"") + BodyColour + "\" opacity=\"" + opacity + "\"");
+               std::string("fill=\"") + colours::Body + "\" opacity=\"" + opacity + "\"");
+}
+
+void bodyHead(Svg& svg, PictureFrame& frame, const sim::Vec3& at, const std::string& opacity) {
+    svg.circle(frame.at(at), std::max(4.0, 0.13 * frame.scale),
+               std::string("fill=\"") + colours::Body + "\" opacity=\"" + opacity + "\"");
 }
 
 void playerFigure(Svg& svg, PictureFrame& frame, const sim::Vec3& at, float heading,

@@ -8,9 +8,41 @@ std::string num(double value) {
     return fixed(value, 1);
 }
 
+namespace {
+
+// The length of the UTF-8 sequence that starts at `at`, or 0 when the bytes
+// there are none (a settings file in another encoding).
+std::size_t utf8Length(const std::string& text, std::size_t at) {
+    const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    const std::size_t length = lead < 0x80                   ? 1
+                               : lead >= 0xC2 && lead < 0xE0 ? 2
+                               : lead >= 0xE0 && lead < 0xF0 ? 3
+                               : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                             : 0;
+    if (length == 0 || at + length > text.size()) {
+        return 0;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+} // namespace
+
 std::string escapeXml(const std::string& text) {
     std::string out;
-    for (char c : text) {
+    for (std::size_t at = 0; at < text.size();) {
+        const char c = text[at];
+        const std::size_t length = utf8Length(text, at);
+        if (length == 0 || (static_cast<unsigned char>(c) < 0x20 && c != '\t')) {
+            out += '?'; // no character XML can hold
+            ++at;
+            continue;
+        }
         switch (c) {
         case '<':
             out += "&lt;";
@@ -25,8 +57,9 @@ std::string escapeXml(const std::string& text) {
             out += "&quot;";
             break;
         default:
-            out += c;
+            out.append(text, at, length);
         }
+        at += length;
     }
     return out;
 }

@@ -24,6 +24,8 @@ class Svg {
     void text(Px at, const std::string& text, const std::string& style,
               const std::string& anchor = "start");
     void raw(const std::string& element) { body_ += element + "\n"; }
+    // The other's elements, after these.
+    void append(const Svg& other) { body_ += other.body_; }
 
     std::string document(double width, double height) const;
 
@@ -32,6 +34,8 @@ class Svg {
 };
 
 std::string num(double value);
+// The text as XML character data: the markup characters escaped, and a byte
+// that is no UTF-8 character, or a control character, shown as "?".
 std::string escapeXml(const std::string& text);
 
 } // namespace simtool

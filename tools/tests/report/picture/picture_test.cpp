@@ -2,7 +2,10 @@
 // read as a reader reads it: the legend explains each mark of the run, and the
 // marks stand where the scenario puts the player, the body, the grab point and
 // the prompts, at the scale that the bar and the grid give. No pixel is
-// compared. The picture's path comes in PALLBROOK_DEMO_SVG.
+// compared. Then the picture that `replay --svg` draws of the demo's released
+// capture, without the scenario's names: from the capture alone it draws the
+// drag where the run does. The pictures are demo.svg and demo-capture.svg in
+// the folder PALLBROOK_PICTURES.
 #include "svg_picture.h"
 
 #include <gtest/gtest.h>
@@ -17,8 +20,18 @@ namespace {
 
 using namespace picture_test;
 
+Picture readDrawn(const char* name) {
+    const char* folder = std::getenv("PALLBROOK_PICTURES");
+    return readPicture((std::string(folder != nullptr ? folder : ".") + "/" + name).c_str());
+}
+
 const Picture& demo() {
-    static const Picture picture = readPicture(std::getenv("PALLBROOK_DEMO_SVG"));
+    static const Picture picture = readDrawn("demo.svg");
+    return picture;
+}
+
+const Picture& demoCapture() {
+    static const Picture picture = readDrawn("demo-capture.svg");
     return picture;
 }
 
@@ -76,6 +89,10 @@ struct WorldMap {
     Point at(double x, double y) const {
         return {origin.x + x * pixelsPerMetre, origin.y - y * pixelsPerMetre};
     }
+    // Where in the world, in metres, a point of the picture stands.
+    Point world(Point p) const {
+        return {(p.x - origin.x) / pixelsPerMetre, (origin.y - p.y) / pixelsPerMetre};
+    }
 };
 
 WorldMap demoMap(const Picture& picture) {
@@ -117,7 +134,7 @@ constexpr double Rounding = 0.15;
 
 TEST(DemoPicture, TheLegendExplainsEachMarkOfTheRun) {
     const Picture& picture = demo();
-    ASSERT_FALSE(picture.legend.empty()) << "no legend in $PALLBROOK_DEMO_SVG";
+    ASSERT_FALSE(picture.legend.empty()) << "no legend in demo.svg";
     // The player's path takes the colour of the drag state: a row and a
     // colour of its own for each.
     std::vector<std::string> colours;
@@ -272,6 +289,57 @@ TEST(DemoPicture, TheGrabPointAndThePromptsStandOnTheBody) {
     EXPECT_LE(labels[0].second, 5);
     EXPECT_EQ(labels[1], std::make_pair(std::string("Drop"), 58));
     EXPECT_EQ(labels[2], std::make_pair(std::string("Drag"), 241));
+}
+
+TEST(DemoCapturePicture, TheCaptureAloneDrawsTheDragWhereTheRunDoes) {
+    const Picture& capture = demoCapture();
+    const Picture& run = demo();
+    WorldMap map = demoMap(capture);
+    WorldMap runMap = demoMap(run);
+    ASSERT_GT(map.pixelsPerMetre, 0.0) << "no scale bar, or no body where it lay, in "
+                                       << "demo-capture.svg";
+    ASSERT_GT(runMap.pixelsPerMetre, 0.0);
+    const double metre = map.pixelsPerMetre;
+    // As the scenario has it: the player starts at the origin, is placed at
+    // (0.6207, 0.6517) and grabs the feet, whose midpoint is (1.0, 1.05).
+    std::vector<Element> circles;
+    std::copy_if(capture.plot.begin(), capture.plot.end(), std::back_inserter(circles),
+                 [](const Element& e) { return e.name == "circle"; });
+    EXPECT_TRUE(anyAt(circles, map.at(0.0, 0.0), Rounding)) << "the player's start";
+    EXPECT_TRUE(anyAt(marksOf(capture, "placed for the pick-up", "circle"), map.at(0.6207, 0.6517),
+                      0.01 * metre + Rounding));
+    EXPECT_TRUE(anyAt(marksOf(capture, "grab point", "circle"), map.at(1.0, 1.05),
+                      0.01 * metre + Rounding));
+    factMatching(capture, R"(^grabbed by the feet \(frame 26\)$)");
+    factMatching(capture, R"(^1 drag, )");
+
+    // Where the run's world put the player at the end, and the body, on
+    // which the last prompt stood: the capture tells the same places.
+    auto sameWorldPlace = [&](const std::string& words, const std::string& kind, std::size_t i) {
+        std::vector<Element> mine = marksOf(capture, words, kind);
+        std::vector<Element> theirs = marksOf(run, words, kind);
+        ASSERT_GT(mine.size(), i) << words;
+        ASSERT_GT(theirs.size(), i) << words;
+        Point a = map.world(mine[i].at());
+        Point b = runMap.world(theirs[i].at());
+        EXPECT_LT(distance(a, b), 0.01) << words << " at (" << a.x << ", " << a.y
+                                        << "), the run's at (" << b.x << ", " << b.y << ")";
+    };
+    sameWorldPlace("player at the end", "polygon", 0);
+    sameWorldPlace("prompt", "polygon", 2);
+    // While dragging the capture tells the player's hands, not where the
+    // player stands: within half a metre of the run's path.
+    std::vector<Element> dragging = marksOf(capture, "player dragging", "polyline");
+    std::vector<Element> runDragging = marksOf(run, "player dragging", "polyline");
+    ASSERT_EQ(dragging.size(), 1u);
+    ASSERT_EQ(runDragging.size(), 1u);
+    for (Point p : dragging.front().points()) {
+        double nearest = 1e9;
+        for (Point q : runDragging.front().points()) {
+            nearest = std::min(nearest, distance(map.world(p), runMap.world(q)));
+        }
+        EXPECT_LT(nearest, 0.5);
+    }
 }
 
 } // namespace

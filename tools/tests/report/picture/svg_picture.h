@@ -94,18 +94,17 @@ struct LegendRow {
 };
 
 // The picture in three parts: the plot (all drawn before the legend's box),
-// the legend's rows (symbols, then their caption) and the facts of the run.
+// the legend's rows (symbols, then their caption) and the facts of the run;
+// and the legend's box with every element drawn in it.
 struct Picture {
     std::vector<Element> plot;
     std::vector<LegendRow> legend;
     std::vector<std::string> facts;
+    Element legendBox;
+    std::vector<Element> inLegend;
 };
 
-inline Picture readPicture(const char* path) {
-    std::ifstream in(path == nullptr ? "" : path);
-    std::stringstream content;
-    content << in.rdbuf();
-    std::string svg = content.str();
+inline Picture readPictureText(const std::string& svg) {
     static const std::regex tag(
         R"(<(line|polyline|polygon|circle|rect|text)\b([^>]*?)/?>(?:([^<]*)</text>)?)");
     static const std::regex attribute(R"re(([\w-]+)="([^"]*)")re");
@@ -127,6 +126,8 @@ inline Picture readPicture(const char* path) {
         return picture;
     }
     picture.plot.assign(all.begin(), all.begin() + long(heading) - 1);
+    picture.legendBox = all[heading - 1];
+    picture.inLegend.assign(all.begin() + long(heading), all.end());
     std::vector<Element> symbol;
     bool facts = false;
     for (std::size_t i = heading + 1; i < all.size(); ++i) {
@@ -143,6 +144,13 @@ inline Picture readPicture(const char* path) {
         }
     }
     return picture;
+}
+
+inline Picture readPicture(const char* path) {
+    std::ifstream in(path == nullptr ? "" : path);
+    std::stringstream content;
+    content << in.rdbuf();
+    return readPictureText(content.str());
 }
 
 } // namespace picture_test

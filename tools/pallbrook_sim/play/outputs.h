@@ -1,0 +1,59 @@
+// What a command writes besides its brief: the call trace and the picture.
+// Each is written under a temporary name beside its own (NAME.part) and takes
+// its name only when the command ends without refusing anything, so that a
+// refused command (exit status 2) writes neither and leaves a file of that
+// name as it was.
+#pragma once
+
+#include "report/picture/picture.h"
+#include "report/track.h"
+#include "report/track_part.h"
+
+#include <fstream>
+#include <ostream>
+#include <string>
+
+namespace simtool {
+
+struct OutputRequest {
+    std::string tracePath; // empty: no trace
+    std::string svgPath;   // empty: no picture
+    PartChoice part;       // what the picture draws
+};
+
+class Outputs {
+  public:
+    // `subject` is the file the command plays, named in its messages.
+    Outputs(const OutputRequest& request, std::string subject);
+    ~Outputs();
+    Outputs(const Outputs&) = delete;
+    Outputs& operator=(const Outputs&) = delete;
+
+    // Opens the files asked for. When one cannot be written, says so and
+    // that nothing was run or written, and returns false.
+    bool open();
+    // The trace's stream, or null when no trace is asked for.
+    std::ostream* trace() { return request_.tracePath.empty() ? nullptr : &trace_; }
+    // What else the run leaves (the plugin's files in a kept folder), told
+    // with a refusal.
+    void leavesAlso(std::string what) { leavesAlso_ = std::move(what); }
+
+    // "; nothing written", or what was, for a message that stops the command.
+    std::string whatWasWritten() const;
+    // Draws the part of the track asked for and gives both files their
+    // names. Returns `status`, or 2 when the run does not have that part or a
+    // file cannot be written (said, with what was written).
+    int finish(int status, const Track& track, PictureText text);
+
+  private:
+    bool keep(std::ofstream& stream, const std::string& path, const char* what);
+
+    OutputRequest request_;
+    std::string subject_;
+    std::ofstream trace_;
+    std::ofstream picture_;
+    std::string written_; // the files given their names, for the messages
+    std::string leavesAlso_;
+};
+
+} // namespace simtool
