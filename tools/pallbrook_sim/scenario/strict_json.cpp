@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <set>
 
 namespace simtool {
@@ -176,9 +175,11 @@ std::optional<double> readNumber(const Json& value, const std::string& pointer,
         wrongType(value, pointer, problems, "a number");
         return std::nullopt;
     }
-    // The world keeps its numbers as floats: a larger one would be infinite.
+    // The world keeps its numbers as floats: from halfway between the largest
+    // float and 2^128 on, a number rounds to infinity. Below that it rounds to
+    // a float, the largest one included, however many digits it is written with.
     const auto number = value.get<double>();
-    if (std::abs(number) > std::numeric_limits<float>::max()) {
+    if (std::abs(number) >= 0x1.ffffffp+127) {
         problems.add(pointer, "beyond the range of a float (about 3.4e38)");
         return std::nullopt;
     }
