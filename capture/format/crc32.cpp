@@ -1,4 +1,4 @@
-#include "capture_file/crc32.h"
+#include "capture/format/crc32.h"
 
 #include <array>
 

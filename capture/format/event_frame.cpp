@@ -1,4 +1,4 @@
-#include "capture_file/event_frame.h"
+#include "capture/format/event_frame.h"
 
 #include <algorithm>
 

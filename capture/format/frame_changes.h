@@ -14,8 +14,8 @@
 // record says so once and leaves their zero deltas out.
 #pragma once
 
-#include "capture_file/capture_format.h"
-#include "capture_file/word_extrapolation.h"
+#include "capture/format/capture_format.h"
+#include "capture/format/word_extrapolation.h"
 
 #include <algorithm>
 #include <array>

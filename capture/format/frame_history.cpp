@@ -1,4 +1,4 @@
-#include "capture_file/frame_history.h"
+#include "capture/format/frame_history.h"
 
 #include <utility>
 

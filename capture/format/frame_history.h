@@ -7,7 +7,7 @@
 // frame on both sides.
 #pragma once
 
-#include "capture_file/event_frame.h"
+#include "capture/format/event_frame.h"
 
 #include <array>
 #include <cstddef>

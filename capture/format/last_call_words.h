@@ -15,7 +15,7 @@
 // version-1 capture) costs nothing for it.
 #pragma once
 
-#include "capture_file/capture_format.h"
+#include "capture/format/capture_format.h"
 
 #include <algorithm>
 #include <array>

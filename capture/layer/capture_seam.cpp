@@ -1,7 +1,7 @@
-#include "capture/capture_seam.h"
+#include "capture/layer/capture_seam.h"
 
-#include "capture/capture_platform.h"
-#include "capture/capture_session.h"
+#include "capture/layer/capture_platform.h"
+#include "capture/layer/capture_session.h"
 
 using capture::CaptureState;
 

@@ -7,7 +7,7 @@
 // has answered it.
 #pragma once
 
-#include "capture/capture_session.h"
+#include "capture/layer/capture_session.h"
 #include "plugin/host_api.h"
 
 void captureScriptRegister(HINSTANCE__* module, ScriptEntry entry);

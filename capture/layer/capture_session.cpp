@@ -1,9 +1,9 @@
-#include "capture/capture_session.h"
+#include "capture/layer/capture_session.h"
 
-#include "capture/capture_platform.h"
-#include "capture/live_text.h"
-#include "capture/native_kinds.h"
-#include "capture_file/capture_format.h"
+#include "capture/format/capture_format.h"
+#include "capture/layer/capture_platform.h"
+#include "capture/layer/live_text.h"
+#include "capture/layer/native_kinds.h"
 #include "plugin/natives.h"
 
 #include <algorithm>

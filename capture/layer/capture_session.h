@@ -10,9 +10,9 @@
 // capture, and the plugin plays on.
 #pragma once
 
-#include "capture/native_kinds.h"
-#include "capture_file/capture_format.h"
-#include "capture_file/writer/capture_encoder.h"
+#include "capture/format/capture_format.h"
+#include "capture/format/writer/capture_encoder.h"
+#include "capture/layer/native_kinds.h"
 #include "plugin/host_api.h"
 
 #include <array>

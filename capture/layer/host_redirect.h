@@ -4,7 +4,7 @@
 // unchanged. The shipped plugin is built without it.
 #pragma once
 
-#include "capture/capture_seam.h"
+#include "capture/layer/capture_seam.h"
 
 #define scriptRegister captureScriptRegister
 #define scriptUnregister captureScriptUnregister

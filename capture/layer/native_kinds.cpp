@@ -1,4 +1,4 @@
-#include "capture/native_kinds.h"
+#include "capture/layer/native_kinds.h"
 
 #include "plugin/native_list.h"
 

@@ -1,11 +1,11 @@
 // The capture build in the stand-in world: the plugin with the capture layer
 // at its host seam plays as the shipped one does, and the file it leaves in
 // the working folder holds every call and answer the host saw.
-#include "capture/capture_session.h"
-#include "capture/live_text.h"
-#include "capture/native_kinds.h"
-#include "capture_file/capture_format.h"
-#include "capture_file/reader/capture_reader.h"
+#include "capture/format/capture_format.h"
+#include "capture/format/reader/capture_reader.h"
+#include "capture/layer/capture_session.h"
+#include "capture/layer/live_text.h"
+#include "capture/layer/native_kinds.h"
 #include "drag/drag_fixture.h"
 #include "settings/scratch_folder.h"
 #include "sim/replay/replay_host.h"

@@ -1,6 +1,6 @@
 // The call records of the delta encoding: a call written whole, and a call
 // written as the changes to a call of the base frame.
-#include "capture_file/reader/record_input.h"
+#include "capture/format/reader/record_input.h"
 
 #include <algorithm>
 #include <span>

@@ -1,7 +1,7 @@
-#include "capture_file/reader/capture_chunks.h"
+#include "capture/format/reader/capture_chunks.h"
 
-#include "capture_file/byte_codec.h"
-#include "capture_file/crc32.h"
+#include "capture/format/byte_codec.h"
+#include "capture/format/crc32.h"
 
 #include <algorithm>
 

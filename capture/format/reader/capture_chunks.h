@@ -3,7 +3,7 @@
 // that a reader must refuse (corrupt).
 #pragma once
 
-#include "capture_file/capture_format.h"
+#include "capture/format/capture_format.h"
 
 #include <cstddef>
 #include <cstdint>

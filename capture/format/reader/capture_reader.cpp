@@ -1,8 +1,8 @@
-#include "capture_file/reader/capture_reader.h"
+#include "capture/format/reader/capture_reader.h"
 
-#include "capture_file/byte_codec.h"
-#include "capture_file/capture_format.h"
-#include "capture_file/reader/capture_chunks.h"
+#include "capture/format/byte_codec.h"
+#include "capture/format/capture_format.h"
+#include "capture/format/reader/capture_chunks.h"
 
 #include <algorithm>
 #include <fstream>

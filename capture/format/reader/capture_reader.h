@@ -13,9 +13,9 @@
 // frame).
 #pragma once
 
-#include "capture_file/event_frame.h"
-#include "capture_file/reader/chunk_inflater.h"
-#include "capture_file/reader/frame_delta_reader.h"
+#include "capture/format/event_frame.h"
+#include "capture/format/reader/chunk_inflater.h"
+#include "capture/format/reader/frame_delta_reader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "capture_file/reader/chunk_inflater.h"
+#include "capture/format/reader/chunk_inflater.h"
 
-#include "capture_file/capture_format.h"
+#include "capture/format/capture_format.h"
 
 #include <zlib.h>
 

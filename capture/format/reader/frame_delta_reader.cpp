@@ -1,6 +1,6 @@
-#include "capture_file/reader/frame_delta_reader.h"
+#include "capture/format/reader/frame_delta_reader.h"
 
-#include "capture_file/reader/record_input.h"
+#include "capture/format/reader/record_input.h"
 
 #include <algorithm>
 #include <limits>

@@ -9,12 +9,12 @@
 // events written whole in it, and the reader holds BaseSlotCount + 1 frames.
 #pragma once
 
-#include "capture_file/byte_codec.h"
-#include "capture_file/capture_format.h"
-#include "capture_file/event_frame.h"
-#include "capture_file/frame_changes.h"
-#include "capture_file/frame_history.h"
-#include "capture_file/last_call_words.h"
+#include "capture/format/byte_codec.h"
+#include "capture/format/capture_format.h"
+#include "capture/format/event_frame.h"
+#include "capture/format/frame_changes.h"
+#include "capture/format/frame_history.h"
+#include "capture/format/last_call_words.h"
 
 #include <array>
 #include <cstddef>

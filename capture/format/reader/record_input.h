@@ -4,7 +4,7 @@
 // in frame_delta_reader.cpp.
 #pragma once
 
-#include "capture_file/reader/frame_delta_reader.h"
+#include "capture/format/reader/frame_delta_reader.h"
 
 #include <cstdint>
 #include <limits>

@@ -1,6 +1,6 @@
-#include "capture_file/writer/capture_encoder.h"
+#include "capture/format/writer/capture_encoder.h"
 
-#include "capture_file/writer/encoder_output.h"
+#include "capture/format/writer/encoder_output.h"
 
 #include <algorithm>
 #include <bit>

@@ -20,11 +20,11 @@
 // size, recording a frame allocates nothing.
 #pragma once
 
-#include "capture_file/event_frame.h"
-#include "capture_file/frame_changes.h"
-#include "capture_file/frame_history.h"
-#include "capture_file/writer/chunk_compressor.h"
-#include "capture_file/writer/frame_delta_writer.h"
+#include "capture/format/event_frame.h"
+#include "capture/format/frame_changes.h"
+#include "capture/format/frame_history.h"
+#include "capture/format/writer/chunk_compressor.h"
+#include "capture/format/writer/frame_delta_writer.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "capture_file/writer/chunk_compressor.h"
+#include "capture/format/writer/chunk_compressor.h"
 
 #include <zlib.h>
 

@@ -1,8 +1,8 @@
-#include "capture_file/writer/encoder_output.h"
+#include "capture/format/writer/encoder_output.h"
 
-#include "capture_file/byte_codec.h"
-#include "capture_file/capture_format.h"
-#include "capture_file/crc32.h"
+#include "capture/format/byte_codec.h"
+#include "capture/format/capture_format.h"
+#include "capture/format/crc32.h"
 
 #include <algorithm>
 #include <array>

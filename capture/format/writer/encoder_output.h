@@ -5,7 +5,7 @@
 // each half asks of the other.
 #pragma once
 
-#include "capture_file/writer/capture_encoder.h"
+#include "capture/format/writer/capture_encoder.h"
 
 namespace capture {
 

@@ -1,6 +1,6 @@
-#include "capture_file/writer/frame_delta_writer.h"
+#include "capture/format/writer/frame_delta_writer.h"
 
-#include "capture_file/byte_codec.h"
+#include "capture/format/byte_codec.h"
 
 #include <algorithm>
 #include <bit>

@@ -4,9 +4,9 @@
 // events written whole. docs/capture-format.md gives the records' layout.
 #pragma once
 
-#include "capture_file/capture_format.h"
-#include "capture_file/event_frame.h"
-#include "capture_file/last_call_words.h"
+#include "capture/format/capture_format.h"
+#include "capture/format/event_frame.h"
+#include "capture/format/last_call_words.h"
 
 #include <array>
 #include <cstddef>

@@ -1,7 +1,7 @@
 // The capture layer linked into the stand-in host's programs.
-#include "capture/capture_platform.h"
+#include "capture/layer/capture_platform.h"
 
-#include "capture/capture_session.h"
+#include "capture/layer/capture_session.h"
 
 #include <cstdio>
 #include <ctime>

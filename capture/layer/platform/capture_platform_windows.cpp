@@ -1,4 +1,4 @@
-#include "capture/capture_platform.h"
+#include "capture/layer/capture_platform.h"
 
 #include "plugin/win_types.h"
 

@@ -12,7 +12,7 @@
 #include "report/picture/picture.h"
 #include "scenario/scenario_reader.h"
 
-#include "capture_file/reader/capture_reader.h"
+#include "capture/format/reader/capture_reader.h"
 #include "sim/host.h"
 #include "sim/plugin_loader.h"
 #include "sim/replay/replay_host.h"
