@@ -26,7 +26,7 @@
 #include "capture_sizes.h"
 #include "frame_scenes.h"
 
-#include "capture/capture_session.h"
+#include "capture/layer/capture_session.h"
 #include "sim/world/world.h"
 #include "support/on_fibre.h"
 

@@ -2,7 +2,7 @@
 
 #include "frame_scenes.h"
 
-#include "capture/capture_session.h"
+#include "capture/layer/capture_session.h"
 #include "drag/drag_state.h"
 #include "settings/control_hash.h"
 #include "settings/settings.h"

@@ -1,5 +1,5 @@
 # The capture build of the plugin: the plugin's own sources, each with
-# src/capture/host_redirect.h forced in so that its host calls go through the
+# capture/layer/host_redirect.h forced in so that its host calls go through the
 # capture layer, linked with the capture layer. On Windows it is
 # PallbrookCapture.asi, built beside Pallbrook.asi; on Linux a library that the
 # capture tests and the bench link with the stand-in host. Pallbrook.asi is
@@ -14,28 +14,30 @@ if(PALLBROOK_COMMIT STREQUAL "")
     set(PALLBROOK_COMMIT "no commit")
 endif()
 
-# The capture layer at the host seam, in src/capture: the seam, the session,
-# and the platform of the system it is built for (src/capture/platform).
-set(PALLBROOK_CAPTURE_LAYER_SOURCES ${CMAKE_SOURCE_DIR}/src/capture/capture_seam.cpp
-                                    ${CMAKE_SOURCE_DIR}/src/capture/capture_session.cpp)
+# The capture layer at the host seam, in capture/layer: the seam, the session,
+# and the platform of the system it is built for (capture/layer/platform).
+set(PALLBROOK_CAPTURE_LAYER_SOURCES ${CMAKE_SOURCE_DIR}/capture/layer/capture_seam.cpp
+                                    ${CMAKE_SOURCE_DIR}/capture/layer/capture_session.cpp)
 if(WIN32)
     list(APPEND PALLBROOK_CAPTURE_LAYER_SOURCES
-         ${CMAKE_SOURCE_DIR}/src/capture/platform/capture_platform_windows.cpp)
+         ${CMAKE_SOURCE_DIR}/capture/layer/platform/capture_platform_windows.cpp)
     set(capture_system "Windows")
 else()
     list(APPEND PALLBROOK_CAPTURE_LAYER_SOURCES
-         ${CMAKE_SOURCE_DIR}/src/capture/platform/capture_platform_posix.cpp)
+         ${CMAKE_SOURCE_DIR}/capture/layer/platform/capture_platform_posix.cpp)
     set(capture_system "stand-in host")
 endif()
 
 add_library(pallbrook_capture_plugin_objects OBJECT ${PALLBROOK_PLUGIN_SOURCES})
-target_include_directories(pallbrook_capture_plugin_objects PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_include_directories(pallbrook_capture_plugin_objects PUBLIC ${CMAKE_SOURCE_DIR}
+                                                                   ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(pallbrook_capture_plugin_objects PRIVATE
-                       "SHELL:-include ${CMAKE_SOURCE_DIR}/src/capture/host_redirect.h")
+                       "SHELL:-include ${CMAKE_SOURCE_DIR}/capture/layer/host_redirect.h")
 pallbrook_warnings(pallbrook_capture_plugin_objects)
 
 add_library(pallbrook_capture_layer OBJECT ${PALLBROOK_CAPTURE_LAYER_SOURCES})
-target_include_directories(pallbrook_capture_layer PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_include_directories(pallbrook_capture_layer PUBLIC ${CMAKE_SOURCE_DIR}
+                                                          ${CMAKE_SOURCE_DIR}/src)
 target_compile_definitions(pallbrook_capture_layer PRIVATE
     PALLBROOK_VERSION="${PROJECT_VERSION}"
     PALLBROOK_BUILD_IDENTITY="PallbrookCapture ${PROJECT_VERSION}, commit ${PALLBROOK_COMMIT}, ${capture_system}, ${CMAKE_CXX_COMPILER_ID} ${CMAKE_CXX_COMPILER_VERSION}")
@@ -49,8 +51,8 @@ if(WIN32)
     foreach(part pallbrook_capture_plugin_objects pallbrook_capture_layer)
         add_dependencies(${part} pallbrook_host_imports)
     endforeach()
-    foreach(part pallbrook_capture_plugin_objects pallbrook_capture_layer pallbrook_capture_file
-                 pallbrook_capture_writer pallbrook_native_kinds)
+    foreach(part pallbrook_capture_plugin_objects pallbrook_capture_layer pallbrook_capture_format
+                 pallbrook_capture_format_writer pallbrook_capture_layer_native_kinds)
         target_compile_options(${part} PRIVATE ${PALLBROOK_ASI_COMPILE_OPTIONS})
     endforeach()
     add_library(PallbrookCapture MODULE $<TARGET_OBJECTS:pallbrook_capture_plugin_objects>
@@ -58,17 +60,21 @@ if(WIN32)
                                         ${CMAKE_BINARY_DIR}/version-capture.rc)
     set_target_properties(PallbrookCapture PROPERTIES PREFIX "" SUFFIX ".asi"
                                                       OUTPUT_NAME PallbrookCapture)
-    target_link_libraries(PallbrookCapture PRIVATE pallbrook_capture_writer pallbrook_native_kinds
+    target_link_libraries(PallbrookCapture PRIVATE pallbrook_capture_format_writer
+                                                   pallbrook_capture_layer_native_kinds
                                                    ${PALLBROOK_HOST_IMPORTS})
     target_link_options(PallbrookCapture PRIVATE ${PALLBROOK_ASI_LINK_OPTIONS})
     pallbrook_warnings(PallbrookCapture)
 else()
     add_library(pallbrook_capture_plugin STATIC $<TARGET_OBJECTS:pallbrook_capture_plugin_objects>
                                                 $<TARGET_OBJECTS:pallbrook_capture_layer>)
-    target_include_directories(pallbrook_capture_plugin PUBLIC ${CMAKE_SOURCE_DIR}/src)
-    target_link_libraries(pallbrook_capture_plugin PUBLIC pallbrook_capture_writer
-                                                          pallbrook_native_kinds pallbrook_standin_host)
+    target_include_directories(pallbrook_capture_plugin PUBLIC ${CMAKE_SOURCE_DIR}
+                                                               ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(pallbrook_capture_plugin PUBLIC pallbrook_capture_format_writer
+                                                          pallbrook_capture_layer_native_kinds
+                                                          pallbrook_standin_host)
     target_link_libraries(pallbrook_capture_plugin_objects PUBLIC pallbrook_standin_host)
-    target_link_libraries(pallbrook_capture_layer PUBLIC pallbrook_standin_host pallbrook_capture_writer
-                                                         pallbrook_native_kinds)
+    target_link_libraries(pallbrook_capture_layer PUBLIC pallbrook_standin_host
+                                                         pallbrook_capture_format_writer
+                                                         pallbrook_capture_layer_native_kinds)
 endif()

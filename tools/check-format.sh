@@ -18,7 +18,7 @@ version=$("$formatter" --version | sed -n 's/.*clang-format version \([0-9]*\)\.
 if [ "$(git rev-parse --show-toplevel 2>/dev/null)" = "$(pwd -P)" ]; then
     mapfile -t files < <(git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h')
 else
-    mapfile -t files < <(find src sim tests tools bench -name '*.cpp' -o -name '*.h' | sort)
+    mapfile -t files < <(find src capture sim tests tools bench -name '*.cpp' -o -name '*.h' | sort)
 fi
 
 if [ "${1:-}" = "--fix" ]; then

@@ -1,7 +1,7 @@
 #include "sim/replay/replay_host.h"
 
-#include "capture/live_text.h"
-#include "capture/native_kinds.h"
+#include "capture/layer/live_text.h"
+#include "capture/layer/native_kinds.h"
 #include "sim/host.h"
 #include "sim/world/native_table.h"
 

@@ -6,7 +6,7 @@
 // plugin does something else is kept as the difference, with its context.
 #pragma once
 
-#include "capture_file/reader/capture_reader.h"
+#include "capture/format/reader/capture_reader.h"
 
 #include <cstddef>
 #include <cstdint>

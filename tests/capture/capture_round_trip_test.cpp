@@ -4,8 +4,8 @@
 #include "capture/session.h"
 #include "capture/synthetic_frames.h"
 
-#include "capture_file/capture_format.h"
-#include "capture_file/writer/chunk_compressor.h"
+#include "capture/format/capture_format.h"
+#include "capture/format/writer/chunk_compressor.h"
 
 #include <gtest/gtest.h>
 

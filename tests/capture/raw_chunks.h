@@ -1,10 +1,10 @@
 // Building capture bytes by hand, for files the encoder would never write.
 #pragma once
 
-#include "capture_file/byte_codec.h"
-#include "capture_file/capture_format.h"
-#include "capture_file/crc32.h"
-#include "capture_file/writer/capture_encoder.h"
+#include "capture/format/byte_codec.h"
+#include "capture/format/capture_format.h"
+#include "capture/format/crc32.h"
+#include "capture/format/writer/capture_encoder.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -2,8 +2,8 @@
 // for the round trips of the tests and the capture reader's fuzz target.
 #pragma once
 
-#include "capture_file/reader/capture_reader.h"
-#include "capture_file/writer/capture_encoder.h"
+#include "capture/format/reader/capture_reader.h"
+#include "capture/format/writer/capture_encoder.h"
 
 #include <variant>
 #include <vector>

@@ -3,9 +3,9 @@
 // at text and slot indices read as 0). The flushed bytes make the file.
 #pragma once
 
+#include "capture/format/reader/capture_reader.h"
+#include "capture/format/writer/capture_encoder.h"
 #include "capture/rerecord.h"
-#include "capture_file/reader/capture_reader.h"
-#include "capture_file/writer/capture_encoder.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // on their values, everything else on its bits.
 #include "capture/synthetic_frames.h"
 
-#include "capture_file/word_extrapolation.h"
+#include "capture/format/word_extrapolation.h"
 
 #include <gtest/gtest.h>
 

@@ -5,12 +5,12 @@
 // gives the same header, settings, frames and closing mark.
 #include "fuzz_check.h"
 
+#include "capture/format/byte_codec.h"
+#include "capture/format/capture_format.h"
+#include "capture/format/crc32.h"
+#include "capture/format/reader/capture_reader.h"
+#include "capture/format/writer/capture_encoder.h"
 #include "capture/rerecord.h"
-#include "capture_file/byte_codec.h"
-#include "capture_file/capture_format.h"
-#include "capture_file/crc32.h"
-#include "capture_file/reader/capture_reader.h"
-#include "capture_file/writer/capture_encoder.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -10,7 +10,7 @@
 // ScriptHookRDR2 runs every registered script in each frame; the stand-in host
 // keeps one, the last registered. The script it does not keep runs here on a
 // fibre of this program's own, right after the host's script in the same frame.
-#include "capture_file/reader/capture_reader.h"
+#include "capture/format/reader/capture_reader.h"
 #include "sim/fibre.h"
 #include "sim/host.h"
 #include "sim/plugin_loader.h"

@@ -3,7 +3,7 @@
 // way, and without that folder plays on without recording. The game folder
 // is made unable to take a capture by a folder already standing under each
 // name a capture of the next two minutes could get.
-#include "capture_file/reader/capture_reader.h"
+#include "capture/format/reader/capture_reader.h"
 #include "sim/host.h"
 #include "sim/plugin_loader.h"
 #include "sim/world/scene.h"

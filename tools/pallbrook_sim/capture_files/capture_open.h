@@ -3,7 +3,7 @@
 // command that reads a capture (exit status 2).
 #pragma once
 
-#include "capture_file/reader/capture_reader.h"
+#include "capture/format/reader/capture_reader.h"
 
 #include <string>
 #include <vector>

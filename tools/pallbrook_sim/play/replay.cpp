@@ -11,7 +11,7 @@
 #include "printing/names.h"
 #include "scenario/scenario_reader.h"
 
-#include "capture_file/reader/capture_reader.h"
+#include "capture/format/reader/capture_reader.h"
 #include "sim/host.h"
 #include "sim/plugin_loader.h"
 #include "sim/replay/replay_host.h"

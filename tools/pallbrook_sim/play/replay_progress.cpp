@@ -2,7 +2,7 @@
 
 #include "play/platform.h"
 
-#include "capture_file/reader/capture_reader.h"
+#include "capture/format/reader/capture_reader.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include "report/trace/trace.h"
 
-#include "capture/native_kinds.h"
+#include "capture/layer/native_kinds.h"
 #include "printing/format.h"
 #include "printing/names.h"
 

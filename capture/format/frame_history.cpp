@@ -1,0 +1,73 @@
+#include "capture/format/frame_history.h"
+
+#include <utility>
+
+namespace capture {
+
+FrameShape shapeOf(const EventFrame& frame) {
+    FrameShape shape;
+    const std::size_t count = frame.events.size();
+    if (count > 0) {
+        shape.first = eventShapeWord(frame.events.front());
+        shape.beforeWait = eventShapeWord(frame.events[count >= 2 ? count - 2 : 0]);
+    }
+    return shape;
+}
+
+void storeFrame(FrameHistory& history, EventFrame& finished) {
+    const FrameShape shape = shapeOf(finished);
+    std::size_t slot = BaseSlotCount;
+    for (std::size_t i = 0; i < BaseSlotCount && slot == BaseSlotCount; ++i) {
+        if (history.storedAt[i] != 0 && history.shapes[i] == shape) {
+            slot = i;
+        }
+    }
+    if (slot == BaseSlotCount) {
+        slot = 0;
+        for (std::size_t i = 1; i < BaseSlotCount; ++i) {
+            if (history.storedAt[i] < history.storedAt[slot]) {
+                slot = i;
+            }
+        }
+    }
+    std::swap(history.frames[slot], finished);
+    clearFrame(finished);
+    history.shapes[slot] = shape;
+    history.storedAt[slot] = ++history.framesStored;
+    history.lastSlot = slot;
+}
+
+std::size_t chooseBase(const FrameHistory& history, const EventFrame& frame, bool complete) {
+    if (frame.events.empty()) {
+        return history.lastSlot;
+    }
+    const FrameShape shape = shapeOf(frame);
+    if (complete) {
+        for (std::size_t i = 0; i < BaseSlotCount; ++i) {
+            if (history.storedAt[i] != 0 && history.shapes[i] == shape) {
+                return i;
+            }
+        }
+    }
+    std::size_t best = history.lastSlot;
+    std::uint64_t bestAt = 0;
+    for (std::size_t i = 0; i < BaseSlotCount; ++i) {
+        if (history.storedAt[i] > bestAt && history.shapes[i].first == shape.first) {
+            best = i;
+            bestAt = history.storedAt[i];
+        }
+    }
+    return best;
+}
+
+void clearHistory(FrameHistory& history) {
+    for (EventFrame& frame : history.frames) {
+        clearFrame(frame);
+    }
+    history.shapes = {};
+    history.storedAt = {};
+    history.framesStored = 0;
+    history.lastSlot = 0;
+}
+
+} // namespace capture

@@ -1,0 +1,391 @@
+#include "capture/format/reader/capture_reader.h"
+
+#include "capture/format/byte_codec.h"
+#include "capture/format/capture_format.h"
+#include "capture/format/reader/capture_chunks.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <string_view>
+
+namespace capture {
+
+namespace {
+
+std::optional<CaptureReadError> errorAt(std::size_t offset, std::string message) {
+    return CaptureReadError{offset, std::move(message)};
+}
+
+std::string takeText(ByteCursor& in) {
+    const auto bytes = takeBytes(in, takeVarint(in));
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+bool readHeader(std::span<const std::uint8_t> payload, CaptureHeader& header) {
+    ByteCursor in{payload};
+    header.pluginVersion = takeText(in);
+    header.buildIdentity = takeText(in);
+    return in.ok && atEnd(in);
+}
+
+bool readSettings(std::span<const std::uint8_t> payload, CapturedSettings& settings) {
+    if (payload.empty() || payload.size() - 1 > MaxSettingsBytes) {
+        return false;
+    }
+    const std::string_view bytes(reinterpret_cast<const char*>(payload.data()) + 1,
+                                 payload.size() - 1);
+    switch (static_cast<SettingsState>(payload[0])) {
+    case SettingsState::NoFile:
+        settings.found = SettingsFound::NoFile;
+        return bytes.empty();
+    case SettingsState::File:
+        settings.found = SettingsFound::File;
+        break;
+    case SettingsState::FileCut:
+        // Only a file longer than the limit is cut, and then to the limit.
+        settings.found = SettingsFound::FileCut;
+        if (bytes.size() != MaxSettingsBytes) {
+            return false;
+        }
+        break;
+    default:
+        return false;
+    }
+    settings.bytes.assign(bytes);
+    return true;
+}
+
+std::string chunkProblem(std::size_t offset, const char* problem) {
+    return std::string(problem) + " (chunk at offset " + std::to_string(offset) + ")";
+}
+
+// The chunks after the header: the settings at most once, data, and a closing
+// mark only as the last.
+std::optional<CaptureReadError> scanChunks(CaptureFrameReader& reader, std::size_t offset) {
+    const auto file = reader.bytes;
+    bool closed = false;
+    while (offset < file.size()) {
+        const ChunkCheck check = checkChunk(file, offset);
+        if (check.state == ChunkState::Torn && !closed) {
+            reader.extent.ending = CaptureEnding::TornTail;
+            reader.extent.droppedBytes = file.size() - offset;
+            break;
+        }
+        if (check.state != ChunkState::Whole) {
+            return errorAt(offset, chunkProblem(offset, check.problem));
+        }
+        if (closed) {
+            return errorAt(offset, chunkProblem(offset, "chunk after the closing mark"));
+        }
+        if (check.tag == SettingsTag) {
+            if (reader.settings.found != SettingsFound::NotRecorded) {
+                return errorAt(offset, chunkProblem(offset, "settings given twice"));
+            }
+            if (!readSettings(check.payload, reader.settings)) {
+                return errorAt(offset, chunkProblem(offset, "bad settings chunk"));
+            }
+        } else if (check.tag == SizeCapTag) {
+            ByteCursor in{check.payload};
+            reader.extent.sizeCap = takeVarint(in);
+            if (!in.ok || !atEnd(in)) {
+                return errorAt(offset, chunkProblem(offset, "bad size cap mark"));
+            }
+            reader.extent.ending = CaptureEnding::SizeCapReached;
+            closed = true;
+        } else if (check.tag == EndTag || check.tag == StoodDownTag) {
+            if (!check.payload.empty()) {
+                return errorAt(offset, chunkProblem(offset, "bad end mark"));
+            }
+            reader.extent.ending =
+                check.tag == EndTag ? CaptureEnding::Closed : CaptureEnding::StoodDown;
+            closed = true;
+        } else if (check.tag != DataTag) {
+            return errorAt(offset,
+                           chunkProblem(offset, check.tag == HeaderTag ? "second header chunk"
+                                                                       : "unknown chunk tag"));
+        }
+        ++reader.extent.chunks;
+        offset = check.end;
+    }
+    reader.extent.keptBytes = offset;
+    return std::nullopt;
+}
+
+bool compressed(const CaptureFrameReader& reader) {
+    return reader.header.formatVersion != UncompressedFormatVersion;
+}
+
+std::size_t chunkOffset(const CaptureFrameReader& reader) {
+    return reader.payloadStart - ChunkHeaderSize;
+}
+
+// Where the record being read starts in the file; in a compressed chunk the
+// chunk's offset, the record's place among the inflated records being told
+// apart.
+std::size_t recordOffset(const CaptureFrameReader& reader, std::size_t recordPos) {
+    return compressed(reader) ? chunkOffset(reader) : reader.payloadStart + recordPos;
+}
+
+std::string recordPlace(const CaptureFrameReader& reader, std::size_t recordPos) {
+    std::string place = compressed(reader) ? "record at byte " + std::to_string(recordPos) +
+                                                 " of the chunk's inflated records, "
+                                           : "record in the ";
+    return place + "chunk at offset " + std::to_string(chunkOffset(reader));
+}
+
+enum class ChunkEntry { Entered, NoMore, Failed };
+
+// The next data chunk with records before the kept end, already checked by
+// the scan; in version 2 its records are inflated first. A chunk of no
+// records, which the writer never makes, is passed over.
+ChunkEntry enterNextDataChunk(CaptureFrameReader& reader, CaptureReadError& error) {
+    while (reader.nextChunk < reader.extent.keptBytes) {
+        const std::size_t offset = reader.nextChunk;
+        const std::uint8_t* header = reader.bytes.data() + offset;
+        const std::size_t length = loadU32(header + 4);
+        reader.nextChunk = offset + ChunkHeaderSize + length;
+        if (!std::equal(DataTag.begin(), DataTag.end(), header)) {
+            continue;
+        }
+        reader.payloadStart = offset + ChunkHeaderSize;
+        const auto payload = reader.bytes.subspan(reader.payloadStart, length);
+        if (!compressed(reader)) {
+            reader.payload = ByteCursor{payload};
+        } else if (const char* problem = inflateChunk(reader.inflater, payload)) {
+            error = {offset, chunkProblem(offset, problem)};
+            return ChunkEntry::Failed;
+        } else {
+            reader.payload = ByteCursor{reader.inflater.records};
+        }
+        if (!atEnd(reader.payload)) {
+            return ChunkEntry::Entered;
+        }
+    }
+    return ChunkEntry::NoMore;
+}
+
+void convertEvent(const EventFrame& frame, const FrameEvent& event, CapturedEvent& out) {
+    switch (event.kind) {
+    case EventKind::NativeCall: {
+        CapturedCall call;
+        call.hash = event.hash;
+        const auto args = argsOf(frame, event);
+        const auto result = resultOf(frame, event);
+        call.args.assign(args.begin(), args.end());
+        call.result.assign(result.begin(), result.end());
+        for (const TextEntry& text : textsOf(frame, event)) {
+            call.texts.push_back({text.argIndex, std::string(textBytesOf(frame, text))});
+        }
+        for (const SlotEntry& slot : slotsOf(frame, event)) {
+            call.slots.push_back({slot.argIndex, slot.value});
+        }
+        out = std::move(call);
+        break;
+    }
+    case EventKind::PedsAnswer: {
+        const auto handles = handlesOf(frame, event);
+        out =
+            CapturedPeds{event.pedsCapacity, {handles.begin(), handles.end()}, event.pedsReturned};
+        break;
+    }
+    case EventKind::Wait:
+        out = CapturedWait{event.waitMs};
+        break;
+    }
+}
+
+void convertFrame(const EventFrame& from, CapturedFrame& frame) {
+    frame.events.resize(from.events.size());
+    for (std::size_t i = 0; i < from.events.size(); ++i) {
+        convertEvent(from, from.events[i], frame.events[i]);
+    }
+}
+
+} // namespace
+
+std::string describe(const CaptureReadError& error) {
+    return "offset " + std::to_string(error.offset) + ": " + error.message;
+}
+
+const char* endingName(CaptureEnding ending) {
+    switch (ending) {
+    case CaptureEnding::Closed:
+        return "closed";
+    case CaptureEnding::SizeCapReached:
+        return "size cap reached";
+    case CaptureEnding::Unmarked:
+        return "no closing mark";
+    case CaptureEnding::TornTail:
+        return "torn tail";
+    case CaptureEnding::StoodDown:
+        return "stood down: Pallbrook.asi was loaded too, so nothing was recorded";
+    }
+    return "?";
+}
+
+std::optional<CaptureReadError> openCapture(CaptureFrameReader& reader,
+                                            std::span<const std::uint8_t> bytes) {
+    reader = CaptureFrameReader{};
+    reader.bytes = bytes;
+    const std::size_t magicSeen = std::min(bytes.size(), FileMagic.size());
+    const auto mismatch = std::mismatch(
+        bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(magicSeen), FileMagic.begin());
+    if (mismatch.first != bytes.begin() + static_cast<std::ptrdiff_t>(magicSeen)) {
+        return errorAt(static_cast<std::size_t>(mismatch.first - bytes.begin()),
+                       "not a capture file (bad magic)");
+    }
+    if (bytes.size() < SignatureSize) {
+        return errorAt(bytes.size(), "the file ends inside the capture signature");
+    }
+    reader.header.formatVersion = loadU32(bytes.data() + FileMagic.size());
+    const std::uint32_t version = reader.header.formatVersion;
+    if (version != UncompressedFormatVersion && version != FormatVersion) {
+        return errorAt(FileMagic.size(), "capture format version " + std::to_string(version) +
+                                             " is not one this reader knows: it reads versions " +
+                                             std::to_string(UncompressedFormatVersion) + " and " +
+                                             std::to_string(FormatVersion));
+    }
+    reader.delta.versionTwoRecords = version != UncompressedFormatVersion;
+    const ChunkCheck head = checkChunk(bytes, SignatureSize);
+    if (head.state != ChunkState::Whole) {
+        return errorAt(SignatureSize, chunkProblem(SignatureSize, head.state == ChunkState::Torn
+                                                                      ? "capture header cut short"
+                                                                      : head.problem));
+    }
+    if (head.tag != HeaderTag || !readHeader(head.payload, reader.header)) {
+        return errorAt(SignatureSize, chunkProblem(SignatureSize, "bad capture header chunk"));
+    }
+    reader.extent.chunks = 1;
+    if (auto error = scanChunks(reader, head.end)) {
+        return error;
+    }
+    reader.nextChunk = head.end;
+    return std::nullopt;
+}
+
+FrameRead readNextFrame(CaptureFrameReader& reader, CapturedFrame& frame, CaptureReadError& error) {
+    const EventFrame* decoded = nullptr;
+    const FrameRead read = readNextEventFrame(reader, decoded, error);
+    if (read == FrameRead::Frame) {
+        convertFrame(*decoded, frame);
+    }
+    return read;
+}
+
+FrameRead readNextEventFrame(CaptureFrameReader& reader, const EventFrame*& frame,
+                             CaptureReadError& error) {
+    for (;;) {
+        if (reader.finished) {
+            return FrameRead::Finished;
+        }
+        const ChunkEntry entry =
+            atEnd(reader.payload) ? enterNextDataChunk(reader, error) : ChunkEntry::Entered;
+        if (entry == ChunkEntry::Failed) {
+            reader.finished = true;
+            return FrameRead::Failed;
+        }
+        if (entry == ChunkEntry::NoMore) {
+            // The events after the last wait, if any, make a last frame.
+            reader.finished = true;
+            if (reader.delta.current.events.empty()) {
+                return FrameRead::Finished;
+            }
+            frame = &reader.delta.current;
+            return FrameRead::Frame;
+        }
+        const std::size_t recordPos = reader.payload.pos;
+        const char* problem = nullptr;
+        const RecordOutcome outcome = readRecord(reader.delta, reader.payload, problem);
+        if (outcome == RecordOutcome::Failed) {
+            reader.finished = true;
+            error.offset = recordOffset(reader, recordPos);
+            error.message = std::string(problem != nullptr ? problem : "bad record") + " (" +
+                            recordPlace(reader, recordPos) + ")";
+            return FrameRead::Failed;
+        }
+        if (outcome == RecordOutcome::FrameEnded) {
+            frame = &reader.delta.history.frames[reader.delta.history.lastSlot];
+            return FrameRead::Frame;
+        }
+    }
+}
+
+std::size_t decodedSize(const CapturedFrame& frame) {
+    std::size_t size = 0;
+    for (const CapturedEvent& event : frame.events) {
+        size += sizeof event;
+        if (const auto* call = std::get_if<CapturedCall>(&event)) {
+            size += (call->args.size() + call->result.size()) * sizeof(std::uint64_t) +
+                    call->slots.size() * sizeof(CapturedSlot);
+            for (const CapturedText& text : call->texts) {
+                size += sizeof text + text.bytes.size();
+            }
+        } else if (const auto* peds = std::get_if<CapturedPeds>(&event)) {
+            size += peds->handles.size() * sizeof(std::int32_t);
+        }
+    }
+    return size;
+}
+
+CaptureReadResult readCapture(std::span<const std::uint8_t> bytes, std::size_t maxEvents) {
+    CaptureReadResult result;
+    CaptureFrameReader reader;
+    if (auto error = openCapture(reader, bytes)) {
+        result.error = std::move(error);
+        return result;
+    }
+    Capture capture;
+    capture.header = reader.header;
+    capture.settings = reader.settings;
+    capture.extent = reader.extent;
+    std::size_t events = 0;
+    std::size_t decoded = 0;
+    const std::size_t maxDecoded = maxEvents * DecodedBytesPerEvent;
+    reader.inflater.maxInflated = maxDecoded;
+    CapturedFrame frame;
+    CaptureReadError error;
+    for (;;) {
+        const FrameRead read = readNextFrame(reader, frame, error);
+        if (read == FrameRead::Finished) {
+            break;
+        }
+        if (read == FrameRead::Failed) {
+            result.error = std::move(error);
+            return result;
+        }
+        // Past a limit the whole capture is refused where the frame ends.
+        const auto tooLarge = [&](const std::string& what) {
+            result.error = CaptureReadError{recordOffset(reader, reader.payload.pos),
+                                            "the capture " + what + "; read it frame by frame"};
+            return result;
+        };
+        events += frame.events.size();
+        if (events > maxEvents) {
+            return tooLarge("holds more than " + std::to_string(maxEvents) + " events");
+        }
+        decoded += decodedSize(frame);
+        if (decoded > maxDecoded) {
+            return tooLarge("decodes to more than " + std::to_string(maxDecoded) + " bytes");
+        }
+        capture.frames.push_back(std::move(frame));
+        frame = CapturedFrame{};
+    }
+    result.capture = std::move(capture);
+    return result;
+}
+
+CaptureReadResult readCaptureFile(const std::filesystem::path& path, std::size_t maxEvents) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return {std::nullopt, CaptureReadError{0, "cannot open " + path.string()}};
+    }
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
+                                          std::istreambuf_iterator<char>()};
+    if (in.bad()) {
+        return {std::nullopt, CaptureReadError{0, "cannot read " + path.string()}};
+    }
+    return readCapture(bytes, maxEvents);
+}
+
+} // namespace capture

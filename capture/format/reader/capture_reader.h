@@ -1,0 +1,164 @@
+// Reading a capture file (.pbcap) on the bench: the header, the settings
+// file as the script read it, and the frames of events, each ending with its
+// wait (the last frame may lack it, when the capture ended inside a frame).
+//
+// Nothing in the file is trusted. A file that is not a capture, has an
+// unknown version, or holds a damaged chunk before its last is refused with
+// the byte offset of the fault. A last chunk that is cut short or fails its
+// checksum is what a killed process leaves: reading stops cleanly before it
+// and says so. Memory stays bounded by the file's size: frame by frame, the
+// reader holds two frames, and each can hold only what the bytes before it
+// describe; reading the whole capture at once takes a limit on its events,
+// and on what they decode to (a record of a few bytes can repeat a large
+// frame).
+#pragma once
+
+#include "capture/format/event_frame.h"
+#include "capture/format/reader/chunk_inflater.h"
+#include "capture/format/reader/frame_delta_reader.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace capture {
+
+struct CapturedText {
+    std::uint32_t argIndex = 0;
+    std::string bytes;
+    bool operator==(const CapturedText&) const = default;
+};
+
+struct CapturedSlot {
+    std::uint32_t argIndex = 0;
+    std::uint32_t value = 0;
+    bool operator==(const CapturedSlot&) const = default;
+};
+
+// The words at text and slot indices read as 0: replay compares texts by
+// their bytes and writes slots from their values.
+struct CapturedCall {
+    std::uint64_t hash = 0;
+    std::vector<std::uint64_t> args;
+    std::vector<CapturedText> texts;
+    std::vector<CapturedSlot> slots;
+    std::vector<std::uint64_t> result;
+    bool operator==(const CapturedCall&) const = default;
+};
+
+struct CapturedPeds {
+    std::int32_t capacity = 0;
+    std::vector<std::int32_t> handles; // as written
+    std::int32_t returned = 0;         // as returned, which may differ
+    bool operator==(const CapturedPeds&) const = default;
+};
+
+struct CapturedWait {
+    std::uint32_t ms = 0;
+    bool operator==(const CapturedWait&) const = default;
+};
+
+using CapturedEvent = std::variant<CapturedCall, CapturedPeds, CapturedWait>;
+
+struct CapturedFrame {
+    std::vector<CapturedEvent> events;
+    bool operator==(const CapturedFrame&) const = default;
+};
+
+struct CaptureHeader {
+    std::uint32_t formatVersion = 0;
+    std::string pluginVersion;
+    std::string buildIdentity;
+};
+
+enum class SettingsFound { NotRecorded, NoFile, File, FileCut };
+
+struct CapturedSettings {
+    SettingsFound found = SettingsFound::NotRecorded;
+    std::string bytes;
+};
+
+enum class CaptureEnding {
+    Closed,         // the end mark written at unload
+    SizeCapReached, // the capture stopped at its byte cap
+    Unmarked,       // the file ends after a whole chunk, with no closing mark
+    TornTail,       // the last chunk is cut short or fails its checksum
+    StoodDown,      // the shipped plugin was loaded too: nothing was recorded
+};
+
+struct CaptureExtent {
+    CaptureEnding ending = CaptureEnding::Unmarked;
+    std::uint64_t sizeCap = 0;    // with SizeCapReached
+    std::size_t keptBytes = 0;    // up to the end of the last whole chunk
+    std::size_t droppedBytes = 0; // of a torn tail
+    std::size_t chunks = 0;       // whole chunks kept
+};
+
+struct CaptureReadError {
+    std::size_t offset = 0;
+    std::string message;
+};
+// "offset N: message"
+std::string describe(const CaptureReadError& error);
+
+const char* endingName(CaptureEnding ending);
+
+// Frame by frame.
+struct CaptureFrameReader {
+    std::span<const std::uint8_t> bytes;
+    CaptureHeader header;
+    CapturedSettings settings;
+    CaptureExtent extent;
+    std::size_t nextChunk = 0; // offset of the next chunk to look at
+    std::size_t payloadStart = 0;
+    ByteCursor payload; // of the data chunk being read: its records, inflated in version 2
+    ChunkInflater inflater;
+    DeltaReader delta;
+    bool finished = false;
+};
+
+// Checks the signature and every chunk's frame and checksum, and reads the
+// header, the settings and the closing mark. The bytes must outlive the reader.
+// Reads format versions 1 and 2.
+std::optional<CaptureReadError> openCapture(CaptureFrameReader& reader,
+                                            std::span<const std::uint8_t> bytes);
+
+enum class FrameRead { Frame, Finished, Failed };
+FrameRead readNextFrame(CaptureFrameReader& reader, CapturedFrame& frame, CaptureReadError& error);
+// The same frame as the reader holds it (event_frame.h), valid until the next
+// read: for a quick look at many frames, with nothing copied.
+FrameRead readNextEventFrame(CaptureFrameReader& reader, const EventFrame*& frame,
+                             CaptureReadError& error);
+
+// All at once.
+struct Capture {
+    CaptureHeader header;
+    CapturedSettings settings;
+    CaptureExtent extent;
+    std::vector<CapturedFrame> frames;
+};
+
+struct CaptureReadResult {
+    std::optional<Capture> capture;
+    std::optional<CaptureReadError> error;
+};
+
+// Each event costs a few hundred bytes decoded; a capture of more events
+// than this, or that decodes to more than DecodedBytesPerEvent for each
+// event allowed, is refused (read it frame by frame).
+inline constexpr std::size_t DefaultMaxEvents = std::size_t{1} << 20;
+inline constexpr std::size_t DecodedBytesPerEvent = 256;
+// What a frame takes decoded, near enough for that limit.
+std::size_t decodedSize(const CapturedFrame& frame);
+
+CaptureReadResult readCapture(std::span<const std::uint8_t> bytes,
+                              std::size_t maxEvents = DefaultMaxEvents);
+CaptureReadResult readCaptureFile(const std::filesystem::path& path,
+                                  std::size_t maxEvents = DefaultMaxEvents);
+
+} // namespace capture

@@ -1,0 +1,298 @@
+#include "capture/format/reader/frame_delta_reader.h"
+
+#include "capture/format/reader/record_input.h"
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+namespace capture {
+
+namespace {
+
+bool readHandles(RecordInput& input, EventFrame& frame, std::size_t count, std::int32_t previous) {
+    for (std::size_t i = 0; i < count && input.in.ok; ++i) {
+        previous = takeInt32Delta(input, previous);
+        addHandle(frame, previous);
+    }
+    return good(input, "ped handles cut short");
+}
+
+bool readPeds(DeltaReader& reader, RecordInput& input) {
+    const std::int32_t capacity = takeInt32(input);
+    const std::int32_t returned = takeInt32(input);
+    const std::uint64_t count = takeCount(input.in, MaxPedHandles);
+    if (!good(input, "bad ped list")) {
+        return false;
+    }
+    beginPedsAnswer(reader.current, capacity, returned);
+    return readHandles(input, reader.current, static_cast<std::size_t>(count), 0);
+}
+
+bool readPedsDelta(DeltaReader& reader, RecordInput& input, const FrameEvent& was) {
+    const std::int32_t capacity = takeInt32Delta(input, was.pedsCapacity);
+    const std::int32_t returned = takeInt32Delta(input, was.pedsReturned);
+    const std::uint64_t count = takeCount(input.in, MaxPedHandles);
+    if (!good(input, "bad ped list delta")) {
+        return false;
+    }
+    EventFrame& frame = reader.current;
+    beginPedsAnswer(frame, capacity, returned);
+    const auto before = handlesOf(baseFrame(reader), was);
+    std::size_t used = 0; // base handles passed
+    std::size_t made = 0;
+    while (made < count) {
+        const std::uint64_t run = takeVarint(input.in);
+        if (!good(input, "ped list delta cut short")) {
+            return false;
+        }
+        const std::uint64_t length = (run >> 2) + 1;
+        switch (run & 3u) {
+        case handle_run::Same:
+            if (length > count - made || length > before.size() - used) {
+                return fail(input, "ped handles beyond the lists");
+            }
+            for (std::size_t k = 0; k < length; ++k) {
+                addHandle(frame, before[used++]);
+            }
+            made += static_cast<std::size_t>(length);
+            break;
+        case handle_run::Skip:
+            if (length > before.size() - used) {
+                return fail(input, "ped handles beyond the base list");
+            }
+            used += static_cast<std::size_t>(length);
+            break;
+        case handle_run::Fresh:
+            if (length > count - made) {
+                return fail(input, "ped handles beyond the list");
+            }
+            if (!readHandles(input, frame, static_cast<std::size_t>(length),
+                             made > 0 ? frame.handles.back() : 0)) {
+                return false;
+            }
+            made += static_cast<std::size_t>(length);
+            break;
+        default:
+            return fail(input, "bad ped handle run");
+        }
+    }
+    return true;
+}
+
+const FrameEvent* baseEventAtCursor(DeltaReader& reader, EventKind kind) {
+    if (reader.baseCursor >= baseFrame(reader).events.size()) {
+        return nullptr;
+    }
+    const FrameEvent& event = baseFrame(reader).events[reader.baseCursor];
+    return event.kind == kind ? &event : nullptr;
+}
+
+RecordOutcome eventAdded(DeltaReader& reader) {
+    if (reader.current.events.back().kind != EventKind::Wait) {
+        return RecordOutcome::Event;
+    }
+    findCopiedWords(reader.frameChanges);
+    keepFrameChanges(reader.lastChanges, reader.frameChanges);
+    startFrameChanges(reader.frameChanges);
+    storeFrame(reader.history, reader.current);
+    reader.baseSlot = reader.history.lastSlot;
+    reader.baseCursor = 0;
+    return RecordOutcome::FrameEnded;
+}
+
+RecordOutcome failed(RecordInput& input, const char* what) {
+    fail(input, what);
+    return RecordOutcome::Failed;
+}
+
+// How many base events a Same or Skip record names, or 0 when they do not
+// all exist.
+std::uint64_t baseEventCount(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
+    const std::uint64_t count = takeSmall(input, small) + 1;
+    const std::size_t baseLeft = baseFrame(reader).events.size() - reader.baseCursor;
+    return input.in.ok && count != 0 && count <= baseLeft ? count : 0;
+}
+
+RecordOutcome readSame(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
+    const std::uint64_t count = baseEventCount(reader, input, small);
+    if (count == 0) {
+        return failed(input, "refers to base events that do not exist");
+    }
+    // A base frame's only wait is its last event, so a run ends the frame
+    // only with its last event.
+    RecordOutcome outcome = RecordOutcome::Event;
+    for (std::uint64_t k = 0; k < count && outcome == RecordOutcome::Event; ++k) {
+        copyEvent(reader.current, baseFrame(reader), baseFrame(reader).events[reader.baseCursor++]);
+        outcome = eventAdded(reader);
+    }
+    return outcome;
+}
+
+RecordOutcome readSkip(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
+    const std::uint64_t count = baseEventCount(reader, input, small);
+    if (count == 0) {
+        return failed(input, "passes over base events that do not exist");
+    }
+    reader.baseCursor += static_cast<std::size_t>(count);
+    return RecordOutcome::Skipped;
+}
+
+// A frame stays one that a Changes record may repeat while its calls that
+// differ from the base's differ in their words alone, as the writer notes
+// them.
+void noteCallDelta(DeltaReader& reader, const FrameEvent& was) {
+    FrameChanges& changes = reader.frameChanges;
+    const EventFrame& base = baseFrame(reader);
+    const EventFrame& frame = reader.current;
+    const FrameEvent& now = frame.events.back();
+    const auto slots = slotsOf(frame, now);
+    const auto wasSlots = slotsOf(base, was);
+    if (!changes.repeatable || now.hash != was.hash || now.argCount != was.argCount ||
+        now.resultCount != was.resultCount || !sameTexts(frame, now, base, was) ||
+        !std::equal(slots.begin(), slots.end(), wasSlots.begin(), wasSlots.end())) {
+        changes.repeatable = false;
+        return;
+    }
+    const std::uint64_t* wasWords = base.words.data() + was.firstWord;
+    const std::uint64_t* nowWords = frame.words.data() + now.firstWord;
+    ChangedCallSite site{reader.baseCursor - 1, 0, 0};
+    for (std::size_t i = 0; i < now.argCount; ++i) {
+        site.argsChanged |= static_cast<std::uint32_t>(nowWords[i] != wasWords[i]) << i;
+    }
+    for (std::size_t i = 0; i < now.resultCount; ++i) {
+        const std::size_t w = now.argCount + i;
+        site.resultChanged |= static_cast<std::uint32_t>(nowWords[w] != wasWords[w]) << i;
+    }
+    noteChangedCallSite(changes, site, now.argCount, wasWords, nowWords);
+}
+
+RecordOutcome readCallDeltaRecord(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
+    const FrameEvent* was = baseEventAtCursor(reader, EventKind::NativeCall);
+    if (small != 0 || was == nullptr) {
+        return failed(input, "call delta without a base call");
+    }
+    ++reader.baseCursor;
+    if (!readCallDelta(reader, input, *was)) {
+        return RecordOutcome::Failed;
+    }
+    noteCallDelta(reader, *was);
+    return eventAdded(reader);
+}
+
+// The base frame again, with the calls and words that changed the frame
+// before changed once more, each by a delta from its prediction, or exactly
+// as predicted when it was the last time and the record leaves it out.
+RecordOutcome readChanges(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
+    if (small > op::ExactWordsOmitted || !reader.lastChanges.repeatable ||
+        !reader.current.events.empty() || reader.baseCursor != 0 ||
+        reader.baseSlot != reader.history.lastSlot) {
+        return failed(input, "changes record without a frame to repeat");
+    }
+    FrameChanges& changes = reader.frameChanges;
+    keepFrameChanges(changes, reader.lastChanges);
+    const EventFrame& base = baseFrame(reader);
+    std::size_t site = 0;
+    std::size_t word = 0;
+    RecordOutcome outcome = RecordOutcome::Event;
+    while (outcome == RecordOutcome::Event && reader.baseCursor < base.events.size()) {
+        const FrameEvent& was = base.events[reader.baseCursor];
+        copyEvent(reader.current, base, was);
+        if (site < changes.siteCount && changes.sites[site].event == reader.baseCursor) {
+            std::uint64_t* words =
+                reader.current.words.data() + reader.current.events.back().firstWord;
+            const std::uint64_t* wasWords = base.words.data() + was.firstWord;
+            forEachChangedWord(changes.sites[site++], was.argCount, [&](std::size_t i) {
+                const bool omitted =
+                    small == op::ExactWordsOmitted && changes.predictedExactly[word];
+                const std::uint64_t delta = omitted ? 0 : takeVarint(input.in);
+                words[i] = applyWordDelta(predictedWord(changes, word, wasWords[i]), delta);
+                changes.predictedExactly[word] = delta == 0;
+                noteChangedWordAgain(changes, word++, wasWords[i], words[i]);
+            });
+            if (!good(input, "changes record cut short")) {
+                return RecordOutcome::Failed;
+            }
+        }
+        ++reader.baseCursor;
+        outcome = eventAdded(reader);
+    }
+    return outcome;
+}
+
+RecordOutcome readPedsRecord(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
+    if (small != 0) {
+        return failed(input, "bad ped list record");
+    }
+    return readPeds(reader, input) ? eventAdded(reader) : RecordOutcome::Failed;
+}
+
+RecordOutcome readPedsDeltaRecord(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
+    const FrameEvent* was = baseEventAtCursor(reader, EventKind::PedsAnswer);
+    if (small != 0 || was == nullptr) {
+        return failed(input, "ped list delta without a base ped list");
+    }
+    ++reader.baseCursor;
+    return readPedsDelta(reader, input, *was) ? eventAdded(reader) : RecordOutcome::Failed;
+}
+
+RecordOutcome readWait(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
+    const std::uint64_t ms = takeSmall(input, small);
+    if (!input.in.ok || ms > Uint32Max) {
+        return failed(input, "bad wait");
+    }
+    addWait(reader.current, static_cast<std::uint32_t>(ms));
+    return eventAdded(reader);
+}
+
+RecordOutcome readBase(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
+    if (small >= BaseSlotCount || !reader.current.events.empty() || reader.baseCursor != 0) {
+        return failed(input, "bad base record");
+    }
+    reader.baseSlot = small;
+    return RecordOutcome::Skipped;
+}
+
+} // namespace
+
+// A record is an op in the high nibble of its first byte and a small value in
+// the low one.
+RecordOutcome readRecord(DeltaReader& reader, ByteCursor& in, const char*& problem) {
+    RecordInput input{in, problem};
+    const std::uint8_t code = takeByte(in);
+    if (!good(input, "record cut short")) {
+        return RecordOutcome::Failed;
+    }
+    const auto small = static_cast<std::uint8_t>(code & 0x0F);
+    const auto record = static_cast<std::uint8_t>(code & 0xF0);
+    // A frame with any other record is not one a Changes record may repeat.
+    if (record != op::Same && record != op::CallDelta && record != op::Base &&
+        record != op::Changes) {
+        reader.frameChanges.repeatable = false;
+    }
+    switch (record) {
+    case op::Same:
+        return readSame(reader, input, small);
+    case op::Skip:
+        return readSkip(reader, input, small);
+    case op::Call:
+        return readCall(reader, input, small) ? eventAdded(reader) : RecordOutcome::Failed;
+    case op::CallDelta:
+        return readCallDeltaRecord(reader, input, small);
+    case op::Peds:
+        return readPedsRecord(reader, input, small);
+    case op::PedsDelta:
+        return readPedsDeltaRecord(reader, input, small);
+    case op::Wait:
+        return readWait(reader, input, small);
+    case op::Base:
+        return readBase(reader, input, small);
+    case op::Changes:
+        return reader.versionTwoRecords ? readChanges(reader, input, small)
+                                        : failed(input, "unknown record");
+    default:
+        return failed(input, "unknown record");
+    }
+}
+
+} // namespace capture

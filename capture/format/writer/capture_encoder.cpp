@@ -1,0 +1,203 @@
+#include "capture/format/writer/capture_encoder.h"
+
+#include "capture/format/writer/encoder_output.h"
+
+#include <algorithm>
+#include <bit>
+
+namespace capture {
+
+namespace {
+
+// The current frame, empty, is taken to repeat the frame in this slot.
+void repeatFrom(RepeatedFrame& repeated, const FrameHistory& history, std::size_t slot) {
+    repeated.active = !history.frames[slot].events.empty();
+    repeated.slot = slot;
+    repeated.stored = &history.frames[slot];
+    repeated.eventCount = history.frames[slot].events.size();
+    repeated.next = 0;
+    repeated.changedCount = 0;
+    repeated.newWordCount = 0;
+}
+
+// The stored frame a frame starting with this event most likely repeats: the
+// latest with the same first event.
+bool predictRepeat(CaptureEncoder& encoder, std::uint64_t firstShapeWord) {
+    const FrameHistory& history = encoder.history;
+    std::size_t best = BaseSlotCount;
+    std::uint64_t bestAt = 0;
+    for (std::size_t i = 0; i < BaseSlotCount; ++i) {
+        if (history.storedAt[i] > bestAt && history.shapes[i].first == firstShapeWord) {
+            best = i;
+            bestAt = history.storedAt[i];
+        }
+    }
+    if (best == BaseSlotCount) {
+        return false;
+    }
+    repeatFrom(encoder.repeated, history, best);
+    return true;
+}
+
+// Keeps the texts and slots whose indices rise and stay below the argument
+// count.
+template <class Arg> bool keepArg(const Arg& arg, std::size_t argCount, std::int64_t& lastIndex) {
+    if (arg.argIndex >= argCount || static_cast<std::int64_t>(arg.argIndex) <= lastIndex) {
+        return false;
+    }
+    lastIndex = arg.argIndex;
+    return true;
+}
+
+// Appends the call, its words already cut to MaxArgs and MaxResultWords, to
+// the current frame, with 0 for the words of its texts and slots.
+void addCall(EventFrame& frame, const NativeCallRecord& call) {
+    const std::size_t argCount = call.args.size();
+    const std::size_t resultCount = call.result.size();
+    const std::size_t firstWord = beginNativeCall(frame, call.hash).firstWord;
+    frame.words.insert(frame.words.end(), call.args.begin(), call.args.end());
+    frame.words.insert(frame.words.end(), call.result.begin(), call.result.end());
+    frame.events.back().argCount = static_cast<std::uint32_t>(argCount);
+    frame.events.back().resultCount = static_cast<std::uint32_t>(resultCount);
+    std::int64_t lastIndex = -1;
+    for (const TextArg& text : call.texts) {
+        if (keepArg(text, argCount, lastIndex)) {
+            frame.words[firstWord + text.argIndex] = 0;
+            addText(frame, text.argIndex, text.bytes.substr(0, MaxTextBytes));
+        }
+    }
+    lastIndex = -1;
+    for (const SlotArg& slot : call.slots) {
+        if (keepArg(slot, argCount, lastIndex)) {
+            frame.words[firstWord + slot.argIndex] = 0;
+            addSlot(frame, {slot.argIndex, slot.value});
+        }
+    }
+}
+
+// A frame larger than any before: every frame buffer makes room for it now.
+void keepRoomFor(CaptureEncoder& encoder, const EventFrame& frame) {
+    FrameRoom& room = encoder.room;
+    const FrameRoom needed{std::max(room.events, frame.events.size()),
+                           std::max(room.words, frame.words.size()),
+                           std::max(room.texts, frame.texts.size()),
+                           std::max(room.textBytes, frame.textBytes.size()),
+                           std::max(room.slots, frame.slots.size()),
+                           std::max(room.handles, frame.handles.size())};
+    if (needed.events == room.events && needed.words == room.words && needed.texts == room.texts &&
+        needed.textBytes == room.textBytes && needed.slots == room.slots &&
+        needed.handles == room.handles) {
+        return;
+    }
+    room = needed;
+    const auto reserve = [&room](EventFrame& f) {
+        f.events.reserve(room.events);
+        f.words.reserve(room.words);
+        f.texts.reserve(room.texts);
+        f.textBytes.reserve(room.textBytes);
+        f.slots.reserve(room.slots);
+        f.handles.reserve(room.handles);
+    };
+    for (EventFrame& stored : encoder.history.frames) {
+        reserve(stored);
+    }
+    reserve(encoder.current);
+}
+
+} // namespace
+
+bool repeatsAStoredFrame(CaptureEncoder& encoder, std::uint64_t shapeWord) {
+    RepeatedFrame& repeated = encoder.repeated;
+    if (repeated.active &&
+        eventShapeWord(encoder.history.frames[repeated.slot].events[0]) != shapeWord) {
+        repeated.active = false;
+    }
+    return repeated.active || (encoder.current.events.empty() && predictRepeat(encoder, shapeWord));
+}
+
+bool noteChangedCall(CaptureEncoder& encoder, const std::uint64_t* args, std::size_t argCount,
+                     const std::uint64_t* result, std::size_t resultCount, std::uint32_t pointers) {
+    RepeatedFrame& repeated = encoder.repeated;
+    if (repeated.changedCount == MaxChangedCalls) {
+        return false;
+    }
+    const EventFrame& stored = encoder.history.frames[repeated.slot];
+    const std::uint64_t* was = stored.words.data() + stored.events[repeated.next].firstWord;
+    std::uint64_t* now = repeated.newWords.data() + repeated.newWordCount;
+    std::copy_n(args, argCount, now);
+    for (std::uint32_t p = pointers; p != 0; p &= p - 1) {
+        now[std::countr_zero(p)] = 0;
+    }
+    std::copy_n(result, resultCount, now + argCount);
+    ChangedCall changed{{repeated.next, 0, 0}, repeated.newWordCount};
+    for (std::size_t i = 0; i < argCount; ++i) {
+        changed.site.argsChanged |= static_cast<std::uint32_t>(now[i] != was[i]) << i;
+    }
+    for (std::size_t i = 0; i < resultCount; ++i) {
+        changed.site.resultChanged |=
+            static_cast<std::uint32_t>(now[argCount + i] != was[argCount + i]) << i;
+    }
+    repeated.changedCalls[repeated.changedCount++] = changed;
+    repeated.newWordCount += argCount + resultCount;
+    return true;
+}
+
+void recordCallThatDiffers(CaptureEncoder& encoder, const NativeCallRecord& call) {
+    stopRepeating(encoder);
+    addCall(encoder.current, call);
+}
+
+void stopRepeating(CaptureEncoder& encoder) {
+    RepeatedFrame& repeated = encoder.repeated;
+    if (!repeated.active) {
+        return;
+    }
+    repeated.active = false;
+    const EventFrame& stored = encoder.history.frames[repeated.slot];
+    EventFrame& current = encoder.current;
+    std::size_t changed = 0;
+    for (std::size_t k = 0; k < repeated.next; ++k) {
+        copyEvent(current, stored, stored.events[k]);
+        if (changed < repeated.changedCount && repeated.changedCalls[changed].site.event == k) {
+            const FrameEvent& event = current.events.back();
+            const std::uint64_t* now =
+                repeated.newWords.data() + repeated.changedCalls[changed].firstNewWord;
+            std::copy_n(now, event.argCount + event.resultCount,
+                        current.words.begin() + static_cast<std::ptrdiff_t>(event.firstWord));
+            ++changed;
+        }
+    }
+}
+
+void recordPedsThatDiffer(CaptureEncoder& encoder, std::int32_t capacity,
+                          std::span<const std::int32_t> kept, std::int32_t returned) {
+    stopRepeating(encoder);
+    EventFrame& frame = encoder.current;
+    beginPedsAnswer(frame, capacity, returned);
+    frame.handles.insert(frame.handles.end(), kept.begin(), kept.end());
+    frame.events.back().handleCount = kept.size();
+}
+
+void recordWait(CaptureEncoder& encoder, std::uint32_t ms) {
+    if (encoder.stopped) {
+        return;
+    }
+    RepeatedFrame& repeated = encoder.repeated;
+    FrameHistory& history = encoder.history;
+    const FrameEvent* was = nextRepeatedEvent(encoder, WaitShapeWord);
+    if (was != nullptr && was->kind == EventKind::Wait && was->waitMs == ms &&
+        repeated.next + 1 == history.frames[repeated.slot].events.size()) {
+        writeRepeatedFrame(encoder);
+        // The next frame is taken to repeat this one too.
+        repeatFrom(repeated, history, repeated.slot);
+        return;
+    }
+    stopRepeating(encoder);
+    addWait(encoder.current, ms);
+    keepRoomFor(encoder, encoder.current);
+    writeCompleteFrame(encoder);
+    storeFrame(history, encoder.current);
+    repeatFrom(repeated, history, history.lastSlot);
+}
+
+} // namespace capture

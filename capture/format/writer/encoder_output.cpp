@@ -1,0 +1,311 @@
+#include "capture/format/writer/encoder_output.h"
+
+#include "capture/format/byte_codec.h"
+#include "capture/format/capture_format.h"
+#include "capture/format/crc32.h"
+
+#include <algorithm>
+#include <array>
+
+namespace capture {
+
+namespace {
+
+constexpr std::size_t OutputRoom = 64u << 10;
+
+// Output handed to the caller is dropped before anything new is written.
+void prepareOutput(CaptureEncoder& encoder) {
+    if (encoder.handedOut) {
+        encoder.output.clear();
+        encoder.handedOut = false;
+    }
+}
+
+std::size_t openChunk(std::vector<std::uint8_t>& out) {
+    const std::size_t start = out.size();
+    out.resize(start + ChunkHeaderSize);
+    return start;
+}
+
+void sealChunk(std::vector<std::uint8_t>& out, std::size_t start, const ChunkTag& tag) {
+    std::uint8_t* header = out.data() + start;
+    const std::span<const std::uint8_t> payload(out.data() + start + ChunkHeaderSize,
+                                                out.size() - start - ChunkHeaderSize);
+    std::copy(tag.begin(), tag.end(), header);
+    storeU32(header + 4, static_cast<std::uint32_t>(payload.size()));
+    storeU32(header + 8, crc32(payload));
+    storeU32(header + 12, crc32({header, 12}));
+}
+
+void openDataChunk(CaptureEncoder& encoder) {
+    if (!encoder.chunkOpen) {
+        encoder.chunkStart = openChunk(encoder.output);
+        encoder.chunkOpen = true;
+    }
+}
+
+// The open data chunk is sealed, or dropped when nothing went into it.
+void closeDataChunk(CaptureEncoder& encoder) {
+    if (!encoder.chunkOpen) {
+        return;
+    }
+    closeSameRun(encoder.writer, encoder.output);
+    const std::size_t recordsStart = encoder.chunkStart + ChunkHeaderSize;
+    if (encoder.output.size() == recordsStart) {
+        encoder.output.resize(encoder.chunkStart);
+    } else {
+        if (compressing(encoder.compressor)) {
+            compressRecords(encoder.compressor, encoder.output, recordsStart);
+        }
+        sealChunk(encoder.output, encoder.chunkStart, DataTag);
+    }
+    encoder.chunkOpen = false;
+}
+
+// By the records' size, before they are compressed.
+void closeDataChunkIfFull(CaptureEncoder& encoder) {
+    if (encoder.output.size() - encoder.chunkStart - ChunkHeaderSize >= DataChunkTargetSize) {
+        closeDataChunk(encoder);
+    }
+}
+
+// Writes the events of the current frame not yet written, through the
+// general writer, into data chunks of about DataChunkTargetSize. A frame's
+// first write picks its base.
+void writePending(CaptureEncoder& encoder, bool frameComplete) {
+    stopRepeating(encoder);
+    prepareOutput(encoder);
+    if (encoder.writer.nextEvent == 0 && !encoder.current.events.empty()) {
+        encoder.baseSlot = chooseBase(encoder.history, encoder.current, frameComplete);
+        if (encoder.baseSlot != encoder.history.lastSlot) {
+            openDataChunk(encoder);
+            putByte(encoder.output, static_cast<std::uint8_t>(op::Base | encoder.baseSlot));
+        }
+    }
+    const EventFrame& base = encoder.history.frames[encoder.baseSlot];
+    while (encoder.writer.nextEvent < encoder.current.events.size()) {
+        openDataChunk(encoder);
+        writeNextEvent(encoder.writer, base, encoder.current, encoder.output);
+        closeDataChunkIfFull(encoder);
+    }
+}
+
+// A chunk other than data, after everything recorded so far: its payload is
+// appended to the output between the two calls.
+std::size_t openWholeChunk(CaptureEncoder& encoder) {
+    writePending(encoder, false);
+    closeDataChunk(encoder);
+    return openChunk(encoder.output);
+}
+
+void recordSettings(CaptureEncoder& encoder, SettingsState state, std::string_view bytes) {
+    if (encoder.stopped) {
+        return;
+    }
+    const std::size_t start = openWholeChunk(encoder);
+    putByte(encoder.output, static_cast<std::uint8_t>(state));
+    putBytes(encoder.output, bytes);
+    sealChunk(encoder.output, start, SettingsTag);
+}
+
+} // namespace
+
+namespace {
+
+// Whether the repeated frame changed the same calls and words as the last
+// frame written, against the same stored frame (version 1 has no Changes
+// records).
+bool changesAsBefore(const CaptureEncoder& encoder) {
+    const RepeatedFrame& repeated = encoder.repeated;
+    const FrameChanges& last = encoder.lastChanges;
+    if (!encoder.writer.versionTwoRecords || !last.repeatable ||
+        repeated.slot != encoder.history.lastSlot || repeated.changedCount != last.siteCount) {
+        return false;
+    }
+    for (std::size_t j = 0; j < last.siteCount; ++j) {
+        if (!(repeated.changedCalls[j].site == last.sites[j])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Calls visit(changed, was, wasWords, now) for each changed call of the
+// repeated frame, with its event in the stored frame and its words there and
+// now (arguments, then answer); then the stored frame takes the new words.
+template <class Visit> void forEachChangedCall(CaptureEncoder& encoder, Visit visit) {
+    const RepeatedFrame& repeated = encoder.repeated;
+    EventFrame& stored = encoder.history.frames[repeated.slot];
+    for (std::size_t j = 0; j < repeated.changedCount; ++j) {
+        const ChangedCall& changed = repeated.changedCalls[j];
+        const FrameEvent& was = stored.events[changed.site.event];
+        const std::span<std::uint64_t> wasWords(stored.words.data() + was.firstWord,
+                                                was.argCount + was.resultCount);
+        const std::span<const std::uint64_t> now(repeated.newWords.data() + changed.firstNewWord,
+                                                 wasWords.size());
+        visit(changed, was, std::span<const std::uint64_t>(wasWords), now);
+        std::copy(now.begin(), now.end(), wasWords.begin());
+    }
+}
+
+// The changed calls as one Changes record, each word against its prediction;
+// the words predicted exactly in the frame before are left out when they are
+// exact again.
+void writeChangesRecord(CaptureEncoder& encoder) {
+    FrameChanges& changes = encoder.lastChanges;
+    std::array<std::uint64_t, MaxChangedWords>& deltas = encoder.changesDeltas;
+    std::size_t word = 0;
+    forEachChangedCall(encoder, [&](const ChangedCall& changed, const FrameEvent& was,
+                                    std::span<const std::uint64_t> wasWords,
+                                    std::span<const std::uint64_t> now) {
+        forEachChangedWord(changed.site, was.argCount, [&](std::size_t i) {
+            deltas[word] = wordDelta(now[i], predictedWord(changes, word, wasWords[i]));
+            noteChangedWordAgain(changes, word++, wasWords[i], now[i]);
+        });
+    });
+    const bool omitExact = exactAsBefore(changes, deltas.data());
+    std::vector<std::uint8_t>& out = encoder.output;
+    putByte(out, static_cast<std::uint8_t>(omitExact ? op::Changes | op::ExactWordsOmitted
+                                                     : op::Changes));
+    for (std::size_t k = 0; k < changes.wordCount; ++k) {
+        if (!(omitExact && changes.predictedExactly[k])) {
+            putVarint(out, deltas[k]);
+        }
+        changes.predictedExactly[k] = deltas[k] == 0;
+    }
+}
+
+// The changed calls as runs of Same and their CallDeltas.
+void writeChangedCallDeltas(CaptureEncoder& encoder) {
+    std::vector<std::uint8_t>& out = encoder.output;
+    DeltaWriter& writer = encoder.writer;
+    FrameChanges& changes = encoder.lastChanges;
+    startFrameChanges(changes);
+    forEachChangedCall(encoder, [&](const ChangedCall& changed, const FrameEvent& was,
+                                    std::span<const std::uint64_t> wasWords,
+                                    std::span<const std::uint64_t> now) {
+        writer.sameRun += changed.site.event - writer.baseCursor;
+        closeSameRun(writer, out);
+        writeChangedWords(out, wasWords.first(was.argCount), now.first(was.argCount),
+                          changed.site.argsChanged, wasWords.subspan(was.argCount),
+                          now.subspan(was.argCount), changed.site.resultChanged);
+        noteChangedCallSite(changes, changed.site, was.argCount, wasWords.data(), now.data());
+        writer.baseCursor = changed.site.event + 1;
+    });
+    writer.sameRun +=
+        encoder.history.frames[encoder.repeated.slot].events.size() - writer.baseCursor;
+    closeSameRun(writer, out);
+}
+
+} // namespace
+
+void writeRepeatedFrame(CaptureEncoder& encoder) {
+    prepareOutput(encoder);
+    openDataChunk(encoder);
+    RepeatedFrame& repeated = encoder.repeated;
+    FrameHistory& history = encoder.history;
+    const bool asBefore = changesAsBefore(encoder);
+    if (repeated.slot != history.lastSlot) {
+        putByte(encoder.output, static_cast<std::uint8_t>(op::Base | repeated.slot));
+    }
+    if (asBefore) {
+        writeChangesRecord(encoder);
+    } else {
+        writeChangedCallDeltas(encoder);
+    }
+    findCopiedWords(encoder.lastChanges);
+    history.storedAt[repeated.slot] = ++history.framesStored;
+    history.lastSlot = repeated.slot;
+    startNextFrame(encoder.writer);
+    closeDataChunkIfFull(encoder);
+}
+
+void writeCompleteFrame(CaptureEncoder& encoder) {
+    writePending(encoder, true);
+    encoder.lastChanges.repeatable = false;
+    closeSameRun(encoder.writer, encoder.output);
+    startNextFrame(encoder.writer);
+}
+
+void beginCapture(CaptureEncoder& encoder, std::string_view pluginVersion,
+                  std::string_view buildIdentity) {
+    encoder.repeated.active = false;
+    encoder.room = {};
+    clearHistory(encoder.history);
+    clearFrame(encoder.current);
+    encoder.writer = DeltaWriter{};
+    encoder.writer.versionTwoRecords = compressing(encoder.compressor);
+    encoder.lastChanges.repeatable = false;
+    encoder.baseSlot = 0;
+    encoder.output.clear();
+    // A second of ordinary frames fits, so that a chunk a little larger than
+    // the ones before does not make the output grow in the middle of a frame.
+    encoder.output.reserve(OutputRoom);
+    encoder.chunkOpen = false;
+    encoder.handedOut = false;
+    encoder.stopped = false;
+    restartCompression(encoder.compressor);
+
+    for (std::uint8_t b : FileMagic) {
+        putByte(encoder.output, b);
+    }
+    putU32(encoder.output,
+           compressing(encoder.compressor) ? FormatVersion : UncompressedFormatVersion);
+    const std::size_t start = openWholeChunk(encoder);
+    putVarint(encoder.output, pluginVersion.size());
+    putBytes(encoder.output, pluginVersion);
+    putVarint(encoder.output, buildIdentity.size());
+    putBytes(encoder.output, buildIdentity);
+    sealChunk(encoder.output, start, HeaderTag);
+}
+
+void recordSettingsFile(CaptureEncoder& encoder, std::string_view bytes) {
+    if (bytes.size() > MaxSettingsBytes) {
+        recordSettings(encoder, SettingsState::FileCut, bytes.substr(0, MaxSettingsBytes));
+    } else {
+        recordSettings(encoder, SettingsState::File, bytes);
+    }
+}
+
+void recordNoSettingsFile(CaptureEncoder& encoder) {
+    recordSettings(encoder, SettingsState::NoFile, {});
+}
+
+std::span<const std::uint8_t> flushCapture(CaptureEncoder& encoder) {
+    writePending(encoder, false);
+    closeDataChunk(encoder);
+    encoder.handedOut = true;
+    return encoder.output;
+}
+
+std::span<const std::uint8_t> stopAtSizeCap(CaptureEncoder& encoder, std::uint64_t capBytes) {
+    if (!encoder.stopped) {
+        const std::size_t start = openWholeChunk(encoder);
+        putVarint(encoder.output, capBytes);
+        sealChunk(encoder.output, start, SizeCapTag);
+        encoder.stopped = true;
+    }
+    return flushCapture(encoder);
+}
+
+namespace {
+
+std::span<const std::uint8_t> closeWith(CaptureEncoder& encoder, const ChunkTag& tag) {
+    if (!encoder.stopped) {
+        sealChunk(encoder.output, openWholeChunk(encoder), tag);
+        encoder.stopped = true;
+    }
+    return flushCapture(encoder);
+}
+
+} // namespace
+
+std::span<const std::uint8_t> endCapture(CaptureEncoder& encoder) {
+    return closeWith(encoder, EndTag);
+}
+
+std::span<const std::uint8_t> endStoodDown(CaptureEncoder& encoder) {
+    return closeWith(encoder, StoodDownTag);
+}
+
+} // namespace capture
