@@ -3,8 +3,8 @@
 // files of the working folder read, and a capture replayed afresh.
 #pragma once
 
-#include "capture/capture_session.h"
-#include "capture_file/reader/capture_reader.h"
+#include "capture/format/reader/capture_reader.h"
+#include "capture/layer/capture_session.h"
 #include "drag/drag_fixture.h"
 #include "settings/scratch_folder.h"
 #include "sim/replay/replay_host.h"

@@ -3,8 +3,8 @@
 // array the plugin passed, whatever count the host answers; texts read at
 // the seam; and how often chunks reach the file.
 #include "capture/capture_layer_fixture.h"
-#include "capture/capture_session.h"
-#include "capture/live_text.h"
+#include "capture/layer/capture_session.h"
+#include "capture/layer/live_text.h"
 #include "capture/raw_chunks.h"
 
 #include <fstream>

@@ -2,10 +2,10 @@
 // at its host seam plays as the shipped one does, and the file it leaves in
 // the working folder holds every call and answer the host saw.
 #include "capture/capture_layer_fixture.h"
-#include "capture/capture_session.h"
-#include "capture/live_text.h"
-#include "capture/native_kinds.h"
-#include "capture_file/capture_format.h"
+#include "capture/format/capture_format.h"
+#include "capture/layer/capture_session.h"
+#include "capture/layer/live_text.h"
+#include "capture/layer/native_kinds.h"
 #include "support/counting_allocator.h"
 
 #include <regex>
