@@ -34,6 +34,13 @@ build_dir=$(cd "$(dirname "$program")" && pwd)
 export WINEDEBUG=-all
 export WINEPREFIX=${PALLBROOK_WINEPREFIX:-$build_dir/wineprefix}
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine 10 (Debian 13) looks for a Wayland display, and where XDG_RUNTIME_DIR
+# is not set it says so on standard error, amid the program's own output: a
+# folder beside the prefix stands for it.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    export XDG_RUNTIME_DIR=$WINEPREFIX.runtime
+    mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+fi
 # One test at a time makes the prefix; the others wait for it.
 (
     flock 9
