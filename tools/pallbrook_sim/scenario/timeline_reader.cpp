@@ -85,7 +85,9 @@ void readAction(const ObjectReader& object, std::string_view key, Action& action
     } else if (key == "aim") {
         auto on = readBool(value, pointer, problems);
         action.kind = on.value_or(false) ? K::Hold : K::Release;
-        action.controls = {*parseControl("INPUT_AIM")};
+        // assign, not = {…}: GCC 14 under AddressSanitizer takes the copy
+        // of a one-element list for a read past its end (-Warray-bounds).
+        action.controls.assign(1, *parseControl("INPUT_AIM"));
     } else if (key == "stick") {
         action.kind = K::Stick;
         action.stick = readStick(value, pointer, problems);
