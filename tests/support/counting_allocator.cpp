@@ -58,6 +58,22 @@ void* operator new(std::size_t size) {
 void* operator new[](std::size_t size) {
     return allocate(size);
 }
+// The nothrow forms too (GoogleTest 1.15, Debian 13's, uses one): their
+// blocks come back through the deletes below, which free what malloc gave.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return allocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return allocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
 void operator delete(void* p) noexcept {
     std::free(p);
 }
