@@ -187,7 +187,7 @@ TEST(CaptureLimits, AWholeReadStopsOneByteOrEventPastItsLimits) {
 
     // One frame, a call with a text and its wait, decoding to the limit of
     // 20 events exactly, then one byte more.
-    const auto textFrame = [&start](std::size_t textSize) {
+    const auto textFrame = [](std::size_t textSize) {
         Session s;
         begin(s);
         call(s, {0x77, {0}, {{0, std::string(textSize, 't')}}, {}, {}});
