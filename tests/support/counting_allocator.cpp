@@ -27,6 +27,14 @@ void* allocate(std::size_t size) {
     }
     throw std::bad_alloc();
 }
+
+void* allocateOrNull(std::size_t size) noexcept {
+    try {
+        return allocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
 } // namespace
 
 namespace alloc_count {
@@ -61,18 +69,10 @@ void* operator new[](std::size_t size) {
 // The nothrow forms too (GoogleTest 1.15, Debian 13's, uses one): their
 // blocks come back through the deletes below, which free what malloc gave.
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    try {
-        return allocate(size);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+    return allocateOrNull(size);
 }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    try {
-        return allocate(size);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+    return allocateOrNull(size);
 }
 void operator delete(void* p) noexcept {
     std::free(p);
