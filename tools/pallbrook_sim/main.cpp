@@ -32,6 +32,8 @@ run     plays the scenario FILE through Pallbrook's frame loop in the stand-in
         naming each expectation of the scenario that failed.
           --trace FILE  writes every native call as one JSON line
           --svg FILE    draws the run from above as an SVG picture
+                        (for one of them, - is standard output; the brief
+                        then goes to standard error)
           --frames A-B  draws only frames A to B of the run
           --drag N      draws only drag N, numbered as the brief numbers
                         them, from its pick-up to the player idle again
@@ -77,7 +79,7 @@ int usage(const char* problem) {
 }
 
 std::string absolute(const std::string& path) {
-    if (path.empty()) {
+    if (path.empty() || path == "-") {
         return path;
     }
     std::error_code error;
@@ -185,13 +187,22 @@ int run(const std::vector<std::string>& args, std::string& file) {
     if (options.inCurrentFolder && read.scenario->settings) {
         return usage("--here: the scenario brings settings of its own");
     }
-    options.outputs.tracePath = absolute(options.outputs.tracePath);
-    options.outputs.svgPath = absolute(options.outputs.svgPath);
-    options.pluginPath = absolute(options.pluginPath);
-    options.keptFolder = absolute(options.keptFolder);
     if (options.inCurrentFolder && !options.keptFolder.empty()) {
         return usage("--here and --folder: choose one");
     }
+    options.outputs.inputs = {{file, "the scenario"},
+                              {options.pluginPath, "--plugin"},
+                              {options.inCurrentFolder ? "Pallbrook.ini" : "", "the settings"}};
+    if (!options.keptFolder.empty() && read.scenario->settings) {
+        options.outputs.otherOutputs = {
+            {(std::filesystem::path(options.keptFolder) / "Pallbrook.ini").string(),
+             "the Pallbrook.ini of --folder"}};
+    }
+    for (std::string* path : {&options.outputs.tracePath, &options.outputs.svgPath,
+                              &options.pluginPath, &options.keptFolder}) {
+        *path = absolute(*path);
+    }
+
     return simtool::runScenario(*read.scenario, options);
 }
 
@@ -221,6 +232,10 @@ int replay(const std::vector<std::string>& args, std::string& file) {
                               &options.pluginPath, &options.settingsPath, &options.namesPath}) {
         *path = absolute(*path);
     }
+    options.outputs.inputs = {{file, "the capture"},
+                              {options.pluginPath, "--plugin"},
+                              {options.settingsPath, "--settings"},
+                              {options.namesPath, "--names"}};
     return simtool::replayCapture(file, options);
 }
 

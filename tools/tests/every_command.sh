@@ -38,6 +38,8 @@ printf '[Pallbrook]\nHoldTime=750\n' >"$w/hold.ini"
 printf '[Pallbrook]\nDragText=Zieh\xe4n\n' >"$w/latin1.ini"
 printf '{"frames": 1, "world": {"peds": [{"name": "x"}]}, "bogus": 1}\n' >"$w/bad.json"
 : >"$w/a_file"
+: >"$w/empty.json"
+mkfifo "$w/fifo"
 # The outputs of the cases go to $w/out/, emptied before each.
 o=$w/out
 
@@ -66,7 +68,8 @@ cases=$(
 2 | unknown option --bogus | - | run $scenario --bogus
 2 | run needs a file | - | run
 2 | bad.json: /bogus: unknown key | - | run $w/bad.json
-2 | missing.json: \(top level\): cannot open the file | - | run $w/missing.json
+2 | missing.json cannot be read \(No such file or directory\) | - | run $w/missing.json
+2 | empty.json is empty | - | run $w/empty.json
 0 | demo.json: good | - | check $scenario
 2 | bad.json: /bogus: unknown key | - | check $scenario $w/bad.json
 2 | check needs a file | - | check
@@ -80,7 +83,8 @@ cases=$(
 0 | the captured Pallbrook.ini \([0-9]+ bytes\) | $o/p.svg | replay $with_ini --svg $o/p.svg
 1 | now:      prompt hold time\([0-9]+, 750\) | $o/t.jsonl $o/p.svg | replay $demo --settings $w/hold.ini --trace $o/t.jsonl --svg $o/p.svg
 1 | now:      make game string\(10, "LITERAL_STRING", "Zieh\\\\xE4n"\) | $o/t.jsonl $o/p.svg | replay $demo --settings $w/latin1.ini --trace $o/t.jsonl --svg $o/p.svg
-2 | cannot read the settings file $w/missing.ini \(No such file or directory\); .*demo/.*pbcap was not replayed, nothing written | $o/p.svg | replay $demo --settings $w/missing.ini --svg $o/p.svg
+2 | the settings file $w/missing.ini cannot be read \(No such file or directory\); .*demo/.*pbcap was not replayed, nothing written | $o/p.svg | replay $demo --settings $w/missing.ini --svg $o/p.svg
+2 | the settings file $w/fifo is no regular file | $o/p.svg | replay $demo --settings $w/fifo --svg $o/p.svg
 2 | bad.json: /bogus: unknown key | $o/p.svg | replay $demo --names $w/bad.json --svg $o/p.svg
 0 | torn tail: replayed up to the last whole chunk | $o/p.svg | replay $w/torn.pbcap --svg $o/p.svg --drag 1
 0 | no difference | $o/p.svg | replay $released/demo.pbcap --svg $o/p.svg
@@ -88,7 +92,8 @@ cases=$(
 0 | no difference | $o/p.svg | replay $released/guard_exit_player_dies.pbcap --svg $o/p.svg
 0 | torn tail | $o/t.jsonl $o/p.svg | replay $released/torn_tail_player_mounts.pbcap --svg $o/p.svg --trace $o/t.jsonl
 2 | text.pbcap: refused: offset 0: .*; nothing written | $o/p.svg $o/t.jsonl | replay $w/text.pbcap --svg $o/p.svg --trace $o/t.jsonl
-2 | cannot read $w/missing.pbcap \(No such file or directory\); nothing written | $o/p.svg | replay $w/missing.pbcap --svg $o/p.svg
+2 | $w/missing.pbcap cannot be read \(No such file or directory\); nothing written | $o/p.svg | replay $w/missing.pbcap --svg $o/p.svg
+2 | $w is a folder, not a file; nothing written | $o/p.svg | replay $w --svg $o/p.svg
 2 | cannot write $o/none/t.jsonl \(No such file or directory\): .*pbcap was not played, nothing written | - | replay $demo --trace $o/none/t.jsonl
 2 | --plugin: this build has the plugin linked in | - | replay $demo --plugin $w/a_file
 2 | replay takes one file | - | replay $demo $demo

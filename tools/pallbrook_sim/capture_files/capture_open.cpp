@@ -1,10 +1,8 @@
 #include "capture_files/capture_open.h"
 
-#include <cerrno>
+#include "files/input_file.h"
+
 #include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 
 namespace simtool {
 
@@ -14,16 +12,14 @@ void reportRefused(const std::string& file, const capture::CaptureReadError& err
 }
 
 bool openCaptureFile(const std::string& file, OpenedCapture& opened) {
-    errno = 0;
-    std::ifstream in(file, std::ios::binary);
-    if (in) {
-        opened.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    if (!in.is_open() || in.bad()) {
-        std::fprintf(stderr, "pallbrook-sim: cannot read %s (%s); nothing written\n", file.c_str(),
-                     errno != 0 ? std::strerror(errno) : "no reason given");
+    std::string fault;
+    std::optional<std::string> bytes = readInputFile(file, fault);
+    if (!bytes) {
+        std::fprintf(stderr, "pallbrook-sim: %s %s; nothing written\n", file.c_str(),
+                     fault.c_str());
         return false;
     }
+    opened.bytes.assign(bytes->begin(), bytes->end());
     if (auto error = capture::openCapture(opened.reader, opened.bytes)) {
         reportRefused(file, *error);
         return false;

@@ -1,17 +1,17 @@
-// What a command writes besides its brief: the call trace and the picture.
-// Each is written under a temporary name beside its own (NAME.part) and takes
-// its name only when the command ends without refusing anything, so that a
-// refused command (exit status 2) writes neither and leaves a file of that
-// name as it was.
+// What a command writes besides its brief: the call trace and the picture,
+// written as files/output_file.h says. Each takes its name only when the
+// command ends without refusing anything, so that a refused command (exit
+// status 2) writes neither and leaves a file of that name as it was.
 #pragma once
 
+#include "files/output_file.h"
 #include "report/picture/picture.h"
 #include "report/track.h"
 #include "report/track_part.h"
 
-#include <fstream>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace simtool {
 
@@ -19,6 +19,10 @@ struct OutputRequest {
     std::string tracePath; // empty: no trace
     std::string svgPath;   // empty: no picture
     PartChoice part;       // what the picture draws
+    // The files the command reads, and what else it writes (a kept folder's
+    // Pallbrook.ini): no output may be one of them.
+    std::vector<FileRole> inputs;
+    std::vector<FileRole> otherOutputs;
 };
 
 class Outputs {
@@ -29,11 +33,12 @@ class Outputs {
     Outputs(const Outputs&) = delete;
     Outputs& operator=(const Outputs&) = delete;
 
-    // Opens the files asked for. When one cannot be written, says so and
-    // that nothing was run or written, and returns false.
+    // Opens the files asked for. When one cannot be written, or is one of
+    // the inputs or another output, says so and that nothing was run or
+    // written, and returns false.
     bool open();
     // The trace's stream, or null when no trace is asked for.
-    std::ostream* trace() { return request_.tracePath.empty() ? nullptr : &trace_; }
+    std::ostream* trace() { return request_.tracePath.empty() ? nullptr : &trace_.stream(); }
     // What else the run leaves (the plugin's files in a kept folder), told
     // with a refusal.
     void leavesAlso(std::string what) { leavesAlso_ = std::move(what); }
@@ -46,12 +51,12 @@ class Outputs {
     int finish(int status, const Track& track, PictureText text);
 
   private:
-    bool keep(std::ofstream& stream, const std::string& path, const char* what);
+    bool keep(OutputFile& file, const std::string& path, const char* what);
 
     OutputRequest request_;
     std::string subject_;
-    std::ofstream trace_;
-    std::ofstream picture_;
+    OutputFile trace_;
+    OutputFile picture_;
     std::string written_; // the files given their names, for the messages
     std::string leavesAlso_;
 };

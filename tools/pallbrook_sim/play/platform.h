@@ -30,4 +30,13 @@ namespace simtool {
 // that the brief is the same file on every build.
 void useBinaryStdout();
 
+// Gives standard output to a file the command writes ("-"): returns a stream
+// on it, and what the program prints to standard output goes to standard
+// error from then on.
+std::FILE* standardOutputForFile();
+
+// True when `path` names a FIFO, a device or a socket, which a command writes
+// to as it is, never replacing it.
+bool isStreamFile(const std::string& path);
+
 } // namespace simtool

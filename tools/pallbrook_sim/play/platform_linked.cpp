@@ -5,6 +5,8 @@
 
 #include <unistd.h>
 
+#include <filesystem>
+
 namespace simtool {
 
 bool pluginIsLinked() {
@@ -32,5 +34,19 @@ bool isTerminal(std::FILE* stream) {
 namespace simtool {
 
 void useBinaryStdout() {}
+
+std::FILE* standardOutputForFile() {
+    std::fflush(stdout);
+    const int output = dup(STDOUT_FILENO);
+    dup2(STDERR_FILENO, STDOUT_FILENO);
+    return fdopen(output, "wb");
+}
+
+bool isStreamFile(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    return !error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+           !std::filesystem::is_directory(status);
+}
 
 } // namespace simtool

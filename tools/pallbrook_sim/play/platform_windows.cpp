@@ -42,4 +42,26 @@ void useBinaryStdout() {
     _setmode(_fileno(stdout), _O_BINARY);
 }
 
+std::FILE* standardOutputForFile() {
+    std::fflush(stdout);
+    const int output = _dup(_fileno(stdout));
+    _dup2(_fileno(stderr), _fileno(stdout));
+    _setmode(output, _O_BINARY);
+    return _fdopen(output, "wb");
+}
+
+bool isStreamFile(const std::string& path) {
+    // The file system tells nothing of a device (NUL, or under Wine a Unix
+    // one): its handle does.
+    HANDLE file = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const DWORD type = GetFileType(file);
+    CloseHandle(file);
+    return type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE;
+}
+
 } // namespace simtool

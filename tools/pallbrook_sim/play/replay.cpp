@@ -1,6 +1,7 @@
 #include "play/replay.h"
 
 #include "capture_files/capture_open.h"
+#include "files/input_file.h"
 #include "play/platform.h"
 #include "play/play_loop.h"
 #include "play/replay_progress.h"
@@ -17,12 +18,8 @@
 #include "sim/replay/replay_host.h"
 #include "sim/world/world.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <stdexcept>
 
@@ -30,26 +27,17 @@ namespace simtool {
 
 namespace {
 
-std::optional<std::string> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // The settings the replay plays with: another file, or the one captured.
 // False when the other file cannot be read (said).
 bool settingsFor(const capture::CaptureFrameReader& reader, const ReplayOptions& options,
                  std::optional<std::string>& settings, std::string& told) {
     settings = std::nullopt;
     if (!options.settingsPath.empty()) {
-        errno = 0;
-        settings = readFile(options.settingsPath);
+        std::string fault;
+        settings = readInputFile(options.settingsPath, fault);
         if (!settings) {
-            std::fprintf(stderr, "pallbrook-sim: cannot read the settings file %s (%s)",
-                         options.settingsPath.c_str(),
-                         errno != 0 ? std::strerror(errno) : "no reason given");
+            std::fprintf(stderr, "pallbrook-sim: the settings file %s %s",
+                         options.settingsPath.c_str(), fault.c_str());
             return false;
         }
         told = "settings from " + std::filesystem::path(options.settingsPath).filename().string() +

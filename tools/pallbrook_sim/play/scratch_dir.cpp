@@ -1,7 +1,8 @@
 #include "play/scratch_dir.h"
 
+#include "files/output_file.h"
+
 #include <chrono>
-#include <fstream>
 #include <stdexcept>
 
 namespace simtool {
@@ -50,18 +51,19 @@ ScratchDir::ScratchDir(const std::optional<std::string>& settings, const fs::pat
         }
     }
     if (settings) {
-        std::ofstream file(folder_ / "Pallbrook.ini", std::ios::binary);
-        file << *settings;
-        if (!file) {
-            throw std::runtime_error("cannot write Pallbrook.ini in " + folder_.string());
+        OutputFile file;
+        std::string why;
+        if (!file.open((folder_ / "Pallbrook.ini").string(), why) ||
+            !(file.stream() << *settings) || !file.keep(why)) {
+            throw std::runtime_error("cannot write Pallbrook.ini in " + folder_.string() + " (" +
+                                     why + ")");
         }
-    } else {
-        // A kept folder may hold the settings of an earlier run: the run
-        // without settings must not read them.
-        fs::remove(folder_ / "Pallbrook.ini", error);
-        if (error) {
-            cannot("remove the Pallbrook.ini in", folder_, error);
-        }
+    } else if (fs::exists(folder_ / "Pallbrook.ini", error)) {
+        // A kept folder may hold the settings of an earlier run, which the
+        // plugin would read; they are the user's to remove.
+        throw std::runtime_error(folder_.string() +
+                                 " holds a Pallbrook.ini and the scenario has no settings: the "
+                                 "plugin would read it");
     }
     fs::current_path(folder_, error);
     if (error) {

@@ -12,7 +12,7 @@ namespace simtool {
 class ScratchDir {
   public:
     // Makes the folder, writes Pallbrook.ini when settings text is given (and
-    // else sees that there is none), and makes the folder the working
+    // else refuses a folder that holds one), and makes the folder the working
     // directory. Throws std::runtime_error.
     // With a folder of the caller's, that folder is used (made if missing)
     // and kept, with what the plugin left there.

@@ -1,10 +1,8 @@
 #include "scenario/scenario_reader.h"
 
+#include "files/input_file.h"
 #include "printing/names.h"
 #include "scenario/reading_context.h"
-
-#include <fstream>
-#include <sstream>
 
 namespace simtool {
 
@@ -161,15 +159,14 @@ ReadResult readResult(Scenario scenario, const Problems& problems, const std::st
 } // namespace
 
 ReadResult readScenario(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        Problems problems;
-        problems.add("", "cannot open the file");
-        return readResult({}, problems, path);
+    std::string fault;
+    std::optional<std::string> text = readInputFile(path, fault);
+    if (!text) {
+        ReadResult result;
+        result.problems.push_back(path + " " + fault);
+        return result;
     }
-    std::stringstream text;
-    text << in.rdbuf();
-    return readScenarioText(text.str(), path);
+    return readScenarioText(*text, path);
 }
 
 ReadResult readScenarioText(const std::string& text, const std::string& path) {

@@ -102,6 +102,23 @@ class DuplicateKeyFinder {
     std::vector<Frame> frames_;
 };
 
+// "line 3, column 7" of the byte the parser stopped at (counted from 1),
+// which is past the last one when the text ends too soon.
+std::string placeOfByte(const std::string& text, std::size_t byte) {
+    const bool pastTheEnd = byte == 0 || byte > text.size();
+    const std::size_t at = pastTheEnd ? text.size() + 1 : byte;
+    std::size_t line = 1;
+    std::size_t lineStart = 0;
+    for (std::size_t i = 0; i + 1 < at; ++i) {
+        if (text[i] == '\n') {
+            ++line;
+            lineStart = i + 1;
+        }
+    }
+    return "line " + std::to_string(line) + ", column " + std::to_string(at - lineStart) +
+           (pastTheEnd ? ", where the file ends too soon" : "");
+}
+
 } // namespace
 
 void Problems::add(const std::string& pointer, const std::string& what) {
@@ -115,13 +132,19 @@ std::optional<Json> parseJson(const std::string& text, Problems& problems) {
             return std::nullopt;
         }
         return value;
+    } catch (const Json::parse_error& error) {
+        problems.add("", "not valid JSON at " + placeOfByte(text, error.byte));
+        return std::nullopt;
     } catch (const Json::exception& error) {
-        // A syntax error, or a number too large for a double (1e400). The
-        // library's message starts with its own tag in brackets.
-        std::string what = error.what();
-        auto tag = what.find("] ");
-        problems.add("",
-                     "not valid JSON: " + (tag == std::string::npos ? what : what.substr(tag + 2)));
+        // A number too large for a double (1e400): the library names it
+        // between quotes.
+        const std::string what = error.what();
+        const auto open = what.find('\'');
+        const auto close = what.rfind('\'');
+        problems.add("", "not valid JSON: a number beyond the range of a double" +
+                             (close > open && open != std::string::npos
+                                  ? ", " + what.substr(open + 1, close - open - 1)
+                                  : std::string()));
         return std::nullopt;
     }
 }

@@ -1,5 +1,6 @@
-// The working folder of a run: a kept folder holds the run's own settings,
-// and none when the run has none, whatever an earlier run left there.
+// The working folder of a run: a kept folder holds the run's own settings;
+// one that holds settings is refused to a run that has none, and left as it
+// is.
 #include "play/scratch_dir.h"
 
 #include <gtest/gtest.h>
@@ -26,10 +27,10 @@ TEST(ScratchDir, AKeptFolderHoldsTheSettingsOfThisRunOrNone) {
         EXPECT_EQ(readFile("Pallbrook.ini"), "[Pallbrook]\nHoldTime=250\n");
     }
     EXPECT_TRUE(fs::exists(folder / "Pallbrook.ini")) << "a kept folder keeps what the run left";
-    {
-        simtool::ScratchDir run(std::nullopt, folder);
-        EXPECT_FALSE(fs::exists("Pallbrook.ini")) << "the earlier run's settings are read again";
-    }
+    // The plugin would read them, and they may be the user's own: refused,
+    // and left as they are.
+    EXPECT_THROW(simtool::ScratchDir(std::nullopt, folder), std::runtime_error);
+    EXPECT_EQ(readFile(folder / "Pallbrook.ini"), "[Pallbrook]\nHoldTime=250\n");
     fs::remove_all(folder);
 }
 
