@@ -42,7 +42,7 @@ commands=(
     rsvg-convert:librsvg2-bin zip:zip unzip:unzip sha256sum:coreutils od:coreutils
     realpath:coreutils stat:coreutils touch:coreutils diff:diffutils cmp:diffutils flock:util-linux
     awk:mawk sed:sed script:bsdutils debootstrap:debootstrap wget:wget unshare:util-linux
-    chroot:coreutils timeout:coreutils
+    chroot:coreutils timeout:coreutils date:coreutils mkfifo:coreutils apt-get:apt
 )
 for entry in "${commands[@]}"; do
     command=${entry%%:*}
