@@ -24,8 +24,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 demo=$(ls "$trip"/demo/Pallbrook-capture-*.pbcap 2>/dev/null | head -1)
 with_ini=$(ls "$trip"/settings_prompt/Pallbrook-capture-*.pbcap 2>/dev/null | head -1)
-if [ -z "$demo" ] || [ -z "$with_ini" ]; then
-    echo "no captures of demo and settings_prompt in $trip: the round trip test makes them"
+# 31 frames of 33 ms from a game timer at 1,000,000 ms, as in a game.
+million=$(ls "$trip"/timer_from_a_million/Pallbrook-capture-*.pbcap 2>/dev/null | head -1)
+if [ -z "$demo" ] || [ -z "$with_ini" ] || [ -z "$million" ]; then
+    echo "no captures of demo, settings_prompt and timer_from_a_million in $trip: the round trip test makes them"
     exit 1
 fi
 scenario=$scenarios/demo.json
@@ -100,6 +102,7 @@ cases=$(
 0 | ^format version 2$ | - | info $demo
 0 | ^  . HoldTime=1000$ | - | info $with_ini
 0 | ending: torn tail: [0-9]+ bytes kept | - | info $w/torn.pbcap
+0 | ^frames: 31 \([0-9]+ events\), game time 1\.0 s$ | - | info $million
 0 | ^drags: 1 begun, 1 ended$ | - | info $released/demo.pbcap
 2 | text.pbcap: refused: offset 0: .*; nothing written | - | info $w/text.pbcap
 2 | info takes one file | - | info $demo $demo

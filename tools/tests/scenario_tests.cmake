@@ -114,7 +114,8 @@ add_test(NAME pallbrook_sim.names_failed_expectations
                  "FAILED at frame 5 \\(/expect/0\\): state is Idle, expected Dragging"
                  "FAILED at frame 5 \\(/expect/0\\): prompt label is \"Drag\", expected \"Drop\""
                  "FAILED at the end \\(/expect/1\\): the player is at \\(0\\.000, 0\\.000, 0\\.000\\)"
-                 "expectations: 3 checked, 2 failed")
+                 "FAILED at the end \\(/expect/3\\): the player is at \\(0\\.000, 0\\.000, 0\\.000\\)"
+                 "expectations: 4 checked, 3 failed")
 
 # Unit tests of the tool's own pieces, in folders as the tool's.
 add_executable(pallbrook_sim_tool_tests

@@ -56,8 +56,8 @@ changed_setting)
         '^  now:      make game string\(10, "LITERAL_STRING", "Haul"\)' \
         -- "$capture" --settings "$work/label.ini"
     # The same settings as captured (none): no difference.
-    : >"$work/empty.ini"
-    expect 0 'no difference' -- "$capture" --settings "$work/empty.ini"
+    printf '[Pallbrook]\n' >"$work/defaults.ini"
+    expect 0 'no difference' -- "$capture" --settings "$work/defaults.ini"
     ;;
 changed_plugin)
     # The mutant's pick-up clip blends in at 5.0: found in the pick-up frame.
@@ -65,6 +65,11 @@ changed_plugin)
         '^  recorded: play clip task\([0-9]+, "mech_ransack@chest@med@open@normal@b", "enter_rf", 4, 8, 1000' \
         '^  now:      play clip task\([0-9]+, "mech_ransack@chest@med@open@normal@b", "enter_rf", 5, 8, 1000' \
         'state Idle -> PickingUp' -- "$capture"
+    # Changed where no recorded call shows it (a wait of 1 ms): the host's
+    # faults alone fail the replay.
+    export PALLBROOK_MUTANT=wait
+    expect 1 '^FAILED: the host saw [0-9]+ fault' -- "$capture"
+    unset PALLBROOK_MUTANT
     ;;
 torn_tail)
     # A process killed in the middle of a write: the file ends inside its
