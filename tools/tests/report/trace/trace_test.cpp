@@ -24,13 +24,14 @@ TEST(TraceLine, TextsAppearAsTheirCharactersAndNeverAsPointers) {
     call.hash = natives::IsPlayingClip; // (ped, dict, clip, 3)
     call.args.words = {0x3E9, pointerWord(dict), pointerWord(clip), 3};
     call.args.count = 4;
-    std::string line = simtool::traceLine(call, 7, 231);
+    std::string line = simtool::traceLine(call, {7, 3, 231});
     EXPECT_NE(line.find(R"("words":["0x3E9",{"text":"ai_combat@drag_ped@base"},)"
                         R"({"text":"injured_drag_plyr"},"0x3"])"),
               std::string::npos)
         << line;
     EXPECT_EQ(line.find(simtool::hexWord(pointerWord(dict))), std::string::npos) << line;
-    EXPECT_NE(line.find(R"("frame":7,"time":231,"hash":"0xDEE49D5CA6C49148")"), std::string::npos);
+    EXPECT_NE(line.find(R"("frame":7,"event":3,"time":231,"hash":"0xDEE49D5CA6C49148")"),
+              std::string::npos);
     EXPECT_NE(line.find(R"("result":0)"), std::string::npos) << line;
 }
 
@@ -46,7 +47,7 @@ TEST(TraceLine, FloatsInTheShortestFormThatReadsBackAndOutValuesAsWritten) {
     std::memcpy(&z, &fz, 4);
     call.args.words = {x, y, z, pointerWord(&groundHeight), 0};
     call.args.count = 5;
-    std::string line = simtool::traceLine(call, 1, 33);
+    std::string line = simtool::traceLine(call, {1, 1, 33});
     EXPECT_NE(line.find(R"("args":[0.55,-1,1e+13,{"out":2.75},0])"), std::string::npos) << line;
     EXPECT_NE(line.find(R"("pointer")"), std::string::npos) << line;
 }
