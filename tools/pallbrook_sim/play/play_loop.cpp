@@ -101,6 +101,7 @@ void PlayLoop::frame(const std::function<void()>& runFrame) {
     for (std::string& line : promptWatch_.update(track_, sim::world().frame, prompts, places_)) {
         pending_.push_back(std::move(line));
     }
+    promptStands_ = !prompts.empty();
     tellWhy(before, prompts);
     for (const std::string& line : pending_) {
         print(line);
@@ -119,7 +120,7 @@ void PlayLoop::sample() {
     track_.samples.push_back({frame, clock(),
                               places_.position(player).value_or(last ? last->player : sim::Vec3{}),
                               places_.heading(player).value_or(last ? last->heading : 0.0f),
-                              observer_.phase(), observer_.target()});
+                              observer_.phase(), observer_.target(), promptStands_});
     for (const std::int32_t handle : places_.known()) {
         const sim::Vec3 at = *places_.position(handle);
         auto& path = track_.pedPaths[handle];
@@ -165,6 +166,13 @@ void PlayLoop::tellWhy(DragPhase before, const std::vector<sim::PromptView>& pro
          summary_.afterFrame(sim::world().frame, clock(), prompts, holdCompleted, reason)) {
         pending_.push_back(std::move(line));
     }
+}
+
+void PlayLoop::markDifference(std::string label) {
+    const std::int32_t player = places_.player();
+    const sim::Vec3 at = places_.position(player).value_or(
+        track_.samples.empty() ? sim::Vec3{} : track_.samples.back().player);
+    track_.mark(Marker::Kind::Difference, sim::world().frame, at, std::move(label));
 }
 
 void PlayLoop::printSummary() {

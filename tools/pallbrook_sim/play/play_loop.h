@@ -37,7 +37,12 @@ class PlayLoop {
     // Tells the trace which answers were made up (a replay past a difference).
     void answersMadeUpWhen(std::function<bool()> madeUp) { madeUp_ = std::move(madeUp); }
     // The detection radius in force, told beside a distance.
-    void useDetectionRadius(float radius) { detectionRadius_ = radius; }
+    void useDetectionRadius(float radius) {
+        detectionRadius_ = radius;
+        track_.detectionRadius = radius;
+    }
+    // Marks the place of a replay's difference, where the player is now.
+    void markDifference(std::string label);
     // Hands every native call, ped list and wait of the host to the observer,
     // the reading of the search and the trace, until stopListening.
     void listen();
@@ -104,6 +109,7 @@ class PlayLoop {
     RunSummary summary_;
     std::string reasonTold_; // the key of the reason for no prompt said last
     float detectionRadius_ = 0.0f;
+    bool promptStands_ = false;
     std::size_t eventInFrame_ = 0;
     std::function<bool()> madeUp_;
     bool promptsFromCalls_ = false;

@@ -316,6 +316,10 @@ int replayCapture(const std::string& file, const ReplayOptions& options) {
         return 2;
     }
     loop.stopListening();
+    if (run.differs) {
+        loop.markDifference("DIFFERENCE, event " +
+                            std::to_string(run.state.difference->callInFrame));
+    }
     const int status = printOutcome(opened.reader.extent, run, loop);
     return outputs.finish(status, loop.track(), text);
 }

@@ -2,6 +2,7 @@
 
 #include "printing/format.h"
 #include "printing/names.h"
+#include "report/track_part.h"
 
 #include <algorithm>
 
@@ -66,26 +67,23 @@ std::vector<std::string> RunSummary::endLines(const Track& track) {
     if (auto told = unfinishedHold(lastFrame_, lastMs_.value_or(0))) {
         lines.push_back(*told + " (it still stands at the end)");
     }
-    int begun = 0;
+    const std::vector<FrameSpan> drags = dragSpans(track);
     std::string endings;
-    bool dragging = false;
-    for (const Marker& m : track.markers) {
-        if (m.kind == Marker::Kind::DragStart) {
-            ++begun;
-            dragging = true;
-        } else if (m.kind == Marker::Kind::DragEnd) {
-            if (dragging) {
-                endings += "; drag " + std::to_string(begun) + ": " + m.label;
-            } else {
-                endings += "; a pick-up " + m.label;
+    for (std::size_t n = 0; n < drags.size(); ++n) {
+        std::string ending = "still going at the end";
+        bool dragged = false;
+        for (const Marker& m : track.markers) {
+            if (m.frame < drags[n].first || m.frame > drags[n].last) {
+                continue;
             }
-            dragging = false;
+            dragged = dragged || m.kind == Marker::Kind::DragStart;
+            if (m.kind == Marker::Kind::DragEnd) {
+                ending = (dragged ? "" : "pick-up ") + m.label;
+            }
         }
+        endings += "; drag " + std::to_string(n + 1) + ": " + ending;
     }
-    if (dragging) {
-        endings += "; drag " + std::to_string(begun) + " still going at the end";
-    }
-    lines.push_back("summary: " + std::to_string(begun) + " drag(s) begun" + endings);
+    lines.push_back("summary: " + std::to_string(drags.size()) + " drag(s) begun" + endings);
     lines.push_back("  time with a prompt " + seconds(withPromptMs_) + ", without one " +
                     seconds(withoutPromptMs_));
     const auto most =
