@@ -67,8 +67,9 @@ std::vector<std::string> RunSummary::endLines(const Track& track) {
     if (auto told = unfinishedHold(lastFrame_, lastMs_.value_or(0))) {
         lines.push_back(*told + " (it still stands at the end)");
     }
+    // The drags by how they ended, each ending once, naming the drags when few.
     const std::vector<FrameSpan> drags = dragSpans(track);
-    std::string endings;
+    std::map<std::string, std::vector<std::size_t>> byEnding;
     for (std::size_t n = 0; n < drags.size(); ++n) {
         std::string ending = "still going at the end";
         bool dragged = false;
@@ -81,7 +82,18 @@ std::vector<std::string> RunSummary::endLines(const Track& track) {
                 ending = (dragged ? "" : "pick-up ") + m.label;
             }
         }
-        endings += "; drag " + std::to_string(n + 1) + ": " + ending;
+        byEnding[ending].push_back(n + 1);
+    }
+    std::string endings;
+    for (const auto& [ending, numbers] : byEnding) {
+        endings += "; " + std::to_string(numbers.size()) + " " + ending;
+        if (numbers.size() <= 3) {
+            std::string named;
+            for (const std::size_t n : numbers) {
+                named += (named.empty() ? " (drag " : ", ") + std::to_string(n);
+            }
+            endings += named + ")";
+        }
     }
     lines.push_back("summary: " + std::to_string(drags.size()) + " drag(s) begun" + endings);
     lines.push_back("  time with a prompt " + seconds(withPromptMs_) + ", without one " +
