@@ -150,7 +150,10 @@ void PlayLoop::crossCheck() {
 // never completed.
 void PlayLoop::tellWhy(DragPhase before, const std::vector<sim::PromptView>& prompts) {
     std::optional<NoPromptReason> reason;
-    if (observer_.phase() == DragPhase::Idle && before == DragPhase::Idle && prompts.empty()) {
+    // Answers made up after a replay's difference tell nothing of the game.
+    const bool madeUp = madeUp_ && madeUp_();
+    if (observer_.phase() == DragPhase::Idle && before == DragPhase::Idle && prompts.empty() &&
+        !madeUp) {
         reason = search_.reason(detectionRadius_);
         if (reason->key != reasonTold_) {
             pending_.push_back(reason->text);

@@ -22,6 +22,7 @@ expect() {
 expect no_prompt_radius_nan 'stranger is 1\.00 m away, DetectionRadius nan'
 expect no_prompt_nearby_peds 'far_body is 2\.10 m away, DetectionRadius 2\.00' \
     'tied_body: .*attached to.* horse' 'config flag.*\(11, 1\) answered no'
+expect no_prompt_no_peds 'no ped listed'
 expect no_prompt_in_vehicle 'nothing searched: .*in any vehicle.* yes'
 expect hold_other_key 'on stranger stood .*control INPUT_DUCK, hold time 500 ms'
 expect settings_unseen 'DragText=Haul .*ignored' 'in force: .*DragText "Drag" .*HoldTime 500'

@@ -118,10 +118,12 @@ NoPromptReason SearchReading::reason(float radius) const {
                 "nothing searched: " + asked};
     }
     if (lastAbout_.empty()) {
-        const std::string what = handles_.empty()
-                                     ? "the game listed no ped"
-                                     : "the game listed " + std::to_string(handles_.size()) +
-                                           " handles, none asked about";
+        const auto others = std::count_if(handles_.begin(), handles_.end(), [this](int handle) {
+            return handle != 0 && handle != player_;
+        });
+        const std::string what =
+            others == 0 ? "no ped listed but the player"
+                        : "the game listed " + std::to_string(others) + " peds, none asked about";
         return {what, "no prompt: " + what, what};
     }
     // The nearest of those whose last question was their distance.
