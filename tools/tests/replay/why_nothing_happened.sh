@@ -19,7 +19,8 @@ expect() {
         fi
     done
 }
-expect no_prompt_radius_nan 'stranger is 1\.00 m away, DetectionRadius nan'
+expect no_prompt_radius_nan 'stranger is 1\.00 m away, DetectionRadius nan' \
+    'DetectionRadius=nan .*used.* nan' 'HoldTime=soon .*ignored.* 500' 'Radius=1 .*ignored'
 expect no_prompt_nearby_peds 'far_body is 2\.10 m away, DetectionRadius 2\.00' \
     'tied_body: .*attached to.* horse' 'config flag.*\(11, 1\) answered no'
 expect no_prompt_no_peds 'no ped listed'

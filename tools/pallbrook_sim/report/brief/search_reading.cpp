@@ -66,6 +66,7 @@ void SearchReading::beginFrame() {
 void SearchReading::onPedList(std::span<const int> handles) {
     listed_ = true;
     handles_.assign(handles.begin(), handles.end());
+    listedSet_ = {handles.begin(), handles.end()};
     lastAbout_.clear();
     current_ = 0;
 }
@@ -89,8 +90,7 @@ void SearchReading::onCall(const sim::NativeCall& call, std::int32_t player) {
         const std::int32_t handle = call.args.i32(i);
         if (handle == player && about == 0) {
             lastAboutPlayer_ = Question{call.hash, call.args, call.result};
-        } else if (listed_ && handle != 0 &&
-                   std::find(handles_.begin(), handles_.end(), handle) != handles_.end()) {
+        } else if (listed_ && handle != 0 && listedSet_.contains(handle)) {
             about = handle;
             break;
         }

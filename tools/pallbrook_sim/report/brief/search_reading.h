@@ -13,6 +13,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace simtool {
@@ -46,6 +47,7 @@ class SearchReading {
 
     bool listed_ = false;
     std::vector<std::int32_t> handles_;
+    std::unordered_set<std::int32_t> listedSet_;
     std::map<std::int32_t, Question> lastAbout_; // by listed handle
     std::int32_t current_ = 0;                   // the listed ped asked about last
     std::int32_t player_ = 0;

@@ -27,17 +27,19 @@ template <class T> bool sameBits(const T& a, const T& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-#define PALLBROOK_FIELD(name, show)                                                                \
-    Field {                                                                                        \
-#name, [](const SettingsRecord& a, const SettingsRecord& b) {                              \
-            if constexpr (std::is_same_v<decltype(a.name), std::string>) {                         \
-                return a.name == b.name;                                                           \
-            } else {                                                                               \
-                return sameBits(a.name, b.name);                                                   \
-            }                                                                                      \
-        },                                                                                         \
-            [](const SettingsRecord& r) { return show(r.name); }       \
-    }
+// A field of the record under its key, compared bit for bit (so that a NaN
+// equals itself) and shown as the brief shows it.
+template <class T, class Show> Field field(const char* key, T SettingsRecord::*member, Show show) {
+    return {key,
+            [member](const SettingsRecord& a, const SettingsRecord& b) {
+                if constexpr (std::is_same_v<T, std::string>) {
+                    return a.*member == b.*member;
+                } else {
+                    return sameBits(a.*member, b.*member);
+                }
+            },
+            [member, show](const SettingsRecord& r) { return show(r.*member); }};
+}
 
 std::string quotedText(const std::string& text) {
     return "\"" + text + "\"";
@@ -51,11 +53,15 @@ std::string floatText(float value) {
 
 const std::vector<Field>& fields() {
     static const std::vector<Field> all = {
-        PALLBROOK_FIELD(DragInput, controlName),      PALLBROOK_FIELD(DragText, quotedText),
-        PALLBROOK_FIELD(DropText, quotedText),        PALLBROOK_FIELD(HoldTime, intText),
-        PALLBROOK_FIELD(PickupAnimDuration, intText), PALLBROOK_FIELD(PutdownAnimDuration, intText),
-        PALLBROOK_FIELD(DetectionRadius, floatText),  PALLBROOK_FIELD(SnapDistFeet, floatText),
-        PALLBROOK_FIELD(SnapDistHead, floatText),
+        field("DragInput", &SettingsRecord::DragInput, controlName),
+        field("DragText", &SettingsRecord::DragText, quotedText),
+        field("DropText", &SettingsRecord::DropText, quotedText),
+        field("HoldTime", &SettingsRecord::HoldTime, intText),
+        field("PickupAnimDuration", &SettingsRecord::PickupAnimDuration, intText),
+        field("PutdownAnimDuration", &SettingsRecord::PutdownAnimDuration, intText),
+        field("DetectionRadius", &SettingsRecord::DetectionRadius, floatText),
+        field("SnapDistFeet", &SettingsRecord::SnapDistFeet, floatText),
+        field("SnapDistHead", &SettingsRecord::SnapDistHead, floatText),
     };
     return all;
 }
