@@ -211,6 +211,9 @@ void scriptWait(unsigned long ms) {
         if (host().callOpen) {
             sim::reportError("scriptWait inside an open native call");
         }
+        if (host().onWait) {
+            host().onWait();
+        }
     }
     // The host call ends before the fibre yields: a fibre that is never
     // resumed (a reset host, a restarted script) must not leave the count of
@@ -274,10 +277,12 @@ int worldGetAllPeds(int* array, int arraySize) {
     HostCallScope scope;
     sim::requireFibre("worldGetAllPeds");
     auto& h = host();
-    if (!h.listPeds) {
-        return 0;
+    const int returned = h.listPeds ? h.listPeds(array, arraySize) : 0;
+    if (h.onPedList) {
+        const int written = std::clamp(returned, 0, std::max(arraySize, 0));
+        h.onPedList({array, static_cast<std::size_t>(written)});
     }
-    return h.listPeds(array, arraySize);
+    return returned;
 }
 
 #ifndef _WIN32

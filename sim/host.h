@@ -117,6 +117,11 @@ struct Host {
     std::vector<NativeCall> calls;
     bool recordCalls = true;
     std::function<void(const NativeCall&)> onCall;
+    // Told of the other two events of a frame: each ped list with the handles
+    // written (as many as the list returned, within the room given), and the
+    // wait that ends the frame.
+    std::function<void(std::span<const int>)> onPedList;
+    std::function<void()> onWait;
 
     // Faults: every one fails the test that caused it.
     std::vector<std::string> errors;

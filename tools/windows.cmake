@@ -12,9 +12,10 @@ file(GLOB_RECURSE PALLBROOK_SIM_TOOL_WINDOWS_SOURCES CONFIGURE_DEPENDS
      ${CMAKE_CURRENT_LIST_DIR}/pallbrook_sim/*.cpp)
 list(FILTER PALLBROOK_SIM_TOOL_WINDOWS_SOURCES EXCLUDE REGEX "/platform_linked\\.cpp$")
 
-# The control names come from the plugin's own table.
-add_executable(pallbrook-sim ${PALLBROOK_SIM_TOOL_WINDOWS_SOURCES}
-                             ${CMAKE_SOURCE_DIR}/src/settings/control_names.cpp)
+# The control names come from the plugin's own table, and the brief's account
+# of a settings file from the plugin's own loader.
+file(GLOB PALLBROOK_SIM_SETTINGS_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/settings/*.cpp)
+add_executable(pallbrook-sim ${PALLBROOK_SIM_TOOL_WINDOWS_SOURCES} ${PALLBROOK_SIM_SETTINGS_SOURCES})
 target_include_directories(pallbrook-sim PRIVATE ${CMAKE_CURRENT_LIST_DIR}/pallbrook_sim
                                                  ${CMAKE_SOURCE_DIR}/src)
 target_include_directories(pallbrook-sim SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/nlohmann-include)

@@ -52,6 +52,12 @@ if(PALLBROOK_WINDOWS_BUILD_DIR)
         set_tests_properties(capture.replay_${check} PROPERTIES FIXTURES_REQUIRED round_trip_captures)
     endforeach()
 
+    # Why nothing happened, told from captures of the players' reports.
+    add_test(NAME capture.why_nothing_happened
+             COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/replay/why_nothing_happened.sh
+                     $<TARGET_FILE:pallbrook-sim> ${round_trip} ${CMAKE_SOURCE_DIR}/scenarios)
+    set_tests_properties(capture.why_nothing_happened PROPERTIES FIXTURES_REQUIRED round_trip_captures)
+
     # Every command and option on captures as a player sends them.
     add_test(NAME pallbrook_sim.every_command
              COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/every_command.sh $<TARGET_FILE:pallbrook-sim>
@@ -124,6 +130,8 @@ add_executable(pallbrook_sim_tool_tests
                ${CMAKE_CURRENT_SOURCE_DIR}/tests/scenario/scenario_reader_test.cpp)
 target_link_libraries(pallbrook_sim_tool_tests PRIVATE pallbrook_sim_tool pallbrook_standin_host_linked
                                                       GTest::gtest_main)
+target_compile_definitions(pallbrook_sim_tool_tests PRIVATE
+    PALLBROOK_RELEASED_DEMO_CAPTURE="${CMAKE_SOURCE_DIR}/tests/capture/released/0.1.0/demo.pbcap")
 pallbrook_warnings(pallbrook_sim_tool_tests)
 gtest_discover_tests(pallbrook_sim_tool_tests)
 

@@ -5,6 +5,8 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 namespace simtool {
 
@@ -91,17 +93,33 @@ void printSettings(const capture::CapturedSettings& settings) {
         settings.found != capture::SettingsFound::FileCut) {
         return;
     }
+    // The bytes an editor hides but the plugin's reader does not skip: a byte
+    // order mark, and a CR alone, which ends no line for it.
+    const std::string_view bom = "\xEF\xBB\xBF";
+    const std::string& bytes = settings.bytes;
     std::string line;
-    for (const char c : settings.bytes) {
-        if (c == '\n') {
+    bool marked = false;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (i == 0 && bytes.starts_with(bom)) {
+            line += "<BOM>";
+            i += bom.size() - 1;
+            marked = true;
+        } else if (bytes[i] == '\n') {
             std::printf("  | %s\n", line.c_str());
             line.clear();
-        } else if (c != '\r') {
-            line += c;
+        } else if (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n')) {
+            line += "<CR>";
+            marked = true;
+        } else if (bytes[i] != '\r') {
+            line += bytes[i];
         }
     }
     if (!line.empty()) {
         std::printf("  | %s\n", line.c_str());
+    }
+    if (marked) {
+        std::puts("  (<BOM>: a byte order mark; <CR>: a CR alone, which ends no line for the "
+                  "plugin)");
     }
 }
 

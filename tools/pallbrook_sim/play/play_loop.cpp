@@ -15,23 +15,36 @@ namespace simtool {
 PlayLoop::PlayLoop(std::uint32_t startTimeMs, std::uint32_t frameTimeMs)
     : startTimeMs_(startTimeMs), frameTimeMs_(frameTimeMs) {}
 
+void PlayLoop::trace(const std::function<std::string(const TracePlace&)>& line) {
+    ++eventInFrame_;
+    if (trace_ != nullptr) {
+        const auto time = clock_ ? static_cast<std::uint32_t>(clock_()) : sim::world().gameTimeMs;
+        *trace_ << line({sim::world().frame, eventInFrame_, time, madeUp_ && madeUp_()}) << '\n';
+    }
+}
+
 void PlayLoop::listen() {
-    sim::host().onCall = [this](const sim::NativeCall& call) {
+    sim::Host& host = sim::host();
+    host.onCall = [this](const sim::NativeCall& call) {
         places_.onCall(call);
         observer_.onCall(call);
+        search_.onCall(call, places_.player());
         if (promptsFromCalls_) {
             promptBook_.onCall(call);
         }
-        if (trace_ != nullptr) {
-            const auto time =
-                clock_ ? static_cast<std::uint32_t>(clock_()) : sim::world().gameTimeMs;
-            *trace_ << traceLine(call, sim::world().frame, time) << '\n';
-        }
+        trace([&call](const TracePlace& place) { return traceLine(call, place); });
     };
+    host.onPedList = [this](std::span<const int> handles) {
+        search_.onPedList(handles);
+        trace([handles](const TracePlace& place) { return pedListLine(handles, place); });
+    };
+    host.onWait = [this] { trace(waitLine); };
 }
 
 void PlayLoop::stopListening() {
     sim::host().onCall = nullptr;
+    sim::host().onPedList = nullptr;
+    sim::host().onWait = nullptr;
 }
 
 std::int64_t PlayLoop::clock() const {
@@ -77,6 +90,9 @@ void PlayLoop::playFrame(const std::function<void()>& runFrame) {
 void PlayLoop::frame(const std::function<void()>& runFrame) {
     observer_.beginFrame();
     promptBook_.beginFrame();
+    search_.beginFrame();
+    eventInFrame_ = 0;
+    const DragPhase before = observer_.phase();
     runFrame();
     for (std::string& line : observer_.endFrame()) {
         pending_.push_back(std::move(line));
@@ -85,6 +101,8 @@ void PlayLoop::frame(const std::function<void()>& runFrame) {
     for (std::string& line : promptWatch_.update(track_, sim::world().frame, prompts, places_)) {
         pending_.push_back(std::move(line));
     }
+    promptStands_ = !prompts.empty();
+    tellWhy(before, prompts);
     for (const std::string& line : pending_) {
         print(line);
     }
@@ -102,7 +120,7 @@ void PlayLoop::sample() {
     track_.samples.push_back({frame, clock(),
                               places_.position(player).value_or(last ? last->player : sim::Vec3{}),
                               places_.heading(player).value_or(last ? last->heading : 0.0f),
-                              observer_.phase(), observer_.target()});
+                              observer_.phase(), observer_.target(), promptStands_});
     for (const std::int32_t handle : places_.known()) {
         const sim::Vec3 at = *places_.position(handle);
         auto& path = track_.pedPaths[handle];
@@ -125,6 +143,44 @@ void PlayLoop::crossCheck() {
     if (grab && seen && observer_.phase() == DragPhase::PickingUp && *grab != *seen) {
         fault_ = "tool fault: the brief says grab point " + std::to_string(*seen) +
                  " but the plugin chose " + std::to_string(*grab);
+    }
+}
+
+// Why no prompt stands, when the reason changes; and the prompt whose hold
+// never completed.
+void PlayLoop::tellWhy(DragPhase before, const std::vector<sim::PromptView>& prompts) {
+    std::optional<NoPromptReason> reason;
+    // Answers made up after a replay's difference tell nothing of the game.
+    const bool madeUp = madeUp_ && madeUp_();
+    if (observer_.phase() == DragPhase::Idle && before == DragPhase::Idle && prompts.empty() &&
+        !madeUp) {
+        reason = search_.reason(detectionRadius_);
+        if (reason->key != reasonTold_) {
+            pending_.push_back(reason->text);
+            reasonTold_ = reason->key;
+        }
+    } else {
+        reasonTold_.clear();
+    }
+    const bool holdCompleted =
+        observer_.phase() != before &&
+        (observer_.phase() == DragPhase::PickingUp || observer_.phase() == DragPhase::PuttingDown);
+    for (std::string& line :
+         summary_.afterFrame(sim::world().frame, clock(), prompts, holdCompleted, reason)) {
+        pending_.push_back(std::move(line));
+    }
+}
+
+void PlayLoop::markDifference(std::string label) {
+    const std::int32_t player = places_.player();
+    const sim::Vec3 at = places_.position(player).value_or(
+        track_.samples.empty() ? sim::Vec3{} : track_.samples.back().player);
+    track_.mark(Marker::Kind::Difference, sim::world().frame, at, std::move(label));
+}
+
+void PlayLoop::printSummary() {
+    for (const std::string& line : summary_.endLines(track_)) {
+        std::puts(line.c_str());
     }
 }
 

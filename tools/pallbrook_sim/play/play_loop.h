@@ -12,6 +12,9 @@
 #include "report/brief/ped_places.h"
 #include "report/brief/prompt_book.h"
 #include "report/brief/prompt_watch.h"
+#include "report/brief/run_summary.h"
+#include "report/brief/search_reading.h"
+#include "report/trace/trace.h"
 #include "report/track.h"
 
 #include <cstdint>
@@ -29,10 +32,19 @@ class PlayLoop {
     PlayLoop(const PlayLoop&) = delete;
     PlayLoop& operator=(const PlayLoop&) = delete;
 
-    // Writes every native call as a line of the trace there (null: none).
+    // Writes every recorded event as a line of the trace there (null: none).
     void traceTo(std::ostream* trace) { trace_ = trace; }
-    // Hands every native call of the host to the observer and the trace,
-    // until stopListening.
+    // Tells the trace which answers were made up (a replay past a difference).
+    void answersMadeUpWhen(std::function<bool()> madeUp) { madeUp_ = std::move(madeUp); }
+    // The detection radius in force, told beside a distance.
+    void useDetectionRadius(float radius) {
+        detectionRadius_ = radius;
+        track_.detectionRadius = radius;
+    }
+    // Marks the place of a replay's difference, where the player is now.
+    void markDifference(std::string label);
+    // Hands every native call, ped list and wait of the host to the observer,
+    // the reading of the search and the trace, until stopListening.
     void listen();
     // The prompts and the places of the peds come from the plugin's calls,
     // not from the world (a replay).
@@ -67,6 +79,9 @@ class PlayLoop {
     void reportHostErrors();
     // "end after N frames: state S, player at (x, y, z) facing h deg".
     void printEnd() const;
+    // The closing summary: the drags and their ends, the time with a prompt
+    // and without, the most frequent reason for no prompt.
+    void printSummary();
 
     // A fault that ends the run after the frame it happened in.
     void fail(std::string why) { fault_ = std::move(why); }
@@ -78,6 +93,8 @@ class PlayLoop {
   private:
     void frame(const std::function<void()>& runFrame);
     void sample();
+    void trace(const std::function<std::string(const TracePlace&)>& line);
+    void tellWhy(DragPhase before, const std::vector<sim::PromptView>& prompts);
     void crossCheck();
     void showProgress(bool terminal, std::int64_t frames);
 
@@ -88,6 +105,13 @@ class PlayLoop {
     Observer observer_{track_, places_};
     PromptWatch promptWatch_;
     PromptBook promptBook_;
+    SearchReading search_;
+    RunSummary summary_;
+    std::string reasonTold_; // the key of the reason for no prompt said last
+    float detectionRadius_ = 0.0f;
+    bool promptStands_ = false;
+    std::size_t eventInFrame_ = 0;
+    std::function<bool()> madeUp_;
     bool promptsFromCalls_ = false;
     std::ostream* trace_ = nullptr;
     std::vector<std::string> pending_; // lines of the frame being run

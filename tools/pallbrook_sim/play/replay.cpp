@@ -10,6 +10,7 @@
 #include "play/world_setup.h"
 #include "plugin/natives.h"
 #include "printing/names.h"
+#include "report/brief/settings_story.h"
 #include "scenario/scenario_reader.h"
 
 #include "capture/format/reader/capture_reader.h"
@@ -171,11 +172,14 @@ bool prepareHost(ReplayRun& run, PlayLoop& loop, const ReplayOptions& options,
 }
 
 void printHeading(const std::string& file, const capture::CaptureFrameReader& reader,
-                  const std::string& settingsTold) {
+                  const std::string& settingsTold, const SettingsStory& story) {
     std::puts(("Pallbrook capture " + std::filesystem::path(file).filename().string()).c_str());
     std::puts(
         ("  plugin " + reader.header.pluginVersion + "; " + reader.header.buildIdentity).c_str());
     std::puts(("  " + settingsTold).c_str());
+    for (const std::string& line : story.lines) {
+        std::puts(("  " + line).c_str());
+    }
     PlayLoop::printColumnHeads();
 }
 
@@ -223,6 +227,7 @@ int printOutcome(const capture::CaptureExtent& extent, const ReplayRun& run, Pla
     std::puts(("end of the capture (" + ending + ") after " + std::to_string(run.frames) +
                " frames: state " + phaseName(loop.phase()))
                   .c_str());
+    loop.printSummary();
     if (!loop.fault().empty()) {
         std::puts(("FAILED: " + loop.fault()).c_str());
     }
@@ -270,8 +275,10 @@ int replayCapture(const std::string& file, const ReplayOptions& options) {
         return 2;
     }
     std::optional<ScratchDir> scratch;
+    SettingsStory story;
     try {
         scratch.emplace(settings);
+        story = tellSettings(settings);
     } catch (const std::runtime_error& error) {
         std::fprintf(stderr, "pallbrook-sim: %s", error.what());
         std::fputs(notReplayed.c_str(), stderr);
@@ -282,7 +289,9 @@ int replayCapture(const std::string& file, const ReplayOptions& options) {
         std::fputs(notReplayed.c_str(), stderr);
         return 2;
     }
-    printHeading(file, opened.reader, settingsTold);
+    loop.useDetectionRadius(story.detectionRadius);
+    loop.answersMadeUpWhen([&run] { return run.state.difference || run.state.recordingEnded; });
+    printHeading(file, opened.reader, settingsTold, story);
     const PictureText text{std::filesystem::path(file).filename().string(), "a capture replayed",
                            true};
     if (!sim::loadPlugin(options.pluginPath)) {
@@ -295,6 +304,10 @@ int replayCapture(const std::string& file, const ReplayOptions& options) {
         return 2;
     }
     loop.stopListening();
+    if (run.differs) {
+        loop.markDifference("DIFFERENCE, event " +
+                            std::to_string(run.state.difference->callInFrame));
+    }
     const int status = printOutcome(opened.reader.extent, run, loop);
     return outputs.finish(status, loop.track(), text);
 }

@@ -7,6 +7,7 @@
 #include "play/timeline.h"
 #include "play/world_setup.h"
 #include "printing/names.h"
+#include "report/brief/settings_story.h"
 #include "report/picture/picture.h"
 
 #include "sim/host.h"
@@ -15,6 +16,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <stdexcept>
 
@@ -22,12 +25,22 @@ namespace simtool {
 
 namespace {
 
+// The Pallbrook.ini of the current folder, as the plugin will read it.
+std::optional<std::string> currentFolderSettings() {
+    std::ifstream in("Pallbrook.ini", std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 // What a scenario's run keeps besides the frame loop: the timeline's events
 // applied and the expectations checked.
 struct Run {
     const Scenario& scenario;
     PlayLoop loop;
     bool inCurrentFolder = false;
+    SettingsStory settings;
     TimelinePlay timeline;
     std::vector<bool> checked;
     std::vector<std::string> failures;
@@ -77,11 +90,15 @@ struct Run {
                                         : "no Pallbrook.ini, default settings") +
                    "; " + (setup.keyboard ? "keyboard and mouse" : "pad"))
                       .c_str());
+        for (const std::string& line : settings.lines) {
+            std::puts(("  " + line).c_str());
+        }
         PlayLoop::printColumnHeads();
     }
 
     void footer() {
         loop.printEnd();
+        loop.printSummary();
         std::size_t count = scenario.expectations.size();
         if (failures.empty() && sim::host().errors.empty() && loop.fault().empty()) {
             std::puts(("expectations: " + std::to_string(count) + " checked, all hold").c_str());
@@ -129,6 +146,9 @@ int runScenario(const Scenario& scenario, const RunOptions& options) {
         if (!options.inCurrentFolder) {
             scratch.emplace(scenario.settings, options.keptFolder);
         }
+        run.settings =
+            tellSettings(options.inCurrentFolder ? currentFolderSettings() : scenario.settings);
+        run.loop.useDetectionRadius(run.settings.detectionRadius);
     } catch (const std::runtime_error& error) {
         std::fprintf(stderr, "pallbrook-sim: %s: %s; it was not run, nothing written\n",
                      scenario.file.c_str(), error.what());

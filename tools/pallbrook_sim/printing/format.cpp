@@ -1,5 +1,7 @@
 #include "printing/format.h"
 
+#include <nlohmann/json.hpp>
+
 #include <charconv>
 #include <cmath>
 
@@ -40,7 +42,8 @@ std::string jsonNumber(float value) {
 std::string jsonString(std::string_view text) {
     bool plain = true;
     for (char c : text) {
-        plain = plain && c != '"' && c != '\\' && static_cast<unsigned char>(c) >= 0x20;
+        const auto u = static_cast<unsigned char>(c);
+        plain = plain && c != '"' && c != '\\' && u >= 0x20 && u < 0x80;
     }
     if (plain) {
         std::string out;
@@ -50,37 +53,10 @@ std::string jsonString(std::string_view text) {
         out += '"';
         return out;
     }
-    std::string out = "\"";
-    for (char c : text) {
-        auto u = static_cast<unsigned char>(c);
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (u < 0x20) {
-                static constexpr char Digits[] = "0123456789abcdef";
-                out += "\\u00";
-                out += Digits[u >> 4];
-                out += Digits[u & 15];
-            } else {
-                out += c;
-            }
-        }
-    }
-    return out + "\"";
+    // Escapes, and bytes that are no UTF-8, as the JSON library writes them:
+    // each such byte becomes U+FFFD, so that every line stays valid JSON.
+    return nlohmann::json(std::string(text))
+        .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 std::string hexWord(std::uint64_t value) {

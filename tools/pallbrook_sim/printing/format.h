@@ -18,7 +18,8 @@ std::string fixed(double value, int decimals);
 // A JSON number for a float: shortest form, or a quoted string for nan/inf.
 std::string jsonNumber(float value);
 
-// A quoted JSON string with the required escapes.
+// A quoted JSON string with the required escapes; bytes that are no UTF-8
+// are replaced by U+FFFD, so the string is always valid JSON.
 std::string jsonString(std::string_view text);
 
 // "0x" and upper-case hex digits, no leading zeros.

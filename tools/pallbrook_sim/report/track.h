@@ -21,16 +21,18 @@ struct Sample {
     float heading = 0.0f;
     DragPhase phase = DragPhase::Idle;
     std::int32_t target = 0;
+    bool prompt = false; // a prompt stood after the frame
 };
 
 struct Marker {
     enum class Kind {
-        Prompt,    // a prompt began to stand on a ped
-        GrabPoint, // the midpoint of the chosen grab point
-        Placement, // where the player was put for the pick-up
-        DragStart, // the first frame of the drag
-        DragEnd,   // the put-down began, or the drag was cut short
-        Drop,      // where the body was let go
+        Prompt,     // a prompt began to stand on a ped
+        GrabPoint,  // the midpoint of the chosen grab point
+        Placement,  // where the player was put for the pick-up
+        DragStart,  // the first frame of the drag
+        DragEnd,    // the put-down began, or the drag was cut short
+        Drop,       // where the body was let go
+        Difference, // where a replay found the plugin doing otherwise
     };
     Kind kind;
     std::int64_t frame = 0;
@@ -54,6 +56,7 @@ struct PedLook {
 
 struct Track {
     std::int32_t player = 0;
+    float detectionRadius = 0.0f; // in force; drawn where no prompt stood
     std::vector<Sample> samples;
     // Positions of every ped after each frame, by handle; a point is kept only
     // when the ped has moved since the last one.

@@ -52,29 +52,20 @@ std::optional<std::string> readDragNumber(const std::string& text, int& drag) {
 }
 
 std::vector<FrameSpan> dragSpans(const Track& track) {
-    const std::vector<Sample>& samples = track.samples;
+    // Each stretch of frames out of Idle is one drag, from its pick-up on,
+    // whether or not the pick-up was cut short.
     std::vector<FrameSpan> spans;
-    for (const Marker& m : track.markers) {
-        if (m.kind != Marker::Kind::DragStart) {
+    const std::vector<Sample>& samples = track.samples;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        if (samples[i].phase == DragPhase::Idle) {
             continue;
         }
-        auto at = std::lower_bound(samples.begin(), samples.end(), m.frame,
-                                   [](const Sample& s, std::int64_t f) { return s.frame < f; });
-        if (at == samples.end()) {
-            continue;
+        const std::int64_t first = samples[i].frame;
+        while (i + 1 < samples.size() && samples[i + 1].phase != DragPhase::Idle) {
+            ++i;
         }
-        auto first = at;
-        while (first != samples.begin() && std::prev(first)->phase != DragPhase::Idle) {
-            --first;
-        }
-        auto last = at;
-        while (std::next(last) != samples.end() && std::next(last)->phase != DragPhase::Idle) {
-            ++last;
-        }
-        if (std::next(last) != samples.end()) {
-            ++last; // the frame the player is idle again
-        }
-        spans.push_back({first->frame, last->frame});
+        // Up to the frame the player is idle again, if the run has it.
+        spans.push_back({first, samples[std::min(i + 1, samples.size() - 1)].frame});
     }
     return spans;
 }
@@ -112,6 +103,7 @@ Track partOf(const Track& track, FrameSpan span) {
     };
     Track part;
     part.player = track.player;
+    part.detectionRadius = track.detectionRadius;
     std::copy_if(track.samples.begin(), track.samples.end(), std::back_inserter(part.samples),
                  [&](const Sample& s) { return within(s.frame); });
     std::copy_if(track.markers.begin(), track.markers.end(), std::back_inserter(part.markers),

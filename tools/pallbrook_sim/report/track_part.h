@@ -30,8 +30,9 @@ std::optional<std::string> readFrameSpan(const std::string& text, FrameSpan& spa
 std::optional<std::string> readDragNumber(const std::string& text, int& drag);
 
 // The frames of each drag, in the order the brief numbers them (drag 1 is
-// the first "-> Dragging"): from the frame in which its pick-up began to the
-// frame in which the player was idle again, or the last frame of the run.
+// the first pick-up, "-> PickingUp (drag 1)", cut short or not): from the
+// frame in which its pick-up began to the frame in which the player was idle
+// again, or the last frame of the run.
 std::vector<FrameSpan> dragSpans(const Track& track);
 
 // The frames that the choice asks for in this run; what is wrong when the run

@@ -119,7 +119,6 @@ void Observer::watchGuards(const sim::NativeCall& call) {
     }
     if (phase_ == DragPhase::PickingUp && call.hash == n::FreezeEntity && args.i32(0) == target_ &&
         args.flag(1)) {
-        ++drags_;
         const std::string drag = "drag " + std::to_string(drags_);
         say("pick-up done; " + pedNames().name(target_) + " frozen for the first drag frame");
         track_->mark(Marker::Kind::DragStart, frame, positionOf(player()), drag + " starts", 0.0f,
@@ -150,10 +149,12 @@ void Observer::watchHold(const sim::NativeCall& call) {
         say("hold completed on " + pedNames().name(entity) + held);
         target_ = entity;
         pickup_ = Pickup{};
-        changePhase(DragPhase::PickingUp, "");
+        ++drags_;
+        changePhase(DragPhase::PickingUp, "drag " + std::to_string(drags_));
     } else if (phase_ == DragPhase::Dragging) {
         say("drop hold completed" + held);
-        track_->mark(Marker::Kind::DragEnd, w.frame, positionOf(player()), "put-down");
+        track_->mark(Marker::Kind::DragEnd, w.frame, positionOf(player()),
+                     "put down by the player");
         changePhase(DragPhase::PuttingDown, "");
     }
 }
@@ -253,7 +254,7 @@ void Observer::watchRelease(const sim::NativeCall& call) {
         say(pedNames().name(body) + " detached" +
             (worldTells_ ? " at " + place(positionOf(body)) : std::string()));
         track_->mark(Marker::Kind::Drop, frame, positionOf(body),
-                     phase_ == DragPhase::PuttingDown ? "put down" : "let go");
+                     phase_ == DragPhase::PuttingDown ? "body put down here" : "body let go here");
     } else if (call.hash == n::AllowLimp) {
         say(pedNames().name(args.i32(0)) + " may go limp again");
     } else if (call.hash == n::ClearTasks && args.i32(0) == player()) {

@@ -34,7 +34,8 @@ class Observer {
 
     DragPhase phase() const { return phase_; }
     std::int32_t target() const { return target_; }
-    // The drags begun so far: the brief numbers them from 1.
+    // The drags begun so far, each from its pick-up: the brief numbers them
+    // from 1.
     int drags() const { return drags_; }
     // The grab point chosen in the frame that has just run, if a pick-up
     // started in it.

@@ -159,23 +159,52 @@ void otherPeds(Svg& svg, PictureFrame& frame, const Track& track,
     }
 }
 
-// The bodies: where they lay, the way they were dragged, where they ended.
+// The bodies: where they lay and where they ended, named there.
 void bodiesDragged(Svg& svg, PictureFrame& frame, const Track& track,
                    const std::set<std::int32_t>& bodies, const std::set<std::int32_t>& named) {
     for (std::int32_t handle : bodies) {
         const auto& path = track.pedPaths.at(handle);
         const PedLook look = lookOf(track, handle);
         lyingBody(svg, frame, path.front().at, look, "0.3");
-        std::vector<Px> points;
-        for (const PathPoint& p : path) {
-            points.push_back(frame.at(p.at));
-        }
-        svg.polyline(points, std::string("fill=\"none\" stroke=\"") + colours::Body +
-                                 "\" stroke-width=\"2\" stroke-dasharray=\"6 4\"");
         lyingBody(svg, frame, path.back().at, look, "0.85");
         if (named.contains(handle)) {
             frame.label(frame.at(path.back().at), pedNames().name(handle), colours::Body);
         }
+    }
+}
+
+// The way each body went, through the places told of it only: where one
+// place is more than a step from the next (a capture tells where a body lay
+// by its feet and where it is dragged by its hands), no line joins them.
+void bodyPaths(Svg& svg, PictureFrame& frame, const Track& track,
+               const std::set<std::int32_t>& bodies) {
+    constexpr double Step = 0.5;
+    const std::string style = std::string("fill=\"none\" stroke=\"") + colours::Body +
+                              "\" stroke-width=\"2\" stroke-dasharray=\"6 4\"";
+    for (std::int32_t handle : bodies) {
+        std::vector<Px> points;
+        const PathPoint* last = nullptr;
+        for (const PathPoint& p : track.pedPaths.at(handle)) {
+            if (last != nullptr && std::hypot(p.at.x - last->at.x, p.at.y - last->at.y) > Step) {
+                if (points.size() > 1) {
+                    svg.polyline(points, style);
+                }
+                points.clear();
+            }
+            points.push_back(frame.at(p.at));
+            last = &p;
+        }
+        if (points.size() > 1) {
+            svg.polyline(points, style);
+        }
+    }
+}
+
+// The detection radius around the player, where no prompt stood.
+void detectionRadius(Svg& svg, const PictureFrame& frame, const Track& track) {
+    const double r = std::fabs(track.detectionRadius) * frame.scale;
+    for (const sim::Vec3& c : radiusCentres(track)) {
+        svg.circle(frame.at(c), r, detectionRadiusStyle());
     }
 }
 
@@ -204,13 +233,16 @@ std::string pictureOf(const PictureText& text, const Track& track) {
     plot.text({frame.left, 30}, text.title, R"(font-size="18" font-weight="bold" fill="#222")");
     plot.text({frame.left, 50}, text.description, R"(font-size="13" fill="#555")");
     grid(plot, frame);
+    detectionRadius(plot, frame, track);
     otherPeds(plot, frame, track, others, labelling.namesOthers);
     bodiesDragged(plot, frame, track, bodies, labelling.bodies);
-    playerPath(plot, frame, track);
+    playerEnds(plot, frame, track);
+    // The paths above the marks, so that a short one still shows.
     for (const Marker& m : track.markers) {
         frame.marker(plot, m, labelling.covers(m.frame));
     }
-    playerEnds(plot, frame, track);
+    bodyPaths(plot, frame, track, bodies);
+    playerPath(plot, frame, track);
     scaleAndNorth(plot, frame);
     frame.drawLabels(plot);
 

@@ -142,10 +142,8 @@ std::vector<std::string> runFacts(const Track& track, const PictureText& text,
     for (std::string& grab : grabFacts(track)) {
         facts.push_back(std::move(grab));
     }
-    std::size_t drags = 0;
-    for (const Marker& m : track.markers) {
-        drags += m.kind == Marker::Kind::DragStart ? 1 : 0;
-    }
+    // Numbered as the brief numbers them: a pick-up cut short is a drag too.
+    const std::size_t drags = dragSpans(track).size();
     facts.push_back(counted(drags, "drag, ", "drags, ") +
                     fixed(pathLengthWhile(track, DragPhase::Dragging), 2) +
                     " m walked while dragging");
@@ -165,6 +163,11 @@ std::vector<std::string> runFacts(const Track& track, const PictureText& text,
     if (!track.samples.empty()) {
         facts.push_back(std::string("state at the end: ") + phaseName(track.samples.back().phase));
     }
+    const double radius = std::fabs(track.detectionRadius);
+    facts.push_back("DetectionRadius " + fixed(track.detectionRadius, 2) +
+                    (std::isfinite(radius) && radius > 0.0
+                         ? std::string(", drawn where no prompt stood")
+                         : std::string(": no circle to draw")));
     facts.push_back("grid: " + fixed(gridStep, gridStep < 1.0 ? 2 : 0) + " m; north is up");
     return facts;
 }

@@ -35,6 +35,31 @@ const char* phaseColour(DragPhase phase) {
     return "#000";
 }
 
+std::string detectionRadiusStyle() {
+    return std::string("fill=\"none\" stroke=\"") + colours::Prompt +
+           "\" stroke-width=\"1.5\" stroke-dasharray=\"3 5\" opacity=\"0.8\"";
+}
+
+std::vector<sim::Vec3> radiusCentres(const Track& track) {
+    constexpr std::size_t MostCircles = 40;
+    std::vector<sim::Vec3> centres;
+    const double r = track.detectionRadius;
+    if (!std::isfinite(r) || r == 0.0) {
+        return centres;
+    }
+    bool inStretch = false;
+    for (const Sample& s : track.samples) {
+        const bool searching = s.phase == DragPhase::Idle && !s.prompt;
+        if (searching && centres.size() < MostCircles &&
+            (!inStretch || std::hypot(s.player.x - centres.back().x,
+                                      s.player.y - centres.back().y) > std::fabs(r))) {
+            centres.push_back(s.player);
+        }
+        inStretch = searching;
+    }
+    return centres;
+}
+
 PictureFrame::PictureFrame(const Track& track, const std::set<std::int32_t>& bodies) {
     bool any = false;
     auto take = [&](const sim::Vec3& p) {
@@ -52,9 +77,20 @@ PictureFrame::PictureFrame(const Track& track, const std::set<std::int32_t>& bod
         take(m.at);
     }
     for (std::int32_t body : bodies) {
+        const auto look = track.looks.find(body);
         for (const PathPoint& p : track.pedPaths.at(body)) {
             take(p.at);
+            if (look != track.looks.end() && look->second.heading) {
+                // A lying body reaches about 1.6 from its feet to its head.
+                const sim::Vec3 ahead = sim::forwardOf(*look->second.heading);
+                take({p.at.x + ahead.x * 1.7f, p.at.y + ahead.y * 1.7f, p.at.z});
+            }
         }
+    }
+    const auto radius = static_cast<float>(std::fabs(track.detectionRadius));
+    for (const sim::Vec3& c : radiusCentres(track)) {
+        take({c.x - radius, c.y - radius, c.z});
+        take({c.x + radius, c.y + radius, c.z});
     }
     // The other peds around it.
     reach_ = {minX - OthersAround, minY - OthersAround, maxX - minX + 2 * OthersAround,
@@ -64,9 +100,9 @@ PictureFrame::PictureFrame(const Track& track, const std::set<std::int32_t>& bod
             take(path.back().at);
         }
     }
-    // Room for lying bodies (about 1.6 from feet to head), labels and the
-    // scale bar.
-    double pad = bodies.empty() ? 1.5 : 1.9;
+    // Room for the symbols, labels and the scale bar, and for a body at its
+    // first or last place, which may lie any way.
+    double pad = bodies.empty() ? 0.8 : 1.0;
     minX -= pad;
     maxX += pad;
     minY -= pad;
@@ -146,9 +182,11 @@ void PictureFrame::drawLabels(Svg& svg) {
         // Close places first, then rings further out in twelve directions.
         std::vector<Px> offsets = {{12, -20},    {12, 6},       {-12 - w, -20},
                                    {-12 - w, 6}, {-w / 2, -32}, {-w / 2, 16}};
-        for (double r = 30.0; r <= 150.0; r += 15.0) {
-            for (int k = 0; k < 12; ++k) {
-                double angle = k * 3.14159265358979 / 6.0;
+        // Bodies keep labels off, so the rings are fine enough to find the
+        // gaps between them.
+        for (double r = 30.0; r <= 200.0; r += 10.0) {
+            for (int k = 0; k < 24; ++k) {
+                double angle = k * 3.14159265358979 / 12.0;
                 double dx = std::cos(angle) * r;
                 double dy = std::sin(angle) * r;
                 offsets.push_back({dx >= 0 ? dx : dx - w, dy - h / 2});
@@ -196,11 +234,20 @@ void bodyFigure(Svg& svg, PictureFrame& frame, const sim::Vec3& feet, float head
                  "\" stroke-linecap=\"round\" opacity=\"" + opacity + "\"");
     svg.circle(frame.at(head), std::max(4.0, 0.13 * frame.scale),
                std::string("fill=\"") + colours::Body + "\" opacity=\"" + opacity + "\"");
+    // No label lies on a body: boxes along it, from the feet to the head.
+    const double half = std::max(width, 2.0 * std::max(4.0, 0.13 * frame.scale)) / 2.0 + 2.0;
+    for (int k = 0; k <= 8; ++k) {
+        const float f = 1.55f * static_cast<float>(k) / 8.0f;
+        const Px c = frame.at({feet.x + ahead.x * f, feet.y + ahead.y * f, feet.z});
+        frame.keepLabelsOff({c.x - half, c.y - half}, 2 * half, 2 * half);
+    }
 }
 
 void bodyHead(Svg& svg, PictureFrame& frame, const sim::Vec3& at, const std::string& opacity) {
-    svg.circle(frame.at(at), std::max(4.0, 0.13 * frame.scale),
-               std::string("fill=\"") + colours::Body + "\" opacity=\"" + opacity + "\"");
+    const double r = std::max(4.0, 0.13 * frame.scale);
+    const Px c = frame.at(at);
+    svg.circle(c, r, std::string("fill=\"") + colours::Body + "\" opacity=\"" + opacity + "\"");
+    frame.keepLabelsOff({c.x - r - 2, c.y - r - 2}, 2 * r + 4, 2 * r + 4);
 }
 
 void playerFigure(Svg& svg, PictureFrame& frame, const sim::Vec3& at, float heading,

@@ -20,7 +20,15 @@ inline constexpr const char* Grab = "#d62f2f";
 inline constexpr const char* DragStart = "#2e9d4e";
 inline constexpr const char* DragEnd = "#c0392b";
 inline constexpr const char* Placement = "#e8a33d";
+inline constexpr const char* Difference = "#d10fb0";
 } // namespace colours
+
+// The detection radius's circle.
+std::string detectionRadiusStyle();
+// Where the detection radius is drawn around the player: where each stretch of
+// frames with no prompt and no body held begins, and again each time the
+// player has gone a radius further; none when the radius is not a length.
+std::vector<sim::Vec3> radiusCentres(const Track& track);
 
 // The colour of the player's path in each drag state.
 const char* phaseColour(DragPhase phase);

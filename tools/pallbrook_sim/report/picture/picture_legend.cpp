@@ -41,6 +41,16 @@ void dot(Svg& svg, Px c) {
                std::string("fill=\"#ffffff\" stroke=\"") + colours::Body + "\" stroke-width=\"3\"");
 }
 
+void cross(Svg& svg, Px c) {
+    for (const double w : {6.0, 3.0}) {
+        const std::string stroke = w > 3.0 ? "#ffffff" : colours::Difference;
+        svg.line({c.x - 8, c.y - 8}, {c.x + 8, c.y + 8},
+                 "stroke=\"" + stroke + "\" stroke-width=\"" + num(w) + "\"");
+        svg.line({c.x - 8, c.y + 8}, {c.x + 8, c.y - 8},
+                 "stroke=\"" + stroke + "\" stroke-width=\"" + num(w) + "\"");
+    }
+}
+
 std::string frameNote(const Marker& m) {
     return " (frame " + std::to_string(m.frame) + ")";
 }
@@ -83,6 +93,12 @@ void PictureFrame::marker(Svg& svg, const Marker& m, bool labelled) {
         text = m.label + frameNote(m);
         colour = colours::Body;
         break;
+    case Marker::Kind::Difference:
+        cross(svg, c);
+        text = m.label + frameNote(m);
+        colour = colours::Difference;
+        labelled = true;
+        break;
     }
     if (labelled) {
         label(c, text, colour);
@@ -93,7 +109,7 @@ namespace {
 
 constexpr double KeyTop = 46.0;   // below the panel's heading
 constexpr double KeyRow = 24.0;   // a row of the key
-constexpr int KeyRows = 14;       // the rows legendKey draws
+constexpr int KeyRows = 16;       // the rows legendKey draws
 constexpr double FactsGap = 36.0; // from the key to the first fact
 constexpr double FactHeight = 20.0;
 constexpr double PanelPad = 18.0; // below the last fact
@@ -142,8 +158,10 @@ void legendKey(Svg& svg, double x, double y) {
                        "\" stroke-width=\"2\"");
     });
     row("drag starts", [&](Px c) { flag(svg, c); });
-    row("drag ends (put-down or cut short)", [&](Px c) { square(svg, c); });
+    row("drag ends (dropped or cut short)", [&](Px c) { square(svg, c); });
     row("body let go", [&](Px c) { dot(svg, c); });
+    row("detection radius, none offered", [&](Px c) { svg.circle(c, 9, detectionRadiusStyle()); });
+    row("DIFFERENCE, the replay stopped", [&](Px c) { cross(svg, c); });
     row("player at the end, facing", [&](Px c) {
         svg.polygon({{c.x + 14, c.y}, {c.x + 3, c.y - 5}, {c.x + 3, c.y + 5}}, R"(fill="#2b2b2b")");
         svg.circle(c, 6, R"(fill="#2b2b2b")");

@@ -5,7 +5,7 @@
 namespace simtool {
 
 std::string num(double value) {
-    return fixed(value, 1);
+    return fixed(value, 2);
 }
 
 namespace {

@@ -115,18 +115,38 @@ void appendResult(std::string& out, const sim::NativeResult& result, char kind) 
     }
 }
 
+std::string lineStart(const TracePlace& place) {
+    return "{\"frame\":" + std::to_string(place.frame) +
+           ",\"event\":" + std::to_string(place.event) +
+           ",\"time\":" + std::to_string(place.gameTimeMs);
+}
+
+std::string lineEnd(const TracePlace& place) {
+    return place.madeUp ? ",\"made_up\":true}" : "}";
+}
+
 } // namespace
 
-std::string traceLine(const sim::NativeCall& call, std::int64_t frame, std::uint32_t gameTimeMs) {
+std::string pedListLine(std::span<const int> handles, const TracePlace& place) {
+    std::string line = lineStart(place) + ",\"ped_list\":[";
+    for (std::size_t i = 0; i < handles.size(); ++i) {
+        line += i ? "," : "";
+        appendPed(line, static_cast<std::uint32_t>(handles[i]));
+    }
+    return line + "]" + lineEnd(place);
+}
+
+std::string waitLine(const TracePlace& place) {
+    return lineStart(place) + ",\"wait\":0" + lineEnd(place);
+}
+
+std::string traceLine(const sim::NativeCall& call, const TracePlace& place) {
     const sim::WorldNative* native = sim::findWorldNative(call.hash);
     bool decoded = native != nullptr && native->args.size() == call.args.count;
 
     std::string line;
     line.reserve(256);
-    line += "{\"frame\":";
-    line += std::to_string(frame);
-    line += ",\"time\":";
-    line += std::to_string(gameTimeMs);
+    line += lineStart(place);
     line += ",\"hash\":\"";
     line += hexWord(call.hash);
     line += "\",\"native\":";
@@ -149,7 +169,7 @@ std::string traceLine(const sim::NativeCall& call, std::int64_t frame, std::uint
             appendResult(line, call.result, native->result);
         }
     }
-    line += '}';
+    line += lineEnd(place);
     return line;
 }
 
