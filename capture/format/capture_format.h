@@ -15,9 +15,11 @@ namespace capture {
 // endian). The first byte is not ASCII and the CR LF pair catches a file that
 // went through a text-mode copy.
 inline constexpr std::array<std::uint8_t, 8> FileMagic{0x89, 'P', 'B', 'C', 'A', 'P', '\r', '\n'};
-// Version 2 deflates the records of the data chunks; version 1 stores them as
-// they are. The encoder writes version 2, the reader reads both.
-inline constexpr std::uint32_t FormatVersion = 2;
+// Version 3 compresses each data chunk's records with zlib; version 1, which
+// the released capture build 0.1.0 wrote, stores them as they are. The
+// encoder writes version 3, the reader reads both. Version 2 (never released)
+// is no more.
+inline constexpr std::uint32_t FormatVersion = 3;
 inline constexpr std::uint32_t UncompressedFormatVersion = 1;
 inline constexpr std::size_t SignatureSize = FileMagic.size() + 4;
 
@@ -66,12 +68,6 @@ inline constexpr std::uint8_t Peds = 0x40;      // a ped list answer
 inline constexpr std::uint8_t PedsDelta = 0x50; // a changed base ped list answer
 inline constexpr std::uint8_t Wait = 0x60;      // ms
 inline constexpr std::uint8_t Base = 0x70;      // slot: the frame is written against it
-// The whole base frame again, changed at the calls and words that changed the
-// frame before (frame_changes.h); a delta for each changed word follows, or
-// with ExactWordsOmitted, for each but those the last Changes record
-// predicted exactly, which are exact again.
-inline constexpr std::uint8_t Changes = 0x80;
-inline constexpr std::uint8_t ExactWordsOmitted = 1;
 inline constexpr std::uint8_t SmallLimit = 15;
 } // namespace op
 

@@ -1,12 +1,15 @@
-// CRC-32 as in zlib and PNG (reflected polynomial 0xEDB88320), table-driven.
+// The CRC-32 of the chunks: zlib's (as in PNG).
 #pragma once
+
+#include <zlib.h>
 
 #include <cstdint>
 #include <span>
 
 namespace capture {
 
-// Continues a CRC: start with crc = 0; crc32(b, crc32(a)) is the CRC of a then b.
-std::uint32_t crc32(std::span<const std::uint8_t> bytes, std::uint32_t crc = 0);
+inline std::uint32_t crc32(std::span<const std::uint8_t> bytes) {
+    return static_cast<std::uint32_t>(::crc32(0, bytes.data(), static_cast<uInt>(bytes.size())));
+}
 
 } // namespace capture

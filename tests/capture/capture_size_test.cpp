@@ -6,6 +6,7 @@
 #include "support/counting_allocator.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdio>
 
@@ -70,10 +71,9 @@ TEST(CaptureSize, AnIdleMinuteStaysWithinItsGoal) {
 }
 
 // The bytes of the frame recorded after three ordinary frames, as the
-// encoder writes them on their own: the records, uncompressed (version 1).
+// encoder writes them in a chunk of their own: the records, inflated.
 std::size_t bytesOfFrame(const auto& recordNext) {
     Session s;
-    s.encoder.compressor.level = capture::Uncompressed;
     begin(s);
     const auto handles = pedHandles(1024);
     for (std::uint32_t frame = 0; frame < 3; ++frame) {
@@ -86,7 +86,13 @@ std::size_t bytesOfFrame(const auto& recordNext) {
     const auto read = capture_test::read(s.file);
     EXPECT_FALSE(read.error);
     EXPECT_TRUE(read.error || sameFrames(read.capture->frames, s.frames));
-    return s.file.size() - start - capture::ChunkHeaderSize;
+    std::vector<std::uint8_t> records(1u << 20);
+    uLongf size = records.size();
+    const std::size_t payload = start + capture::ChunkHeaderSize;
+    EXPECT_EQ(
+        uncompress(records.data(), &size, s.file.data() + payload, uLong(s.file.size() - payload)),
+        Z_OK);
+    return size;
 }
 
 TEST(CaptureSize, APedComingOrGoingOrADictionaryWaitCostsLittle) {

@@ -48,22 +48,6 @@ bool finishCall(RecordInput& input, const EventFrame& frame) {
     return true;
 }
 
-// In version 2 the words of a call just read are deltas, each from the same
-// word of the last Call record of its native; they become that record's words.
-void undoCallWordDeltas(LastCallTable& lastCalls, EventFrame& frame) {
-    const FrameEvent& event = frame.events.back();
-    LastCallWords& last = lastCallOf(lastCalls, event.hash);
-    std::uint64_t* args = frame.words.data() + event.firstWord;
-    std::uint64_t* result = args + event.argCount;
-    for (std::size_t i = 0; i < event.argCount; ++i) {
-        args[i] = applyWordDelta(wordOrZero(lastArgs(last), i), args[i]);
-    }
-    for (std::size_t i = 0; i < event.resultCount; ++i) {
-        result[i] = applyWordDelta(wordOrZero(lastResult(last), i), result[i]);
-    }
-    keepCallWords(last, argsOf(frame, event), resultOf(frame, event));
-}
-
 } // namespace
 
 bool readCall(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
@@ -97,9 +81,6 @@ bool readCall(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
     }
     if (!good(input, "call record cut short")) {
         return false;
-    }
-    if (reader.versionTwoRecords) {
-        undoCallWordDeltas(reader.lastCalls, frame);
     }
     return finishCall(input, frame);
 }

@@ -22,7 +22,7 @@ ChunkCheck checkChunk(std::span<const std::uint8_t> file, std::size_t offset) {
     // header that still gives the length to the end of the file is torn.
     const bool reachesEnd = length == left - ChunkHeaderSize;
     if (crc32({header, 12}) != loadU32(header + 12)) {
-        check.state = reachesEnd ? ChunkState::Torn : ChunkState::Corrupt;
+        check.state = reachesEnd ? ChunkState::Torn : ChunkState::Damaged;
         check.problem = "chunk header checksum mismatch";
         return check;
     }
@@ -37,7 +37,7 @@ ChunkCheck checkChunk(std::span<const std::uint8_t> file, std::size_t offset) {
     }
     const auto payload = file.subspan(offset + ChunkHeaderSize, length);
     if (crc32(payload) != payloadCrc) {
-        check.state = reachesEnd ? ChunkState::Torn : ChunkState::Corrupt;
+        check.state = reachesEnd ? ChunkState::Torn : ChunkState::Damaged;
         check.problem = "chunk checksum mismatch";
         return check;
     }
@@ -46,6 +46,20 @@ ChunkCheck checkChunk(std::span<const std::uint8_t> file, std::size_t offset) {
     check.payload = payload;
     check.end = offset + ChunkHeaderSize + length;
     return check;
+}
+
+std::size_t wholeChunksAfter(std::span<const std::uint8_t> file, std::size_t offset) {
+    std::size_t chunks = 0;
+    for (std::size_t at = offset + 1; at + ChunkHeaderSize <= file.size();) {
+        const ChunkCheck check = checkChunk(file, at);
+        if (check.state == ChunkState::Whole) {
+            ++chunks;
+            at = check.end;
+        } else {
+            ++at;
+        }
+    }
+    return chunks;
 }
 
 } // namespace capture

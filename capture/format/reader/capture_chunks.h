@@ -1,6 +1,7 @@
 // The frame of one chunk: its header, length and checksums, and whether a
-// fault is what a cut-off write leaves at the end of a file (torn) or damage
-// that a reader must refuse (corrupt).
+// fault is what a cut-off write leaves at the end of a file (torn), a
+// checksum that fails before the end (damaged: the chunks before it are
+// read), or what no writer makes (corrupt: the file is refused).
 #pragma once
 
 #include "capture/format/capture_format.h"
@@ -11,7 +12,7 @@
 
 namespace capture {
 
-enum class ChunkState { Whole, Torn, Corrupt };
+enum class ChunkState { Whole, Torn, Damaged, Corrupt };
 
 struct ChunkCheck {
     ChunkState state = ChunkState::Corrupt;
@@ -24,5 +25,9 @@ struct ChunkCheck {
 // The chunk that starts at offset. A chunk is torn when the file ends inside
 // it, or when it ends exactly at the end of the file and fails a checksum.
 ChunkCheck checkChunk(std::span<const std::uint8_t> file, std::size_t offset);
+
+// The whole chunks after a damaged one at offset: each found at the first
+// byte after the one before where a chunk passes both its checksums.
+std::size_t wholeChunksAfter(std::span<const std::uint8_t> file, std::size_t offset);
 
 } // namespace capture

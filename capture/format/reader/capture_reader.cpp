@@ -60,6 +60,15 @@ std::string chunkProblem(std::size_t offset, const char* problem) {
     return std::string(problem) + " (chunk at offset " + std::to_string(offset) + ")";
 }
 
+// Reading stops before the damaged chunk at offset; the file from there on
+// is dropped.
+void stopAtDamage(CaptureExtent& extent, std::span<const std::uint8_t> file, std::size_t offset) {
+    extent.ending = CaptureEnding::Damaged;
+    extent.keptBytes = offset;
+    extent.droppedBytes = file.size() - offset;
+    extent.chunksAfterDamage = wholeChunksAfter(file, offset);
+}
+
 // The chunks after the header: the settings at most once, data, and a closing
 // mark only as the last.
 std::optional<CaptureReadError> scanChunks(CaptureFrameReader& reader, std::size_t offset) {
@@ -71,6 +80,10 @@ std::optional<CaptureReadError> scanChunks(CaptureFrameReader& reader, std::size
             reader.extent.ending = CaptureEnding::TornTail;
             reader.extent.droppedBytes = file.size() - offset;
             break;
+        }
+        if (check.state == ChunkState::Damaged && !closed) {
+            stopAtDamage(reader.extent, file, offset);
+            return std::nullopt;
         }
         if (check.state != ChunkState::Whole) {
             return errorAt(offset, chunkProblem(offset, check.problem));
@@ -137,8 +150,9 @@ std::string recordPlace(const CaptureFrameReader& reader, std::size_t recordPos)
 enum class ChunkEntry { Entered, NoMore, Failed };
 
 // The next data chunk with records before the kept end, already checked by
-// the scan; in version 2 its records are inflated first. A chunk of no
-// records, which the writer never makes, is passed over.
+// the scan; in version 3 its records are inflated first, and one that does
+// not inflate is damage. A chunk of no records, which the writer never makes,
+// is passed over.
 ChunkEntry enterNextDataChunk(CaptureFrameReader& reader, CaptureReadError& error) {
     while (reader.nextChunk < reader.extent.keptBytes) {
         const std::size_t offset = reader.nextChunk;
@@ -152,8 +166,12 @@ ChunkEntry enterNextDataChunk(CaptureFrameReader& reader, CaptureReadError& erro
         const auto payload = reader.bytes.subspan(reader.payloadStart, length);
         if (!compressed(reader)) {
             reader.payload = ByteCursor{payload};
-        } else if (const char* problem = inflateChunk(reader.inflater, payload)) {
-            error = {offset, chunkProblem(offset, problem)};
+        } else if (inflateChunk(reader.inflater, payload) != nullptr) {
+            stopAtDamage(reader.extent, reader.bytes, offset);
+            return ChunkEntry::NoMore;
+        } else if (reader.inflater.inflatedSoFar > reader.inflater.maxInflated) {
+            error = {offset, chunkProblem(offset, "the capture inflates to more than the bytes a "
+                                                  "whole read may decode to")};
             return ChunkEntry::Failed;
         } else {
             reader.payload = ByteCursor{reader.inflater.records};
@@ -220,8 +238,20 @@ const char* endingName(CaptureEnding ending) {
         return "torn tail";
     case CaptureEnding::StoodDown:
         return "stood down: Pallbrook.asi was loaded too, so nothing was recorded";
+    case CaptureEnding::Damaged:
+        return "damaged chunk";
     }
     return "?";
+}
+
+std::string endingDetails(const CaptureExtent& extent, std::size_t framesKept) {
+    if (extent.ending == CaptureEnding::TornTail) {
+        return std::to_string(extent.keptBytes) + " bytes kept, " +
+               std::to_string(extent.droppedBytes) + " dropped";
+    }
+    return "damage at byte " + std::to_string(extent.keptBytes) + ", the frames after frame " +
+           std::to_string(framesKept) + " lost, " + std::to_string(extent.chunksAfterDamage) +
+           " whole chunks after it not read";
 }
 
 std::optional<CaptureReadError> openCapture(CaptureFrameReader& reader,
@@ -246,7 +276,6 @@ std::optional<CaptureReadError> openCapture(CaptureFrameReader& reader,
                                              std::to_string(UncompressedFormatVersion) + " and " +
                                              std::to_string(FormatVersion));
     }
-    reader.delta.versionTwoRecords = version != UncompressedFormatVersion;
     const ChunkCheck head = checkChunk(bytes, SignatureSize);
     if (head.state != ChunkState::Whole) {
         return errorAt(SignatureSize, chunkProblem(SignatureSize, head.state == ChunkState::Torn
@@ -338,7 +367,6 @@ CaptureReadResult readCapture(std::span<const std::uint8_t> bytes, std::size_t m
     Capture capture;
     capture.header = reader.header;
     capture.settings = reader.settings;
-    capture.extent = reader.extent;
     std::size_t events = 0;
     std::size_t decoded = 0;
     const std::size_t maxDecoded = maxEvents * DecodedBytesPerEvent;
@@ -371,6 +399,7 @@ CaptureReadResult readCapture(std::span<const std::uint8_t> bytes, std::size_t m
         capture.frames.push_back(std::move(frame));
         frame = CapturedFrame{};
     }
+    capture.extent = reader.extent; // as reading found it: a chunk may not inflate
     result.capture = std::move(capture);
     return result;
 }

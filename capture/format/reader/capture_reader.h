@@ -3,9 +3,10 @@
 // wait (the last frame may lack it, when the capture ended inside a frame).
 //
 // Nothing in the file is trusted. A file that is not a capture, has an
-// unknown version, or holds a damaged chunk before its last is refused with
-// the byte offset of the fault. A last chunk that is cut short or fails its
-// checksum is what a killed process leaves: reading stops cleanly before it
+// unknown version, or holds what no writer makes is refused with the byte
+// offset of the fault. A last chunk that is cut short or fails its checksum
+// is what a killed process leaves, and a chunk before it that fails its
+// checksum or does not inflate is damage: reading stops cleanly before either
 // and says so. Memory stays bounded by the file's size: frame by frame, the
 // reader holds two frames, and each can hold only what the bytes before it
 // describe; reading the whole capture at once takes a limit on its events,
@@ -89,14 +90,16 @@ enum class CaptureEnding {
     Unmarked,       // the file ends after a whole chunk, with no closing mark
     TornTail,       // the last chunk is cut short or fails its checksum
     StoodDown,      // the shipped plugin was loaded too: nothing was recorded
+    Damaged,        // a chunk before the last fails its checksum or does not inflate
 };
 
 struct CaptureExtent {
     CaptureEnding ending = CaptureEnding::Unmarked;
-    std::uint64_t sizeCap = 0;    // with SizeCapReached
-    std::size_t keptBytes = 0;    // up to the end of the last whole chunk
-    std::size_t droppedBytes = 0; // of a torn tail
-    std::size_t chunks = 0;       // whole chunks kept
+    std::uint64_t sizeCap = 0;         // with SizeCapReached
+    std::size_t keptBytes = 0;         // up to the end of the last whole chunk read
+    std::size_t droppedBytes = 0;      // of a torn tail, or from the damage on
+    std::size_t chunks = 0;            // whole chunks kept
+    std::size_t chunksAfterDamage = 0; // whole chunks after a damaged one, not read
 };
 
 struct CaptureReadError {
@@ -107,6 +110,10 @@ struct CaptureReadError {
 std::string describe(const CaptureReadError& error);
 
 const char* endingName(CaptureEnding ending);
+// What a torn tail ("120 bytes kept, 30 dropped") or a damaged chunk ("damage
+// at byte 4096, the frames after frame 62 lost, 2 whole chunks after it not
+// read") left out, given the frames read before it.
+std::string endingDetails(const CaptureExtent& extent, std::size_t framesKept);
 
 // Frame by frame.
 struct CaptureFrameReader {
@@ -116,7 +123,7 @@ struct CaptureFrameReader {
     CaptureExtent extent;
     std::size_t nextChunk = 0; // offset of the next chunk to look at
     std::size_t payloadStart = 0;
-    ByteCursor payload; // of the data chunk being read: its records, inflated in version 2
+    ByteCursor payload; // of the data chunk being read: its records, inflated in version 3
     ChunkInflater inflater;
     DeltaReader delta;
     bool finished = false;
@@ -124,7 +131,7 @@ struct CaptureFrameReader {
 
 // Checks the signature and every chunk's frame and checksum, and reads the
 // header, the settings and the closing mark. The bytes must outlive the reader.
-// Reads format versions 1 and 2.
+// Reads format versions 1 and 3.
 std::optional<CaptureReadError> openCapture(CaptureFrameReader& reader,
                                             std::span<const std::uint8_t> bytes);
 

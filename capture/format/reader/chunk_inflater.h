@@ -1,9 +1,7 @@
-// The inflating of data chunks (format version 2): one raw deflate stream
-// runs through the data chunks of a capture, each ending in a sync flush, so
-// each chunk inflates to whole records after the chunks before it. What a
-// chunk inflates to is bounded by the format's largest payload, and what the
-// whole capture inflates to by the caller's limit: a few bytes that would
-// inflate past either are refused.
+// The inflating of data chunks (format version 3): each chunk's payload is a
+// zlib stream of its own that ends with the chunk. What a chunk inflates to is
+// bounded by the format's largest payload; what the whole capture inflates to
+// is counted against the caller's limit (the reader checks it).
 #pragma once
 
 #include <cstddef>
@@ -27,8 +25,9 @@ struct ChunkInflater {
     std::size_t maxInflated = std::numeric_limits<std::size_t>::max();
 };
 
-// Inflates the next data chunk's payload into inflater.records. Returns
-// nullptr, or what is wrong: a broken stream, or more bytes than allowed.
+// Inflates a data chunk's payload into inflater.records. Returns nullptr, or
+// what is wrong: a broken or unfinished stream, bytes after its end, or more
+// than the largest chunk.
 const char* inflateChunk(ChunkInflater& inflater, std::span<const std::uint8_t> payload);
 
 } // namespace capture

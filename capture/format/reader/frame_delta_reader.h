@@ -12,9 +12,7 @@
 #include "capture/format/byte_codec.h"
 #include "capture/format/capture_format.h"
 #include "capture/format/event_frame.h"
-#include "capture/format/frame_changes.h"
 #include "capture/format/frame_history.h"
-#include "capture/format/last_call_words.h"
 
 #include <array>
 #include <cstddef>
@@ -28,13 +26,6 @@ struct DeltaReader {
     std::size_t baseSlot = 0;
     std::size_t baseCursor = 0;
     std::array<std::uint64_t, HashCacheSize> hashCache{};
-    // False in version 1, which has no Changes records and whose Call records
-    // hold their words plain; in version 2 they are read against lastCalls
-    // (last_call_words.h).
-    bool versionTwoRecords = true;
-    LastCallTable lastCalls;
-    FrameChanges lastChanges;                      // of the last whole frame
-    FrameChanges frameChanges{.repeatable = true}; // of the frame being read
 };
 
 enum class RecordOutcome {

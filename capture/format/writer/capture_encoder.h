@@ -21,7 +21,6 @@
 #pragma once
 
 #include "capture/format/event_frame.h"
-#include "capture/format/frame_changes.h"
 #include "capture/format/frame_history.h"
 #include "capture/format/writer/chunk_compressor.h"
 #include "capture/format/writer/frame_delta_writer.h"
@@ -63,10 +62,21 @@ struct NativeCallRecord {
     std::span<const std::uint64_t> result;
 };
 
+// A frame with more calls whose words changed than this is written by the
+// general writer.
+inline constexpr std::size_t MaxChangedCalls = 16;
+
+// A changed call: its index in the stored frame and which of its argument
+// and answer words changed (bit i: word i).
+struct ChangedCallSite {
+    std::size_t event = 0;
+    std::uint32_t argsChanged = 0;
+    std::uint32_t resultChanged = 0;
+};
+
 // A call of the repeated frame whose words changed: which of the stored
 // frame's calls and words, and where its words, as they are now, start in
-// RepeatedFrame::newWords. A frame with more changed calls than
-// MaxChangedCalls is written by the general writer.
+// RepeatedFrame::newWords.
 struct ChangedCall {
     ChangedCallSite site;
     std::size_t firstNewWord = 0;
@@ -106,16 +116,13 @@ struct CaptureEncoder {
     RepeatedFrame repeated;
     FrameRoom room;
     DeltaWriter writer;
-    FrameChanges lastChanges; // of the last frame written, as the reader notes them
-    // The deltas of the Changes record being written, one for each changed word.
-    std::array<std::uint64_t, MaxChangedWords> changesDeltas{};
     std::size_t baseSlot = 0;         // of the current frame's base
     std::vector<std::uint8_t> output; // chunks not yet handed out, then the open chunk
     std::size_t chunkStart = 0;       // of the open data chunk's header
     bool chunkOpen = false;
     bool handedOut = false; // output went to the caller: cleared before the next write
     bool stopped = false;   // a closing mark is written: nothing more is recorded
-    // Deflates each data chunk's records as the chunk is sealed.
+    // Compresses each data chunk's records as the chunk is sealed.
     ChunkCompressor compressor;
 };
 

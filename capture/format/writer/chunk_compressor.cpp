@@ -10,7 +10,6 @@ namespace capture {
 
 struct DeflateStream {
     z_stream z{};
-    int level = 0;
 };
 
 void DeflateStreamDeleter::operator()(DeflateStream* stream) const {
@@ -18,60 +17,48 @@ void DeflateStreamDeleter::operator()(DeflateStream* stream) const {
     delete stream;
 }
 
-void restartCompression(ChunkCompressor& compressor) {
-    if (!compressing(compressor)) {
-        return;
-    }
-    if (compressor.stream && compressor.stream->level == compressor.level) {
-        if (deflateReset(&compressor.stream->z) == Z_OK) {
-            return;
+namespace {
+
+z_stream& freshStream(ChunkCompressor& compressor) {
+    if (compressor.stream) {
+        if (deflateReset(&compressor.stream->z) != Z_OK) {
+            throw std::runtime_error("the zlib stream could not be reset");
         }
+        return compressor.stream->z;
     }
-    compressor.stream.reset();
     auto stream = std::make_unique<DeflateStream>();
-    // Raw deflate: the chunks carry their own checksums.
-    constexpr int RawWindowBits = -15;
-    constexpr int MemoryLevel = 8;
-    const int status = deflateInit2(&stream->z, compressor.level, Z_DEFLATED, RawWindowBits,
-                                    MemoryLevel, Z_DEFAULT_STRATEGY);
+    const int status = deflateInit(&stream->z, CompressionLevel);
     if (status == Z_MEM_ERROR) {
         throw std::bad_alloc();
     }
     if (status != Z_OK) {
-        throw std::runtime_error("zlib refused the deflate stream's parameters");
+        throw std::runtime_error("zlib refused the compression level");
     }
-    stream->level = compressor.level;
     compressor.stream.reset(stream.release());
+    return compressor.stream->z;
 }
+
+} // namespace
 
 void compressRecords(ChunkCompressor& compressor, std::vector<std::uint8_t>& out,
                      std::size_t from) {
-    // Deflated from where they stand into the compressor's buffer, then
-    // copied back over them: the output never holds more than the records
-    // did, unless they would not compress.
-    std::vector<std::uint8_t>& deflated = compressor.deflated;
+    // Compressed from where they stand into the compressor's buffer, then
+    // copied back over them.
+    std::vector<std::uint8_t>& compressed = compressor.compressed;
     const std::size_t recordBytes = out.size() - from;
-    z_stream& z = compressor.stream->z;
+    z_stream& z = freshStream(compressor);
+    // Within the capacity the buffer has grown to, resizing allocates nothing.
+    compressed.resize(std::max(compressed.capacity(), deflateBound(&z, recordBytes)));
     z.next_in = out.data() + from;
     z.avail_in = static_cast<uInt>(recordBytes);
-    std::size_t written = 0;
-    for (;;) {
-        // Within the capacity the buffer has grown to, resizing allocates nothing.
-        deflated.resize(std::max({deflated.capacity(), written + 4096, recordBytes / 2}));
-        z.next_out = deflated.data() + written;
-        z.avail_out = static_cast<uInt>(deflated.size() - written);
-        const int status = deflate(&z, Z_SYNC_FLUSH);
-        written = deflated.size() - z.avail_out;
-        if (status != Z_OK && status != Z_BUF_ERROR) {
-            throw std::runtime_error("the deflate stream broke");
-        }
-        if (z.avail_out != 0) {
-            break;
-        }
+    z.next_out = compressed.data();
+    z.avail_out = static_cast<uInt>(compressed.size());
+    if (deflate(&z, Z_FINISH) != Z_STREAM_END) {
+        throw std::runtime_error("the zlib stream broke");
     }
     out.resize(from);
-    out.insert(out.end(), deflated.begin(),
-               deflated.begin() + static_cast<std::ptrdiff_t>(written));
+    out.insert(out.end(), compressed.begin(),
+               compressed.begin() + static_cast<std::ptrdiff_t>(z.total_out));
 }
 
 } // namespace capture

@@ -54,9 +54,7 @@ void closeDataChunk(CaptureEncoder& encoder) {
     if (encoder.output.size() == recordsStart) {
         encoder.output.resize(encoder.chunkStart);
     } else {
-        if (compressing(encoder.compressor)) {
-            compressRecords(encoder.compressor, encoder.output, recordsStart);
-        }
+        compressRecords(encoder.compressor, encoder.output, recordsStart);
         sealChunk(encoder.output, encoder.chunkStart, DataTag);
     }
     encoder.chunkOpen = false;
@@ -108,32 +106,11 @@ void recordSettings(CaptureEncoder& encoder, SettingsState state, std::string_vi
     sealChunk(encoder.output, start, SettingsTag);
 }
 
-} // namespace
-
-namespace {
-
-// Whether the repeated frame changed the same calls and words as the last
-// frame written, against the same stored frame (version 1 has no Changes
-// records).
-bool changesAsBefore(const CaptureEncoder& encoder) {
-    const RepeatedFrame& repeated = encoder.repeated;
-    const FrameChanges& last = encoder.lastChanges;
-    if (!encoder.writer.versionTwoRecords || !last.repeatable ||
-        repeated.slot != encoder.history.lastSlot || repeated.changedCount != last.siteCount) {
-        return false;
-    }
-    for (std::size_t j = 0; j < last.siteCount; ++j) {
-        if (!(repeated.changedCalls[j].site == last.sites[j])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Calls visit(changed, was, wasWords, now) for each changed call of the
-// repeated frame, with its event in the stored frame and its words there and
-// now (arguments, then answer); then the stored frame takes the new words.
-template <class Visit> void forEachChangedCall(CaptureEncoder& encoder, Visit visit) {
+// The changed calls as runs of Same and their CallDeltas; then the stored
+// frame takes the new words.
+void writeChangedCallDeltas(CaptureEncoder& encoder) {
+    std::vector<std::uint8_t>& out = encoder.output;
+    DeltaWriter& writer = encoder.writer;
     const RepeatedFrame& repeated = encoder.repeated;
     EventFrame& stored = encoder.history.frames[repeated.slot];
     for (std::size_t j = 0; j < repeated.changedCount; ++j) {
@@ -143,57 +120,15 @@ template <class Visit> void forEachChangedCall(CaptureEncoder& encoder, Visit vi
                                                 was.argCount + was.resultCount);
         const std::span<const std::uint64_t> now(repeated.newWords.data() + changed.firstNewWord,
                                                  wasWords.size());
-        visit(changed, was, std::span<const std::uint64_t>(wasWords), now);
-        std::copy(now.begin(), now.end(), wasWords.begin());
-    }
-}
-
-// The changed calls as one Changes record, each word against its prediction;
-// the words predicted exactly in the frame before are left out when they are
-// exact again.
-void writeChangesRecord(CaptureEncoder& encoder) {
-    FrameChanges& changes = encoder.lastChanges;
-    std::array<std::uint64_t, MaxChangedWords>& deltas = encoder.changesDeltas;
-    std::size_t word = 0;
-    forEachChangedCall(encoder, [&](const ChangedCall& changed, const FrameEvent& was,
-                                    std::span<const std::uint64_t> wasWords,
-                                    std::span<const std::uint64_t> now) {
-        forEachChangedWord(changed.site, was.argCount, [&](std::size_t i) {
-            deltas[word] = wordDelta(now[i], predictedWord(changes, word, wasWords[i]));
-            noteChangedWordAgain(changes, word++, wasWords[i], now[i]);
-        });
-    });
-    const bool omitExact = exactAsBefore(changes, deltas.data());
-    std::vector<std::uint8_t>& out = encoder.output;
-    putByte(out, static_cast<std::uint8_t>(omitExact ? op::Changes | op::ExactWordsOmitted
-                                                     : op::Changes));
-    for (std::size_t k = 0; k < changes.wordCount; ++k) {
-        if (!(omitExact && changes.predictedExactly[k])) {
-            putVarint(out, deltas[k]);
-        }
-        changes.predictedExactly[k] = deltas[k] == 0;
-    }
-}
-
-// The changed calls as runs of Same and their CallDeltas.
-void writeChangedCallDeltas(CaptureEncoder& encoder) {
-    std::vector<std::uint8_t>& out = encoder.output;
-    DeltaWriter& writer = encoder.writer;
-    FrameChanges& changes = encoder.lastChanges;
-    startFrameChanges(changes);
-    forEachChangedCall(encoder, [&](const ChangedCall& changed, const FrameEvent& was,
-                                    std::span<const std::uint64_t> wasWords,
-                                    std::span<const std::uint64_t> now) {
         writer.sameRun += changed.site.event - writer.baseCursor;
         closeSameRun(writer, out);
         writeChangedWords(out, wasWords.first(was.argCount), now.first(was.argCount),
                           changed.site.argsChanged, wasWords.subspan(was.argCount),
                           now.subspan(was.argCount), changed.site.resultChanged);
-        noteChangedCallSite(changes, changed.site, was.argCount, wasWords.data(), now.data());
+        std::copy(now.begin(), now.end(), wasWords.begin());
         writer.baseCursor = changed.site.event + 1;
-    });
-    writer.sameRun +=
-        encoder.history.frames[encoder.repeated.slot].events.size() - writer.baseCursor;
+    }
+    writer.sameRun += stored.events.size() - writer.baseCursor;
     closeSameRun(writer, out);
 }
 
@@ -204,16 +139,10 @@ void writeRepeatedFrame(CaptureEncoder& encoder) {
     openDataChunk(encoder);
     RepeatedFrame& repeated = encoder.repeated;
     FrameHistory& history = encoder.history;
-    const bool asBefore = changesAsBefore(encoder);
     if (repeated.slot != history.lastSlot) {
         putByte(encoder.output, static_cast<std::uint8_t>(op::Base | repeated.slot));
     }
-    if (asBefore) {
-        writeChangesRecord(encoder);
-    } else {
-        writeChangedCallDeltas(encoder);
-    }
-    findCopiedWords(encoder.lastChanges);
+    writeChangedCallDeltas(encoder);
     history.storedAt[repeated.slot] = ++history.framesStored;
     history.lastSlot = repeated.slot;
     startNextFrame(encoder.writer);
@@ -222,7 +151,6 @@ void writeRepeatedFrame(CaptureEncoder& encoder) {
 
 void writeCompleteFrame(CaptureEncoder& encoder) {
     writePending(encoder, true);
-    encoder.lastChanges.repeatable = false;
     closeSameRun(encoder.writer, encoder.output);
     startNextFrame(encoder.writer);
 }
@@ -234,8 +162,6 @@ void beginCapture(CaptureEncoder& encoder, std::string_view pluginVersion,
     clearHistory(encoder.history);
     clearFrame(encoder.current);
     encoder.writer = DeltaWriter{};
-    encoder.writer.versionTwoRecords = compressing(encoder.compressor);
-    encoder.lastChanges.repeatable = false;
     encoder.baseSlot = 0;
     encoder.output.clear();
     // A second of ordinary frames fits, so that a chunk a little larger than
@@ -244,13 +170,11 @@ void beginCapture(CaptureEncoder& encoder, std::string_view pluginVersion,
     encoder.chunkOpen = false;
     encoder.handedOut = false;
     encoder.stopped = false;
-    restartCompression(encoder.compressor);
 
     for (std::uint8_t b : FileMagic) {
         putByte(encoder.output, b);
     }
-    putU32(encoder.output,
-           compressing(encoder.compressor) ? FormatVersion : UncompressedFormatVersion);
+    putU32(encoder.output, FormatVersion);
     const std::size_t start = openWholeChunk(encoder);
     putVarint(encoder.output, pluginVersion.size());
     putBytes(encoder.output, pluginVersion);

@@ -6,7 +6,6 @@
 
 #include "capture/format/capture_format.h"
 #include "capture/format/event_frame.h"
-#include "capture/format/last_call_words.h"
 
 #include <array>
 #include <cstddef>
@@ -21,11 +20,6 @@ struct DeltaWriter {
     std::size_t nextEvent = 0;  // first event of the current frame not yet written
     std::size_t sameRun = 0;    // events the same as the base, not yet written
     std::array<std::uint64_t, HashCacheSize> hashCache{};
-    // False in version 1, which has no Changes records and whose Call records
-    // hold their words plain; in version 2 they are written against lastCalls
-    // (last_call_words.h).
-    bool versionTwoRecords = true;
-    LastCallTable lastCalls;
 };
 
 // How far ahead the writer looks for base events left out or events put in
