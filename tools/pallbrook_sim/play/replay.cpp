@@ -230,8 +230,8 @@ int printOutcome(const capture::CaptureExtent& extent, const ReplayRun& run, Pla
     std::string ending = capture::endingName(extent.ending);
     if (extent.ending == capture::CaptureEnding::TornTail ||
         extent.ending == capture::CaptureEnding::Damaged) {
-        ending +=
-            ": replayed up to the last whole chunk, " + capture::endingDetails(extent, run.frames);
+        ending += ": replayed up to the last whole chunk, " +
+                  capture::endingDetails(extent, static_cast<std::size_t>(run.frames));
     }
     std::puts(("end of the capture (" + ending + ") after " + std::to_string(run.frames) +
                " frames: state " + phaseName(loop.phase()))
