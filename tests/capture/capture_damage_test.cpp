@@ -167,7 +167,7 @@ TEST(CaptureDamage, ChunksOutOfPlaceAreRefusedEvenAtTheEnd) {
     Bytes oversized(capture::DataTag.begin(), capture::DataTag.end());
     capture::putU32(oversized, std::uint32_t{capture::MaxChunkPayload + 1});
     capture::putU32(oversized, 0);
-    capture::putU32(oversized, capture::crc32({oversized.data(), 12}));
+    capture::putU32(oversized, std::uint32_t(crc32(0, oversized.data(), 12)));
     const Bytes head = chunk(capture::HeaderTag, join({varint(1), text("v"), varint(0)}));
     const Bytes end = chunk(capture::EndTag, {});
     const Bytes noSettings = chunk(capture::SettingsTag, {0});

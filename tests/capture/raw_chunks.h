@@ -3,7 +3,6 @@
 
 #include "capture/format/byte_codec.h"
 #include "capture/format/capture_format.h"
-#include "capture/format/crc32.h"
 #include "capture/format/writer/capture_encoder.h"
 
 #include <zlib.h>
@@ -42,17 +41,17 @@ inline Bytes text(std::string_view s) {
 inline Bytes chunk(const capture::ChunkTag& tag, const Bytes& payload) {
     Bytes out(tag.begin(), tag.end());
     capture::putU32(out, static_cast<std::uint32_t>(payload.size()));
-    capture::putU32(out, capture::crc32(payload));
-    capture::putU32(out, capture::crc32({out.data(), 12}));
+    capture::putU32(out, std::uint32_t(crc32(0, payload.data(), uInt(payload.size()))));
+    capture::putU32(out, std::uint32_t(crc32(0, out.data(), 12)));
     return join({out, payload});
 }
 
-// The records of a data chunk as version 3 holds them, compressed by the
-// encoder's compressor.
+// The records of a data chunk as version 3 holds them, compressed by zlib.
 inline Bytes compressed(const Bytes& records) {
-    capture::ChunkCompressor compressor;
-    Bytes out = records;
-    capture::compressRecords(compressor, out, 0);
+    Bytes out(compressBound(uLong(records.size())));
+    uLongf size = out.size();
+    compress2(out.data(), &size, records.data(), uLong(records.size()), 3);
+    out.resize(size);
     return out;
 }
 

@@ -7,10 +7,11 @@
 
 #include "capture/format/byte_codec.h"
 #include "capture/format/capture_format.h"
-#include "capture/format/crc32.h"
 #include "capture/format/reader/capture_reader.h"
 #include "capture/format/writer/capture_encoder.h"
 #include "capture/rerecord.h"
+
+#include <zlib.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -153,8 +154,9 @@ std::vector<std::uint8_t> withFittingChecksums(std::span<const std::uint8_t> byt
         if (length > fixed.size() - at - capture::ChunkHeaderSize) {
             break;
         }
-        capture::storeU32(header + 8, capture::crc32({header + capture::ChunkHeaderSize, length}));
-        capture::storeU32(header + 12, capture::crc32({header, 12}));
+        capture::storeU32(header + 8, std::uint32_t(crc32(0, header + capture::ChunkHeaderSize,
+                                                          uInt(length))));
+        capture::storeU32(header + 12, std::uint32_t(crc32(0, header, 12)));
         at += capture::ChunkHeaderSize + length;
     }
     return fixed;

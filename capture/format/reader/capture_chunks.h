@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace capture {
 
@@ -29,5 +30,10 @@ ChunkCheck checkChunk(std::span<const std::uint8_t> file, std::size_t offset);
 // The whole chunks after a damaged one at offset: each found at the first
 // byte after the one before where a chunk passes both its checksums.
 std::size_t wholeChunksAfter(std::span<const std::uint8_t> file, std::size_t offset);
+
+// Inflates a data chunk's payload, a zlib stream of its own (format version
+// 3), into records; false when the stream is broken, ends before the payload
+// does, or inflates to more than the largest chunk.
+bool inflateChunk(std::span<const std::uint8_t> payload, std::vector<std::uint8_t>& records);
 
 } // namespace capture

@@ -166,15 +166,15 @@ ChunkEntry enterNextDataChunk(CaptureFrameReader& reader, CaptureReadError& erro
         const auto payload = reader.bytes.subspan(reader.payloadStart, length);
         if (!compressed(reader)) {
             reader.payload = ByteCursor{payload};
-        } else if (inflateChunk(reader.inflater, payload) != nullptr) {
+        } else if (!inflateChunk(payload, reader.inflated)) {
             stopAtDamage(reader.extent, reader.bytes, offset);
             return ChunkEntry::NoMore;
-        } else if (reader.inflater.inflatedSoFar > reader.inflater.maxInflated) {
+        } else if ((reader.inflatedSoFar += reader.inflated.size()) > reader.maxInflated) {
             error = {offset, chunkProblem(offset, "the capture inflates to more than the bytes a "
                                                   "whole read may decode to")};
             return ChunkEntry::Failed;
         } else {
-            reader.payload = ByteCursor{reader.inflater.records};
+            reader.payload = ByteCursor{reader.inflated};
         }
         if (!atEnd(reader.payload)) {
             return ChunkEntry::Entered;
@@ -370,7 +370,7 @@ CaptureReadResult readCapture(std::span<const std::uint8_t> bytes, std::size_t m
     std::size_t events = 0;
     std::size_t decoded = 0;
     const std::size_t maxDecoded = maxEvents * DecodedBytesPerEvent;
-    reader.inflater.maxInflated = maxDecoded;
+    reader.maxInflated = maxDecoded;
     CapturedFrame frame;
     CaptureReadError error;
     for (;;) {

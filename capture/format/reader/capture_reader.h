@@ -15,7 +15,6 @@
 #pragma once
 
 #include "capture/format/event_frame.h"
-#include "capture/format/reader/chunk_inflater.h"
 #include "capture/format/reader/frame_delta_reader.h"
 
 #include <cstddef>
@@ -124,7 +123,9 @@ struct CaptureFrameReader {
     std::size_t nextChunk = 0; // offset of the next chunk to look at
     std::size_t payloadStart = 0;
     ByteCursor payload; // of the data chunk being read: its records, inflated in version 3
-    ChunkInflater inflater;
+    std::vector<std::uint8_t> inflated; // the records of the last chunk inflated
+    std::size_t inflatedSoFar = 0;      // by every chunk
+    std::size_t maxInflated = SIZE_MAX; // a whole read's limit
     DeltaReader delta;
     bool finished = false;
 };

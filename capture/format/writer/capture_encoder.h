@@ -22,13 +22,13 @@
 
 #include "capture/format/event_frame.h"
 #include "capture/format/frame_history.h"
-#include "capture/format/writer/chunk_compressor.h"
 #include "capture/format/writer/frame_delta_writer.h"
 
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -110,6 +110,12 @@ struct FrameRoom {
     std::size_t handles = 0;
 };
 
+// zlib's stream state, made at the first data chunk and reset for each.
+struct DeflateStream;
+struct DeflateStreamDeleter {
+    void operator()(DeflateStream* stream) const;
+};
+
 struct CaptureEncoder {
     FrameHistory history; // the frames a frame may be written against
     EventFrame current;   // the frame being recorded, once it stops repeating
@@ -122,8 +128,8 @@ struct CaptureEncoder {
     bool chunkOpen = false;
     bool handedOut = false; // output went to the caller: cleared before the next write
     bool stopped = false;   // a closing mark is written: nothing more is recorded
-    // Compresses each data chunk's records as the chunk is sealed.
-    ChunkCompressor compressor;
+    std::unique_ptr<DeflateStream, DeflateStreamDeleter> deflater;
+    std::vector<std::uint8_t> compressed; // a chunk's records, before they replace them
 };
 
 // Starts a capture afresh: the file signature and the header chunk.

@@ -2,14 +2,29 @@
 
 #include "capture/format/byte_codec.h"
 #include "capture/format/capture_format.h"
-#include "capture/format/crc32.h"
+
+#include <zlib.h>
 
 #include <algorithm>
-#include <array>
+#include <new>
+#include <stdexcept>
 
 namespace capture {
 
+struct DeflateStream {
+    z_stream z{};
+};
+
+void DeflateStreamDeleter::operator()(DeflateStream* stream) const {
+    deflateEnd(&stream->z);
+    delete stream;
+}
+
 namespace {
+
+// Level 3 takes as many instructions a frame as level 1 and fewer bytes where
+// drags come and go (docs/capture-and-replay.md).
+constexpr int CompressionLevel = 3;
 
 constexpr std::size_t OutputRoom = 64u << 10;
 
@@ -33,8 +48,9 @@ void sealChunk(std::vector<std::uint8_t>& out, std::size_t start, const ChunkTag
                                                 out.size() - start - ChunkHeaderSize);
     std::copy(tag.begin(), tag.end(), header);
     storeU32(header + 4, static_cast<std::uint32_t>(payload.size()));
-    storeU32(header + 8, crc32(payload));
-    storeU32(header + 12, crc32({header, 12}));
+    storeU32(header + 8, static_cast<std::uint32_t>(
+                             crc32(0, payload.data(), static_cast<uInt>(payload.size()))));
+    storeU32(header + 12, static_cast<std::uint32_t>(crc32(0, header, 12)));
 }
 
 void openDataChunk(CaptureEncoder& encoder) {
@@ -42,6 +58,42 @@ void openDataChunk(CaptureEncoder& encoder) {
         encoder.chunkStart = openChunk(encoder.output);
         encoder.chunkOpen = true;
     }
+}
+
+z_stream& freshStream(CaptureEncoder& encoder) {
+    if (!encoder.deflater) {
+        auto stream = std::make_unique<DeflateStream>();
+        const int status = deflateInit(&stream->z, CompressionLevel);
+        if (status != Z_OK) {
+            throw std::bad_alloc(); // zlib refuses only for want of memory here
+        }
+        encoder.deflater.reset(stream.release());
+    } else if (deflateReset(&encoder.deflater->z) != Z_OK) {
+        throw std::runtime_error("the zlib stream could not be reset");
+    }
+    return encoder.deflater->z;
+}
+
+// Replaces the records from `from` to the output's end with their zlib
+// stream: compressed into the encoder's buffer, then copied back over them.
+// Once the buffer has grown to a chunk's compressed size, nothing is
+// allocated. Failures throw, and the capture layer closes the capture.
+void compressRecords(CaptureEncoder& encoder, std::size_t from) {
+    std::vector<std::uint8_t>& out = encoder.output;
+    std::vector<std::uint8_t>& compressed = encoder.compressed;
+    z_stream& z = freshStream(encoder);
+    const std::size_t recordBytes = out.size() - from;
+    compressed.resize(std::max(compressed.capacity(), deflateBound(&z, recordBytes)));
+    z.next_in = out.data() + from;
+    z.avail_in = static_cast<uInt>(recordBytes);
+    z.next_out = compressed.data();
+    z.avail_out = static_cast<uInt>(compressed.size());
+    if (deflate(&z, Z_FINISH) != Z_STREAM_END) {
+        throw std::runtime_error("the zlib stream broke");
+    }
+    out.resize(from);
+    out.insert(out.end(), compressed.begin(),
+               compressed.begin() + static_cast<std::ptrdiff_t>(z.total_out));
 }
 
 // The open data chunk is sealed, or dropped when nothing went into it.
@@ -54,7 +106,7 @@ void closeDataChunk(CaptureEncoder& encoder) {
     if (encoder.output.size() == recordsStart) {
         encoder.output.resize(encoder.chunkStart);
     } else {
-        compressRecords(encoder.compressor, encoder.output, recordsStart);
+        compressRecords(encoder, recordsStart);
         sealChunk(encoder.output, encoder.chunkStart, DataTag);
     }
     encoder.chunkOpen = false;
