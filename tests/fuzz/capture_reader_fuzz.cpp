@@ -154,8 +154,8 @@ std::vector<std::uint8_t> withFittingChecksums(std::span<const std::uint8_t> byt
         if (length > fixed.size() - at - capture::ChunkHeaderSize) {
             break;
         }
-        capture::storeU32(header + 8, std::uint32_t(crc32(0, header + capture::ChunkHeaderSize,
-                                                          uInt(length))));
+        capture::storeU32(header + 8,
+                          std::uint32_t(crc32(0, header + capture::ChunkHeaderSize, uInt(length))));
         capture::storeU32(header + 12, std::uint32_t(crc32(0, header, 12)));
         at += capture::ChunkHeaderSize + length;
     }

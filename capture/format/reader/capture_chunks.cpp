@@ -77,8 +77,8 @@ bool inflateChunk(std::span<const std::uint8_t> payload, std::vector<std::uint8_
     constexpr std::size_t Room = MaxChunkPayload + 1;
     for (std::size_t size = std::max<std::size_t>(4096, payload.size() * 4);; size *= 2) {
         records.resize(std::min(size, Room));
-        uLongf written = records.size();
-        uLong taken = payload.size();
+        auto written = static_cast<uLongf>(records.size());
+        auto taken = static_cast<uLong>(payload.size());
         const int status = uncompress2(records.data(), &written, payload.data(), &taken);
         if (status == Z_OK) {
             records.resize(written);

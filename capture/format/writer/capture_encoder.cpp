@@ -1,7 +1,5 @@
 #include "capture/format/writer/capture_encoder.h"
 
-#include "capture/format/writer/encoder_output.h"
-
 #include <algorithm>
 #include <bit>
 
@@ -129,13 +127,13 @@ bool noteChangedCall(CaptureEncoder& encoder, const std::uint64_t* args, std::si
         now[std::countr_zero(p)] = 0;
     }
     std::copy_n(result, resultCount, now + argCount);
-    ChangedCall changed{{repeated.next, 0, 0}, repeated.newWordCount};
+    ChangedCall changed{repeated.next, 0, 0, repeated.newWordCount};
     for (std::size_t i = 0; i < argCount; ++i) {
-        changed.site.argsChanged |= static_cast<std::uint32_t>(now[i] != was[i]) << i;
+        changed.argsChanged |= static_cast<std::uint32_t>(now[i] != was[i]) << i;
     }
     for (std::size_t i = 0; i < resultCount; ++i) {
-        changed.site.resultChanged |=
-            static_cast<std::uint32_t>(now[argCount + i] != was[argCount + i]) << i;
+        changed.resultChanged |= static_cast<std::uint32_t>(now[argCount + i] != was[argCount + i])
+                                 << i;
     }
     repeated.changedCalls[repeated.changedCount++] = changed;
     repeated.newWordCount += argCount + resultCount;
@@ -158,7 +156,7 @@ void stopRepeating(CaptureEncoder& encoder) {
     std::size_t changed = 0;
     for (std::size_t k = 0; k < repeated.next; ++k) {
         copyEvent(current, stored, stored.events[k]);
-        if (changed < repeated.changedCount && repeated.changedCalls[changed].site.event == k) {
+        if (changed < repeated.changedCount && repeated.changedCalls[changed].event == k) {
             const FrameEvent& event = current.events.back();
             const std::uint64_t* now =
                 repeated.newWords.data() + repeated.changedCalls[changed].firstNewWord;

@@ -1,23 +1,20 @@
 // The capture encoder: the capture build of the plugin hands it every call
 // and answer at the host seam, and it turns them into the chunks of a .pbcap
-// file. Each frame (the events up to and including a wait) is written against
-// a recent frame of the same shape, its base, and the delta state carries
-// across chunks, so a chunk is read after the chunks before it.
+// file, each frame written against a recent frame of the same shape, its base
+// (docs/capture-format.md).
 //
 // Most frames repeat a stored frame event for event, with a few calls whose
-// words or answers changed (the game timer's answer, a position). So each
-// event is first compared with the next event of the stored frame the current
-// frame is taken to repeat: an event that repeats it, or a call that differs
-// from it only in its words, is just noted, and a frame that repeats to its
-// wait is written from those notes alone. At the first event that differs in
-// anything else, the events repeated so far are copied into the current frame
-// and the rest of the frame goes to the general writer (frame_delta_writer.h),
-// event by event. Both ways give the same bytes.
+// words changed (the game timer's answer, a position). So each event is first
+// compared with the next event of the stored frame the current frame is taken
+// to repeat: a repeat, or a call that differs only in its words, is just
+// noted, and a frame that repeats to its wait is written from those notes.
+// At the first event that differs in anything else, the events repeated so
+// far are copied into the current frame and the rest goes to the general
+// writer (frame_delta_writer.h). Both ways give the same bytes.
 //
-// Bytes come out only through flushCapture (and the closing marks): the span
-// it returns holds whole chunks, to be appended to the file before the
-// encoder is used again. Once its buffers have grown to a frame's working
-// size, recording a frame allocates nothing.
+// Bytes come out only through flushCapture and the closing marks, as whole
+// chunks. Once its buffers have grown to a frame's working size, recording a
+// frame allocates nothing.
 #pragma once
 
 #include "capture/format/event_frame.h"
@@ -66,19 +63,13 @@ struct NativeCallRecord {
 // general writer.
 inline constexpr std::size_t MaxChangedCalls = 16;
 
-// A changed call: its index in the stored frame and which of its argument
-// and answer words changed (bit i: word i).
-struct ChangedCallSite {
+// A call of the repeated frame whose words changed: its index in the stored
+// frame, which of its argument and answer words changed (bit i: word i), and
+// where its words as they are now start in RepeatedFrame::newWords.
+struct ChangedCall {
     std::size_t event = 0;
     std::uint32_t argsChanged = 0;
     std::uint32_t resultChanged = 0;
-};
-
-// A call of the repeated frame whose words changed: which of the stored
-// frame's calls and words, and where its words, as they are now, start in
-// RepeatedFrame::newWords.
-struct ChangedCall {
-    ChangedCallSite site;
     std::size_t firstNewWord = 0;
 };
 
@@ -158,9 +149,6 @@ std::span<const std::uint8_t> endCapture(CaptureEncoder& encoder);
 // plugin was loaded too.
 std::span<const std::uint8_t> endStoodDown(CaptureEncoder& encoder);
 
-// How recordNativeCall compares a call with the next stored event; inline,
-// as it runs for every native call of every frame.
-
 // Whether the frame, at its first event or after it stopped repeating, is
 // taken to repeat a stored one: a frame's first event picks the stored frame
 // it is taken to repeat, and a frame taken to repeat the last one written
@@ -180,6 +168,15 @@ void recordPedsThatDiffer(CaptureEncoder& encoder, std::int32_t capacity,
 // repeat the stored frame: the frame stops repeating it, and the call goes
 // into the current frame.
 void recordCallThatDiffers(CaptureEncoder& encoder, const NativeCallRecord& call);
+
+// Between the recording of events (capture_encoder.cpp) and the writing of
+// chunks (encoder_output.cpp): the frame stops repeating, the events it
+// repeated going into the current frame; a frame that repeated the stored one
+// to its wait is written from its notes, the stored frame taking the new
+// words; a frame recorded event by event, complete with its wait, is written.
+void stopRepeating(CaptureEncoder& encoder);
+void writeRepeatedFrame(CaptureEncoder& encoder);
+void writeCompleteFrame(CaptureEncoder& encoder);
 
 // The stored event the next event of the frame is to be compared with (its
 // shape word: eventShapeWord), or null when the frame no longer repeats a

@@ -1,4 +1,4 @@
-#include "capture/format/writer/encoder_output.h"
+#include "capture/format/writer/capture_encoder.h"
 
 #include "capture/format/byte_codec.h"
 #include "capture/format/capture_format.h"
@@ -83,7 +83,8 @@ void compressRecords(CaptureEncoder& encoder, std::size_t from) {
     std::vector<std::uint8_t>& compressed = encoder.compressed;
     z_stream& z = freshStream(encoder);
     const std::size_t recordBytes = out.size() - from;
-    compressed.resize(std::max(compressed.capacity(), deflateBound(&z, recordBytes)));
+    const auto bound = static_cast<std::size_t>(deflateBound(&z, static_cast<uLong>(recordBytes)));
+    compressed.resize(std::max(compressed.capacity(), bound));
     z.next_in = out.data() + from;
     z.avail_in = static_cast<uInt>(recordBytes);
     z.next_out = compressed.data();
@@ -167,18 +168,18 @@ void writeChangedCallDeltas(CaptureEncoder& encoder) {
     EventFrame& stored = encoder.history.frames[repeated.slot];
     for (std::size_t j = 0; j < repeated.changedCount; ++j) {
         const ChangedCall& changed = repeated.changedCalls[j];
-        const FrameEvent& was = stored.events[changed.site.event];
+        const FrameEvent& was = stored.events[changed.event];
         const std::span<std::uint64_t> wasWords(stored.words.data() + was.firstWord,
                                                 was.argCount + was.resultCount);
         const std::span<const std::uint64_t> now(repeated.newWords.data() + changed.firstNewWord,
                                                  wasWords.size());
-        writer.sameRun += changed.site.event - writer.baseCursor;
+        writer.sameRun += changed.event - writer.baseCursor;
         closeSameRun(writer, out);
         writeChangedWords(out, wasWords.first(was.argCount), now.first(was.argCount),
-                          changed.site.argsChanged, wasWords.subspan(was.argCount),
-                          now.subspan(was.argCount), changed.site.resultChanged);
+                          changed.argsChanged, wasWords.subspan(was.argCount),
+                          now.subspan(was.argCount), changed.resultChanged);
         std::copy(now.begin(), now.end(), wasWords.begin());
-        writer.baseCursor = changed.site.event + 1;
+        writer.baseCursor = changed.event + 1;
     }
     writer.sameRun += stored.events.size() - writer.baseCursor;
     closeSameRun(writer, out);
