@@ -42,6 +42,10 @@ inline constexpr ChunkTag StoodDownTag{'S', 'A', 'T', 'O'};
 inline constexpr std::size_t DataChunkTargetSize = 1u << 20;
 inline constexpr std::size_t MaxChunkPayload = 16u << 20;
 
+// A Repeat record changes at most this many calls; a frame with more is
+// written otherwise.
+inline constexpr std::size_t MaxRepeatCalls = 16;
+
 // What one event may hold. The encoder keeps at most these; the reader
 // refuses more.
 inline constexpr std::size_t MaxArgs = MaxNativeArgs;
@@ -68,6 +72,11 @@ inline constexpr std::uint8_t Peds = 0x40;      // a ped list answer
 inline constexpr std::uint8_t PedsDelta = 0x50; // a changed base ped list answer
 inline constexpr std::uint8_t Wait = 0x60;      // ms
 inline constexpr std::uint8_t Base = 0x70;      // slot: the frame is written against it
+// The base frame again but for the words of some calls, each as a delta from
+// the base word; low bit: the calls and words (the sites) follow, else they
+// are the last Repeat record's.
+inline constexpr std::uint8_t Repeat = 0x80;
+inline constexpr std::uint8_t NewSites = 1;
 inline constexpr std::uint8_t SmallLimit = 15;
 } // namespace op
 

@@ -245,7 +245,10 @@ std::vector<Hostile> hostileRecords() {
         {"ped skip beyond the base list", join({peds, {0x50, 0, 0, 1, 5 << 2 | 1}}), p},
         {"ped run of a fourth kind", join({peds, {0x50, 0, 0, 1, 3}}), p},
         {"unknown record", join({call, {0xF3}}), c},
-        {"the op version 2 had for changes", join({call, {0x80}}), c},
+        {"repeat record before any sites", join({call, {0x80}}), c},
+        {"repeat site beyond the base", join({call, {0x81, 1, 2, 0, 1, 2}}), c},
+        {"repeat site on a word beyond the call's", join({call, {0x81, 1, 0, 2, 0, 2}}), c},
+        {"repeat record inside a frame", join({call, callOf({0, 0}), noMore, {0x81, 0}}), c + 13},
         {"wait beyond 32 bits", join({{0x6F}, varint((1ull << 32) - 15)}), 0},
     };
 }

@@ -136,17 +136,18 @@ std::vector<Vector> vectors() {
                {0x20},
                HashA,
                {0x01, 0x06, 0x00, 0x00, 0x00, 0x60}})},
-        // The timer's answer, 1000 (E8 07). +16: CallDelta of the result
-        // (mask 0x10; count 1, word 0 changed: 0x05; zigzag(16) = 0x20), Same
-        // of the wait. The same again.
-        {"same and call delta records as the timer moves on",
+        // The timer's answer, 1000 (E8 07). +16: a Repeat record with its
+        // sites (0x81): one call, 0 events before it, no argument changed,
+        // result word 0 (0x01); zigzag(16) = 0x20. +16: the same sites again
+        // (0x80), 0x20.
+        {"repeat records as the timer moves on",
          [](Session& s) {
              answers(s, D, {1000, 1016, 1032});
          },
          join({{0x20},
                HashD,
-               {0x00, 0x00, 0x00, 0x01, 0xE8, 0x07, 0x60, 0x30, 0x10, 0x05, 0x20, 0x00, 0x30, 0x10,
-                0x05, 0x20, 0x00}})},
+               {0x00, 0x00, 0x00, 0x01, 0xE8, 0x07, 0x60, 0x81, 0x01, 0x00, 0x00, 0x01, 0x20, 0x80,
+                0x20}})},
         // Calls 1(1), 2(2), 3(3). Then 1, 3 against them: Same of one, 2 left
         // out (Skip of one), Same of 3 and the wait. Then 1, 2(4), 3: 2 put
         // in, its hash from the cache.
@@ -176,8 +177,8 @@ std::vector<Vector> vectors() {
         // Frames 1, 2, 1, 2 of one call each. Frame 2 has no base of its shape
         // nor first event: against the last frame, a CallDelta of the hash
         // alone (mask 0x01). It goes into slot 1, the one never stored; frame 1
-        // again is written against slot 0 (Base 0x70) as a Same of two; frame
-        // 2 again against slot 1.
+        // again is written against slot 0 (Base 0x70) as a Repeat record of no
+        // sites (81 00); frame 2 again against slot 1, the same sites (80).
         {"call delta of the hash, and base records",
          [](Session& s) {
              for (const std::uint64_t hash : {A, C, A, C}) {
@@ -189,7 +190,7 @@ std::vector<Vector> vectors() {
                HashA,
                {0x00, 0x00, 0x00, 0x00, 0x60, 0x30, 0x01},
                HashC,
-               {0x00, 0x70, 0x01, 0x71, 0x01}})},
+               {0x00, 0x70, 0x81, 0x00, 0x71, 0x80}})},
         // Words 0 (text "ab"), 10, 0 (slot of 5); answer 1. Then a text
         // "cd", 12, a slot of 7 and a fourth word 4; answers 1 and 9: mask
         // 0x1E; 4 arguments, words 1 and 3 changed (0x0A), by 2 and by 4 from 0
@@ -253,15 +254,15 @@ std::vector<Vector> vectors() {
          },
          {0x40, 0x80, 0x10, 0x06, 0x03, 0x02, 0x02, 0x02, 0x60, 0x50, 0x00, 0x02, 0x04, 0x08, 0x02,
           0x0C, 0x00}},
-        // Sixteen calls and a wait, then the same frame: a Same of 17, n = 16,
-        // is 0x0F and varint 1.
+        // Sixteen calls and a wait, then the same calls and a wait of 5 ms: a
+        // Same of 16, n = 15, is 0x0F and varint 0; then the wait (0x65).
         {"a long same run",
          [](Session& s) {
-             for (int frame = 0; frame < 2; ++frame) {
+             for (std::uint32_t ms = 0; ms <= 5; ms += 5) {
                  for (int k = 0; k < 16; ++k) {
                      capture_test::call(s, call(A, {}, {}));
                  }
-                 wait(s);
+                 wait(s, ms);
              }
          },
          [] {
@@ -269,7 +270,7 @@ std::vector<Vector> vectors() {
              for (int k = 1; k < 16; ++k) {
                  records = join({records, {0x21, 0x9E, 0, 0, 0, 0}});
              }
-             return join({records, {0x60, 0x0F, 0x01}});
+             return join({records, {0x60, 0x0F, 0x00, 0x65}});
          }()},
     };
 }

@@ -250,11 +250,12 @@ TEST(CaptureLimits, TheEncoderKeepsEachBoundAndCutsOneMore) {
 }
 
 // A data chunk is closed once its records reach 1 MiB, between two events. A
-// frame of a wait alone that repeats the one before is one byte (Same of 1):
-// after 2^20 frames the records are at the bound.
+// frame of a wait alone is 0x60; the one after it a Repeat record of no sites
+// (81 00), and each later one a Repeat of the same sites (80): after 2^20 - 1
+// frames the records are at the bound.
 TEST(CaptureLimits, ADataChunkClosesWhenItsRecordsReachTheirTarget) {
     for (const std::size_t frames :
-         {capture::DataChunkTargetSize, capture::DataChunkTargetSize + 1}) {
+         {capture::DataChunkTargetSize - 1, capture::DataChunkTargetSize}) {
         Session s;
         begin(s);
         for (std::size_t f = 0; f < frames; ++f) {
@@ -270,9 +271,10 @@ TEST(CaptureLimits, ADataChunkClosesWhenItsRecordsReachTheirTarget) {
                        uLong(starts[k + 1] - starts[k] - capture::ChunkHeaderSize));
             payloads.push_back(size);
         }
-        const std::vector<std::size_t> expected = frames == capture::DataChunkTargetSize
-                                                      ? std::vector<std::size_t>{frames}
-                                                      : std::vector<std::size_t>{frames - 1, 1};
+        const std::size_t target = capture::DataChunkTargetSize;
+        const std::vector<std::size_t> expected = frames < target
+                                                      ? std::vector<std::size_t>{target}
+                                                      : std::vector<std::size_t>{target, 1};
         EXPECT_EQ(payloads, expected) << frames << " frames";
     }
 }

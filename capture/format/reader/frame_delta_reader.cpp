@@ -88,6 +88,8 @@ const FrameEvent* baseEventAtCursor(DeltaReader& reader, EventKind kind) {
     return event.kind == kind ? &event : nullptr;
 }
 
+} // namespace
+
 RecordOutcome eventAdded(DeltaReader& reader) {
     if (reader.current.events.back().kind != EventKind::Wait) {
         return RecordOutcome::Event;
@@ -102,6 +104,8 @@ RecordOutcome failed(RecordInput& input, const char* what) {
     fail(input, what);
     return RecordOutcome::Failed;
 }
+
+namespace {
 
 // How many base events a Same or Skip record names, or 0 when they do not
 // all exist.
@@ -206,6 +210,8 @@ RecordOutcome readRecord(DeltaReader& reader, ByteCursor& in, const char*& probl
         return readWait(reader, input, small);
     case op::Base:
         return readBase(reader, input, small);
+    case op::Repeat:
+        return readRepeat(reader, input, small);
     default:
         return failed(input, "unknown record");
     }

@@ -20,12 +20,23 @@
 
 namespace capture {
 
+// A call a Repeat record changes: its index in the base frame and which of
+// its argument and answer words change (bit i: word i).
+struct RepeatSite {
+    std::size_t event = 0;
+    std::uint32_t argsChanged = 0;
+    std::uint32_t resultChanged = 0;
+};
+
 struct DeltaReader {
     FrameHistory history; // the frames a frame may be written against
     EventFrame current;   // the frame being read
     std::size_t baseSlot = 0;
     std::size_t baseCursor = 0;
     std::array<std::uint64_t, HashCacheSize> hashCache{};
+    std::array<RepeatSite, MaxRepeatCalls> sites{}; // of the last Repeat record that gave them
+    std::size_t siteCount = 0;
+    bool sitesRead = false;
 };
 
 enum class RecordOutcome {

@@ -71,5 +71,10 @@ inline std::uint64_t takeHash(DeltaReader& reader, RecordInput& input) {
 // and a call written as the changes to the base call `was`.
 bool readCall(DeltaReader& reader, RecordInput& input, std::uint8_t small);
 bool readCallDelta(DeltaReader& reader, RecordInput& input, const FrameEvent& was);
+// A Repeat record's sites, when it gives them, and the deltas of the words
+// they change, into the base frame's events copied to the current frame.
+RecordOutcome readRepeat(DeltaReader& reader, RecordInput& input, std::uint8_t small);
+RecordOutcome eventAdded(DeltaReader& reader);
+RecordOutcome failed(RecordInput& input, const char* what);
 
 } // namespace capture

@@ -116,7 +116,7 @@ bool repeatsAStoredFrame(CaptureEncoder& encoder, std::uint64_t shapeWord) {
 bool noteChangedCall(CaptureEncoder& encoder, const std::uint64_t* args, std::size_t argCount,
                      const std::uint64_t* result, std::size_t resultCount, std::uint32_t pointers) {
     RepeatedFrame& repeated = encoder.repeated;
-    if (repeated.changedCount == MaxChangedCalls) {
+    if (repeated.changedCount == MaxRepeatCalls) {
         return false;
     }
     const EventFrame& stored = encoder.history.frames[repeated.slot];

@@ -59,10 +59,6 @@ struct NativeCallRecord {
     std::span<const std::uint64_t> result;
 };
 
-// A frame with more calls whose words changed than this is written by the
-// general writer.
-inline constexpr std::size_t MaxChangedCalls = 16;
-
 // A call of the repeated frame whose words changed: its index in the stored
 // frame, which of its argument and answer words changed (bit i: word i), and
 // where its words as they are now start in RepeatedFrame::newWords.
@@ -81,11 +77,11 @@ struct RepeatedFrame {
     const EventFrame* stored = nullptr; // history.frames[slot]
     std::size_t eventCount = 0;         // of the stored frame
     std::size_t next = 0; // of its events, the next to compare: those before it repeated
-    std::array<ChangedCall, MaxChangedCalls> changedCalls{};
+    std::array<ChangedCall, MaxRepeatCalls> changedCalls{};
     std::size_t changedCount = 0;
     // The changed calls' argument and answer words, one call after another,
     // 0 where the call has a text or slot (as the stored call keeps them).
-    std::array<std::uint64_t, MaxChangedCalls*(MaxArgs + MaxResultWords)> newWords{};
+    std::array<std::uint64_t, MaxRepeatCalls*(MaxArgs + MaxResultWords)> newWords{};
     std::size_t newWordCount = 0;
 };
 
@@ -113,6 +109,10 @@ struct CaptureEncoder {
     RepeatedFrame repeated;
     FrameRoom room;
     DeltaWriter writer;
+    // The changed calls' sites of the last Repeat record that wrote them.
+    std::array<ChangedCall, MaxRepeatCalls> lastSites{};
+    std::size_t lastSiteCount = 0;
+    bool sitesWritten = false;
     std::size_t baseSlot = 0;         // of the current frame's base
     std::vector<std::uint8_t> output; // chunks not yet handed out, then the open chunk
     std::size_t chunkStart = 0;       // of the open data chunk's header

@@ -6,6 +6,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <bit>
 #include <new>
 #include <stdexcept>
 
@@ -22,9 +23,12 @@ void DeflateStreamDeleter::operator()(DeflateStream* stream) const {
 
 namespace {
 
-// Level 3 takes as many instructions a frame as level 1 and fewer bytes where
-// drags come and go (docs/capture-and-replay.md).
-constexpr int CompressionLevel = 3;
+// zlib's fastest level, with a 4 KiB window and small tables, which are
+// cleared for each chunk: measured in the capture bench
+// (docs/capture-and-replay.md).
+constexpr int CompressionLevel = 1;
+constexpr int WindowBits = 12;
+constexpr int MemoryLevel = 5;
 
 constexpr std::size_t OutputRoom = 64u << 10;
 
@@ -63,7 +67,8 @@ void openDataChunk(CaptureEncoder& encoder) {
 z_stream& freshStream(CaptureEncoder& encoder) {
     if (!encoder.deflater) {
         auto stream = std::make_unique<DeflateStream>();
-        const int status = deflateInit(&stream->z, CompressionLevel);
+        const int status = deflateInit2(&stream->z, CompressionLevel, Z_DEFLATED, WindowBits,
+                                        MemoryLevel, Z_DEFAULT_STRATEGY);
         if (status != Z_OK) {
             throw std::bad_alloc(); // zlib refuses only for want of memory here
         }
@@ -159,30 +164,57 @@ void recordSettings(CaptureEncoder& encoder, SettingsState state, std::string_vi
     sealChunk(encoder.output, start, SettingsTag);
 }
 
-// The changed calls as runs of Same and their CallDeltas; then the stored
-// frame takes the new words.
-void writeChangedCallDeltas(CaptureEncoder& encoder) {
-    std::vector<std::uint8_t>& out = encoder.output;
-    DeltaWriter& writer = encoder.writer;
+bool sameSites(const ChangedCall& a, const ChangedCall& b) {
+    return a.event == b.event && a.argsChanged == b.argsChanged &&
+           a.resultChanged == b.resultChanged;
+}
+
+// The sites of the changed calls, unless they are those of the last Repeat
+// record: the number of calls, then for each the events before it since the
+// last and its masks.
+void putSites(CaptureEncoder& encoder) {
+    const RepeatedFrame& repeated = encoder.repeated;
+    const auto sites = std::span(repeated.changedCalls).first(repeated.changedCount);
+    const auto last = std::span(encoder.lastSites).first(encoder.lastSiteCount);
+    const bool asBefore = encoder.sitesWritten && std::equal(sites.begin(), sites.end(),
+                                                             last.begin(), last.end(), sameSites);
+    putByte(encoder.output, asBefore ? op::Repeat : op::Repeat | op::NewSites);
+    if (asBefore) {
+        return;
+    }
+    putVarint(encoder.output, sites.size());
+    std::size_t next = 0;
+    for (const ChangedCall& site : sites) {
+        putVarint(encoder.output, site.event - next);
+        putVarint(encoder.output, site.argsChanged);
+        putByte(encoder.output, static_cast<std::uint8_t>(site.resultChanged));
+        next = site.event + 1;
+    }
+    std::copy(sites.begin(), sites.end(), encoder.lastSites.begin());
+    encoder.lastSiteCount = sites.size();
+    encoder.sitesWritten = true;
+}
+
+// A frame that repeated the stored one to its wait: a Repeat record, each
+// changed word as its delta from the stored word; then the stored frame takes
+// the new words.
+void writeRepeatRecord(CaptureEncoder& encoder) {
+    putSites(encoder);
     const RepeatedFrame& repeated = encoder.repeated;
     EventFrame& stored = encoder.history.frames[repeated.slot];
     for (std::size_t j = 0; j < repeated.changedCount; ++j) {
         const ChangedCall& changed = repeated.changedCalls[j];
         const FrameEvent& was = stored.events[changed.event];
-        const std::span<std::uint64_t> wasWords(stored.words.data() + was.firstWord,
-                                                was.argCount + was.resultCount);
-        const std::span<const std::uint64_t> now(repeated.newWords.data() + changed.firstNewWord,
-                                                 wasWords.size());
-        writer.sameRun += changed.event - writer.baseCursor;
-        closeSameRun(writer, out);
-        writeChangedWords(out, wasWords.first(was.argCount), now.first(was.argCount),
-                          changed.argsChanged, wasWords.subspan(was.argCount),
-                          now.subspan(was.argCount), changed.resultChanged);
-        std::copy(now.begin(), now.end(), wasWords.begin());
-        writer.baseCursor = changed.event + 1;
+        std::uint64_t* wasWords = stored.words.data() + was.firstWord;
+        const std::uint64_t* now = repeated.newWords.data() + changed.firstNewWord;
+        const std::uint64_t mask = changed.argsChanged | std::uint64_t{changed.resultChanged}
+                                                             << was.argCount;
+        for (std::uint64_t m = mask; m != 0; m &= m - 1) {
+            const auto i = static_cast<std::size_t>(std::countr_zero(m));
+            putVarint(encoder.output, wordDelta(now[i], wasWords[i]));
+        }
+        std::copy_n(now, was.argCount + was.resultCount, wasWords);
     }
-    writer.sameRun += stored.events.size() - writer.baseCursor;
-    closeSameRun(writer, out);
 }
 
 } // namespace
@@ -195,7 +227,7 @@ void writeRepeatedFrame(CaptureEncoder& encoder) {
     if (repeated.slot != history.lastSlot) {
         putByte(encoder.output, static_cast<std::uint8_t>(op::Base | repeated.slot));
     }
-    writeChangedCallDeltas(encoder);
+    writeRepeatRecord(encoder);
     history.storedAt[repeated.slot] = ++history.framesStored;
     history.lastSlot = repeated.slot;
     startNextFrame(encoder.writer);
@@ -215,6 +247,7 @@ void beginCapture(CaptureEncoder& encoder, std::string_view pluginVersion,
     clearHistory(encoder.history);
     clearFrame(encoder.current);
     encoder.writer = DeltaWriter{};
+    encoder.sitesWritten = false;
     encoder.baseSlot = 0;
     encoder.output.clear();
     // A second of ordinary frames fits, so that a chunk a little larger than
