@@ -21,9 +21,10 @@ struct TextEntry {
     std::size_t size = 0;
 };
 
+// An out-parameter slot: its argument index and what it held after the call.
 struct SlotEntry {
     std::uint32_t argIndex = 0;
-    std::uint32_t value = 0; // what the slot held after the call
+    std::uint32_t value = 0;
     bool operator==(const SlotEntry&) const = default;
 };
 

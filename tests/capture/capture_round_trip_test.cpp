@@ -185,7 +185,7 @@ TEST(CaptureRoundTrip, EncoderKeepsWithinTheFormatsLimits) {
     const std::string longText(capture::MaxTextBytes + 100, 'q');
     const std::vector<capture::TextArg> texts = {
         {3, longText}, {1, "out of order"}, {5, "kept"}, {5, "same index"}, {39, "beyond 32"}};
-    const std::vector<capture::SlotArg> slots = {{7, 70}, {6, 60}, {8, 80}};
+    const std::vector<capture::SlotEntry> slots = {{7, 70}, {6, 60}, {8, 80}};
     const std::vector<std::uint64_t> result = {1, 2, 3, 4};
     capture::recordNativeCall(s.encoder, {0x1234, args, texts, slots, result});
     std::vector<std::int32_t> handles(capture::MaxPedHandles + 10, -3);

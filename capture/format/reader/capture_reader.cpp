@@ -35,25 +35,12 @@ bool readSettings(std::span<const std::uint8_t> payload, CapturedSettings& setti
     }
     const std::string_view bytes(reinterpret_cast<const char*>(payload.data()) + 1,
                                  payload.size() - 1);
-    switch (static_cast<SettingsState>(payload[0])) {
-    case SettingsState::NoFile:
-        settings.found = SettingsFound::NoFile;
-        return bytes.empty();
-    case SettingsState::File:
-        settings.found = SettingsFound::File;
-        break;
-    case SettingsState::FileCut:
-        // Only a file longer than the limit is cut, and then to the limit.
-        settings.found = SettingsFound::FileCut;
-        if (bytes.size() != MaxSettingsBytes) {
-            return false;
-        }
-        break;
-    default:
-        return false;
-    }
+    settings.found = static_cast<SettingsFound>(payload[0]);
     settings.bytes.assign(bytes);
-    return true;
+    // Only a file longer than the limit is cut, and then to the limit.
+    return settings.found == SettingsFound::NoFile   ? bytes.empty()
+           : settings.found == SettingsFound::FileCut ? bytes.size() == MaxSettingsBytes
+                                                      : settings.found == SettingsFound::File;
 }
 
 std::string chunkProblem(std::size_t offset, const char* problem) {
@@ -133,18 +120,11 @@ std::size_t chunkOffset(const CaptureFrameReader& reader) {
     return reader.payloadStart - ChunkHeaderSize;
 }
 
-// Where the record being read starts in the file; in a compressed chunk the
-// chunk's offset, the record's place among the inflated records being told
-// apart.
-std::size_t recordOffset(const CaptureFrameReader& reader, std::size_t recordPos) {
-    return compressed(reader) ? chunkOffset(reader) : reader.payloadStart + recordPos;
-}
-
+// A record is told by its chunk's offset and its place among the chunk's
+// records (inflated, in version 3).
 std::string recordPlace(const CaptureFrameReader& reader, std::size_t recordPos) {
-    std::string place = compressed(reader) ? "record at byte " + std::to_string(recordPos) +
-                                                 " of the chunk's inflated records, "
-                                           : "record in the ";
-    return place + "chunk at offset " + std::to_string(chunkOffset(reader));
+    return "record at byte " + std::to_string(recordPos) + " of the chunk's records, chunk at offset " +
+           std::to_string(chunkOffset(reader));
 }
 
 enum class ChunkEntry { Entered, NoMore, Failed };
@@ -328,7 +308,7 @@ FrameRead readNextEventFrame(CaptureFrameReader& reader, const EventFrame*& fram
         const RecordOutcome outcome = readRecord(reader.delta, reader.payload, problem);
         if (outcome == RecordOutcome::Failed) {
             reader.finished = true;
-            error.offset = recordOffset(reader, recordPos);
+            error.offset = chunkOffset(reader);
             error.message = std::string(problem != nullptr ? problem : "bad record") + " (" +
                             recordPlace(reader, recordPos) + ")";
             return FrameRead::Failed;
@@ -346,7 +326,7 @@ std::size_t decodedSize(const CapturedFrame& frame) {
         size += sizeof event;
         if (const auto* call = std::get_if<CapturedCall>(&event)) {
             size += (call->args.size() + call->result.size()) * sizeof(std::uint64_t) +
-                    call->slots.size() * sizeof(CapturedSlot);
+                    call->slots.size() * sizeof(SlotEntry);
             for (const CapturedText& text : call->texts) {
                 size += sizeof text + text.bytes.size();
             }
@@ -384,7 +364,7 @@ CaptureReadResult readCapture(std::span<const std::uint8_t> bytes, std::size_t m
         }
         // Past a limit the whole capture is refused where the frame ends.
         const auto tooLarge = [&](const std::string& what) {
-            result.error = CaptureReadError{recordOffset(reader, reader.payload.pos),
+            result.error = CaptureReadError{chunkOffset(reader),
                                             "the capture " + what + "; read it frame by frame"};
             return result;
         };

@@ -34,19 +34,13 @@ struct CapturedText {
     bool operator==(const CapturedText&) const = default;
 };
 
-struct CapturedSlot {
-    std::uint32_t argIndex = 0;
-    std::uint32_t value = 0;
-    bool operator==(const CapturedSlot&) const = default;
-};
-
 // The words at text and slot indices read as 0: replay compares texts by
 // their bytes and writes slots from their values.
 struct CapturedCall {
     std::uint64_t hash = 0;
     std::vector<std::uint64_t> args;
     std::vector<CapturedText> texts;
-    std::vector<CapturedSlot> slots;
+    std::vector<SlotEntry> slots;
     std::vector<std::uint64_t> result;
     bool operator==(const CapturedCall&) const = default;
 };
@@ -75,8 +69,6 @@ struct CaptureHeader {
     std::string pluginVersion;
     std::string buildIdentity;
 };
-
-enum class SettingsFound { NotRecorded, NoFile, File, FileCut };
 
 struct CapturedSettings {
     SettingsFound found = SettingsFound::NotRecorded;

@@ -65,7 +65,7 @@ void addCall(EventFrame& frame, const NativeCallRecord& call) {
         }
     }
     lastIndex = -1;
-    for (const SlotArg& slot : call.slots) {
+    for (const SlotEntry& slot : call.slots) {
         if (keepArg(slot, argCount, lastIndex)) {
             frame.words[firstWord + slot.argIndex] = 0;
             addSlot(frame, {slot.argIndex, slot.value});
@@ -73,28 +73,16 @@ void addCall(EventFrame& frame, const NativeCallRecord& call) {
     }
 }
 
-// A frame larger than any before: every frame buffer makes room for it now.
+// Every frame buffer keeps room for the largest frame seen, so that buffers
+// passed from slot to slot never grow again once it has been.
 void keepRoomFor(CaptureEncoder& encoder, const EventFrame& frame) {
-    FrameRoom& room = encoder.room;
-    const FrameRoom needed{std::max(room.events, frame.events.size()),
-                           std::max(room.words, frame.words.size()),
-                           std::max(room.texts, frame.texts.size()),
-                           std::max(room.textBytes, frame.textBytes.size()),
-                           std::max(room.slots, frame.slots.size()),
-                           std::max(room.handles, frame.handles.size())};
-    if (needed.events == room.events && needed.words == room.words && needed.texts == room.texts &&
-        needed.textBytes == room.textBytes && needed.slots == room.slots &&
-        needed.handles == room.handles) {
-        return;
-    }
-    room = needed;
-    const auto reserve = [&room](EventFrame& f) {
-        f.events.reserve(room.events);
-        f.words.reserve(room.words);
-        f.texts.reserve(room.texts);
-        f.textBytes.reserve(room.textBytes);
-        f.slots.reserve(room.slots);
-        f.handles.reserve(room.handles);
+    const auto reserve = [&frame](EventFrame& f) {
+        f.events.reserve(frame.events.size());
+        f.words.reserve(frame.words.size());
+        f.texts.reserve(frame.texts.size());
+        f.textBytes.reserve(frame.textBytes.size());
+        f.slots.reserve(frame.slots.size());
+        f.handles.reserve(frame.handles.size());
     };
     for (EventFrame& stored : encoder.history.frames) {
         reserve(stored);

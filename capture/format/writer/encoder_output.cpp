@@ -154,7 +154,7 @@ std::size_t openWholeChunk(CaptureEncoder& encoder) {
     return openChunk(encoder.output);
 }
 
-void recordSettings(CaptureEncoder& encoder, SettingsState state, std::string_view bytes) {
+void recordSettings(CaptureEncoder& encoder, SettingsFound state, std::string_view bytes) {
     if (encoder.stopped) {
         return;
     }
@@ -243,7 +243,6 @@ void writeCompleteFrame(CaptureEncoder& encoder) {
 void beginCapture(CaptureEncoder& encoder, std::string_view pluginVersion,
                   std::string_view buildIdentity) {
     encoder.repeated.active = false;
-    encoder.room = {};
     clearHistory(encoder.history);
     clearFrame(encoder.current);
     encoder.writer = DeltaWriter{};
@@ -271,14 +270,14 @@ void beginCapture(CaptureEncoder& encoder, std::string_view pluginVersion,
 
 void recordSettingsFile(CaptureEncoder& encoder, std::string_view bytes) {
     if (bytes.size() > MaxSettingsBytes) {
-        recordSettings(encoder, SettingsState::FileCut, bytes.substr(0, MaxSettingsBytes));
+        recordSettings(encoder, SettingsFound::FileCut, bytes.substr(0, MaxSettingsBytes));
     } else {
-        recordSettings(encoder, SettingsState::File, bytes);
+        recordSettings(encoder, SettingsFound::File, bytes);
     }
 }
 
 void recordNoSettingsFile(CaptureEncoder& encoder) {
-    recordSettings(encoder, SettingsState::NoFile, {});
+    recordSettings(encoder, SettingsFound::NoFile, {});
 }
 
 std::span<const std::uint8_t> flushCapture(CaptureEncoder& encoder) {

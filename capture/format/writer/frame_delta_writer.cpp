@@ -274,21 +274,6 @@ void closeSameRun(DeltaWriter& writer, std::vector<std::uint8_t>& out) {
     }
 }
 
-void writeChangedWords(std::vector<std::uint8_t>& out, std::span<const std::uint64_t> wasArgs,
-                       std::span<const std::uint64_t> args, std::uint32_t argsChanged,
-                       std::span<const std::uint64_t> wasResult,
-                       std::span<const std::uint64_t> result, std::uint32_t resultChanged) {
-    putByte(out, op::CallDelta);
-    putByte(out, static_cast<std::uint8_t>((argsChanged != 0 ? delta_field::Args : 0) |
-                                           (resultChanged != 0 ? delta_field::Result : 0)));
-    if (argsChanged != 0) {
-        putArgsDelta(out, args, wasArgs, argsChanged);
-    }
-    if (resultChanged != 0) {
-        putResultDelta(out, result, wasResult, resultChanged);
-    }
-}
-
 void writeNextEvent(DeltaWriter& writer, const EventFrame& base, const EventFrame& current,
                     std::vector<std::uint8_t>& out) {
     const std::size_t i = writer.nextEvent++;
