@@ -120,7 +120,8 @@ performance() {
 
 # One table of what capturing costs, a row a bench scene: the instructions of
 # bench/capture_callgrind.sh, the bytes of a minute and the time ratio of
-# pallbrook_capture_bench, joined on the scene's name.
+# pallbrook_capture_bench, joined on the scene's name; the half hour of drags
+# measured whole, and the lines of capture/.
 capture() {
     local page=docs/capture-and-replay.md half_hour=drags/64/half_hour
     build_release pallbrook_capture_bench pallbrook_frame_instructions
@@ -129,6 +130,10 @@ capture() {
     grep "^$half_hour " "$work/sizes.txt" |
         markdown "scene|bytes a minute|ms recording a minute|bytes of the half hour" >"$work/table"
     write_block $page capture-half-hour "$(block "build/release/bench/pallbrook_capture_bench sizes $half_hour" "$work/table")"
+    local lines="find capture -name '*.cpp' -o -name '*.h' | xargs cat | wc -l"
+    eval "$lines" | awk '{ print "capture/", $1, ($1 <= 3500 ? "met" : "missed") }' |
+        markdown "folder|lines of C++|goal of at most 3,500" >"$work/table"
+    write_block $page capture-lines "$(block "$lines" "$work/table")"
 
     bash bench/capture_callgrind.sh "$build" | tee "$work/instructions.txt"
     "$build/bench/pallbrook_capture_bench" bytes | tee "$work/bytes.txt"
