@@ -23,11 +23,11 @@ inline constexpr std::size_t SignatureSize = FileMagic.size() + 4;
 // of the twelve bytes before it (u32), then the payload.
 inline constexpr std::size_t ChunkHeaderSize = 16;
 using ChunkTag = std::array<std::uint8_t, 4>;
-inline constexpr ChunkTag HeaderTag{'H', 'E', 'A', 'D'};   // plugin version, build identity
-inline constexpr ChunkTag SettingsTag{'I', 'N', 'I', 'S'}; // Pallbrook.ini as read
-inline constexpr ChunkTag DataTag{'D', 'A', 'T', 'A'};     // event records
-inline constexpr ChunkTag SizeCapTag{'F', 'U', 'L', 'L'};  // stopped: size cap reached
-inline constexpr ChunkTag EndTag{'D', 'O', 'N', 'E'};      // closed at unload
+inline constexpr ChunkTag HeaderTag{'H', 'E', 'A', 'D'};    // plugin version, build identity
+inline constexpr ChunkTag SettingsTag{'I', 'N', 'I', 'S'};  // Pallbrook.ini as read
+inline constexpr ChunkTag DataTag{'D', 'A', 'T', 'A'};      // event records
+inline constexpr ChunkTag SizeCapTag{'F', 'U', 'L', 'L'};   // stopped: size cap reached
+inline constexpr ChunkTag EndTag{'D', 'O', 'N', 'E'};       // closed at unload
 inline constexpr ChunkTag StoodDownTag{'S', 'A', 'T', 'O'}; // the shipped plugin ran instead
 
 // A data chunk is closed once its records reach the target, between two

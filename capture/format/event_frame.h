@@ -1,8 +1,6 @@
-// The events of one frame, kept flat: fixed-size event records that point
-// into shared pools of words, text bytes, slots and ped handles. Clearing a
-// frame keeps its capacity, so a frame of working size is refilled without
-// allocating. The encoder keeps the previous and the current frame this way,
-// and so does the reader while it undoes the delta encoding.
+// The events of one frame, kept flat: event records that point into pools of
+// words, text bytes, slots and ped handles. Clearing a frame keeps its
+// capacity, so a frame of working size is refilled without allocating.
 #pragma once
 
 #include <cstddef>

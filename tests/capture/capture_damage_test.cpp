@@ -270,7 +270,8 @@ TEST(CaptureDamage, HostileRecordsAreRefusedAtTheRecordWithBoundedMemory) {
             ASSERT_TRUE(read.error) << hostile.what;
             EXPECT_EQ(read.error->offset, start.size()) << hostile.what;
             EXPECT_NE(read.error->message.find("record at byte " +
-                                               std::to_string(hostile.badRecordAt) + " of the chunk's"),
+                                               std::to_string(hostile.badRecordAt) +
+                                               " of the chunk's"),
                       std::string::npos)
                 << hostile.what << ": " << describe(*read.error);
         }

@@ -1,7 +1,6 @@
-// The frame of one chunk: its header, length and checksums, and whether a
-// fault is what a cut-off write leaves at the end of a file (torn), a
-// checksum that fails before the end (damaged: the chunks before it are
-// read), or what no writer makes (corrupt: the file is refused).
+// The frame of one chunk, and whether a fault is a cut-off write at the end
+// (torn), a checksum failing before the end (damaged) or what no writer makes
+// (corrupt).
 #pragma once
 
 #include "capture/format/capture_format.h"

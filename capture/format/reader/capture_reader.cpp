@@ -38,7 +38,7 @@ bool readSettings(std::span<const std::uint8_t> payload, CapturedSettings& setti
     settings.found = static_cast<SettingsFound>(payload[0]);
     settings.bytes.assign(bytes);
     // Only a file longer than the limit is cut, and then to the limit.
-    return settings.found == SettingsFound::NoFile   ? bytes.empty()
+    return settings.found == SettingsFound::NoFile    ? bytes.empty()
            : settings.found == SettingsFound::FileCut ? bytes.size() == MaxSettingsBytes
                                                       : settings.found == SettingsFound::File;
 }
@@ -123,8 +123,8 @@ std::size_t chunkOffset(const CaptureFrameReader& reader) {
 // A record is told by its chunk's offset and its place among the chunk's
 // records (inflated, in version 3).
 std::string recordPlace(const CaptureFrameReader& reader, std::size_t recordPos) {
-    return "record at byte " + std::to_string(recordPos) + " of the chunk's records, chunk at offset " +
-           std::to_string(chunkOffset(reader));
+    return "record at byte " + std::to_string(recordPos) +
+           " of the chunk's records, chunk at offset " + std::to_string(chunkOffset(reader));
 }
 
 enum class ChunkEntry { Entered, NoMore, Failed };

@@ -1,17 +1,10 @@
-// Reading a capture file (.pbcap) on the bench: the header, the settings
-// file as the script read it, and the frames of events, each ending with its
-// wait (the last frame may lack it, when the capture ended inside a frame).
-//
-// Nothing in the file is trusted. A file that is not a capture, has an
-// unknown version, or holds what no writer makes is refused with the byte
-// offset of the fault. A last chunk that is cut short or fails its checksum
-// is what a killed process leaves, and a chunk before it that fails its
-// checksum or does not inflate is damage: reading stops cleanly before either
-// and says so. Memory stays bounded by the file's size: frame by frame, the
-// reader holds two frames, and each can hold only what the bytes before it
-// describe; reading the whole capture at once takes a limit on its events,
-// and on what they decode to (a record of a few bytes can repeat a large
-// frame).
+// Reading a capture file (.pbcap): the header, the settings file as the
+// script read it, and the frames, each ending with its wait (the last may
+// lack it). Nothing in the file is trusted: what no writer makes is refused
+// with the byte offset of the fault; a torn tail, or a damaged chunk before
+// it, stops the reading cleanly and is told (docs/capture-format.md). Memory
+// stays bounded by the file's size; reading it all at once takes a limit on
+// the events and on what they decode to.
 #pragma once
 
 #include "capture/format/event_frame.h"
@@ -123,8 +116,7 @@ struct CaptureFrameReader {
 };
 
 // Checks the signature and every chunk's frame and checksum, and reads the
-// header, the settings and the closing mark. The bytes must outlive the reader.
-// Reads format versions 1 and 3.
+// header, the settings and the ending. The bytes must outlive the reader.
 std::optional<CaptureReadError> openCapture(CaptureFrameReader& reader,
                                             std::span<const std::uint8_t> bytes);
 
@@ -148,9 +140,8 @@ struct CaptureReadResult {
     std::optional<CaptureReadError> error;
 };
 
-// Each event costs a few hundred bytes decoded; a capture of more events
-// than this, or that decodes to more than DecodedBytesPerEvent for each
-// event allowed, is refused (read it frame by frame).
+// A capture of more events, or that decodes to more than DecodedBytesPerEvent
+// for each event allowed, is refused (read it frame by frame).
 inline constexpr std::size_t DefaultMaxEvents = std::size_t{1} << 20;
 inline constexpr std::size_t DecodedBytesPerEvent = 256;
 // What a frame takes decoded, near enough for that limit.

@@ -1,12 +1,8 @@
 // Undoes the delta encoding of the data chunks: reads one record at a time
-// into the current frame, against the last whole frame (the base). Nothing
-// read is trusted: a record that refers to base events that do not exist,
-// a count beyond the format's limits or the bytes left, or an event that
-// breaks the format's rules stops the reading with a message.
-//
-// Memory stays bounded by the bytes read: records refer to base events only
-// forward of a cursor, so a frame holds at most its base's events plus the
-// events written whole in it, and the reader holds BaseSlotCount + 1 frames.
+// into the current frame, against its base. A record that breaks the
+// format's rules stops the reading with a message. Records refer to base
+// events only forward of a cursor, so a frame holds at most its base's events
+// plus the events written whole in it.
 #pragma once
 
 #include "capture/format/byte_codec.h"

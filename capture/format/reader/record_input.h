@@ -1,7 +1,5 @@
-// What the readers of a delta record share: the input with its first
-// problem, and the checked reads of small values, 32-bit values and hashes.
-// The call records are read in call_record_reader.cpp, the rest of a record
-// in frame_delta_reader.cpp.
+// What the readers of records share (call_record_reader.cpp for calls and
+// Repeat records, frame_delta_reader.cpp for the rest): checked reads.
 #pragma once
 
 #include "capture/format/reader/frame_delta_reader.h"
