@@ -282,7 +282,7 @@ TEST(CaptureFormat, TheEncoderWritesTheRecordsTheDocumentGives) {
         v.input(s);
         flush(s);
         const LaidOut laid = layOut(s.file);
-        EXPECT_TRUE(laid.ok) << v.what << ": a chunk's checksum, or the deflate stream, is off";
+        EXPECT_TRUE(laid.ok) << v.what << ": a chunk's checksum, or its zlib stream, is off";
         EXPECT_EQ(laid.signature, Signature) << v.what;
         EXPECT_EQ(hex(Bytes(s.file.begin(), s.file.begin() + long(Head.size() + 12))),
                   hex(join({Signature, Head})))
