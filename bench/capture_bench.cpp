@@ -12,16 +12,14 @@
 //   pallbrook_capture_bench                      both tables
 //   pallbrook_capture_bench bytes|time           one of them
 //   pallbrook_capture_bench time SCENE...        the time of these scenes
-//   pallbrook_capture_bench frame on|off SCENE FRAMES [LEVEL]
+//   pallbrook_capture_bench frame on|off SCENE FRAMES
 //                                                frames for callgrind: only
-//                                                measuredFrame is counted;
-//                                                LEVEL -1 writes version 1,
-//                                                0 the same records stored
+//                                                measuredFrame is counted
 //   pallbrook_capture_bench events SCENE         the events a frame records
 //   pallbrook_capture_bench write SCENE FILE     a minute of frames captured
 //                                                into FILE
-//   pallbrook_capture_bench sizes [SCENE...]     a minute in version 1 and 2 at
-//                                                each level tried (capture_sizes.h)
+//   pallbrook_capture_bench sizes [SCENE...]     a minute and its recording time,
+//                                                and the half hour (capture_sizes.h)
 //   pallbrook_capture_bench half-hour FILE       the half-hour scene captured
 #include "capture_sizes.h"
 #include "frame_scenes.h"
@@ -201,11 +199,7 @@ int eventsMode(const std::string& name) {
 int main(int argc, char** argv) {
     try {
         const std::string what = argc > 1 ? argv[1] : "";
-        if (what == "frame" && (argc == 5 || argc == 6)) {
-            // A compression level other than the one written (-1: version 1;
-            // 0: stored, not compressed), to count what the compression costs.
-            CaptureState.encoder.compressor.level =
-                argc == 6 ? std::atoi(argv[5]) : capture::DefaultCompressionLevel;
+        if (what == "frame" && argc == 5) {
             return frameMode(argv[2], argv[3], std::atoi(argv[4]));
         }
         if (what == "sizes") {

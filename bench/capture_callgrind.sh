@@ -4,14 +4,11 @@
 # to run, where timings of a busy machine are not. The goal: at most 300
 # instructions added per recorded event (a native call, a ped list, the
 # wait), on against off, averaged over the frame, in every scene, the
-# compression's share included; the last line says where it is missed. A frame here is what the
+# compression included; the last line says where it is missed. A frame here is what the
 # script loop runs between two waits, the capture's recording of the wait
 # included; the capture build's frames are counted after 600 frames of
 # warming up, with game time passing (17 ms a frame), so each frame's share
-# of the chunk written once a second is in. The last column is the part of
-# the added instructions that the compression of the chunks takes: the same
-# records counted once more stored by deflate uncompressed (level 0), and the
-# difference, per recorded event.
+# of the chunk written once a second is in.
 #
 #   bench/capture_callgrind.sh [BUILD_DIR [SCENE...]]
 #
@@ -48,21 +45,18 @@ count() {
     echo $((${counts%% *} / frames))
 }
 
-# "stored": the same records, stored by deflate at level 0, so that the last
-# column is the compression's share of what a recorded event adds.
-printf '%-24s %12s %12s %12s %8s %8s %7s %10s %12s %11s\n' scene shipped off on on/off \
-    on/shipped events added/event on,stored deflate/event
+printf '%-24s %12s %12s %12s %8s %8s %7s %10s\n' scene shipped off on on/off \
+    on/shipped events added/event
 missed=()
 for scene in "${scenes[@]}"; do
     # The shipped driver counts its frames itself; it runs FRAMES of them.
     plain=$(count "$shipped" plugin "$scene" "$frames")
     off=$(count "$capture" frame off "$scene" "$frames")
     on=$(count "$capture" frame on "$scene" "$frames")
-    stored=$(count "$capture" frame on "$scene" "$frames" 0)
     events=$("$capture" events "$scene")
-    awk -v s="$scene" -v p="$plain" -v off="$off" -v on="$on" -v stored="$stored" -v e="$events" 'BEGIN {
-        printf "%-24s %12.0f %12.0f %12.0f %8.3f %8.3f %7d %10.1f %12.0f %11.1f\n", s, p, off,
-            on, on / off, on / p, e, (on - off) / e, stored, (on - stored) / e }'
+    awk -v s="$scene" -v p="$plain" -v off="$off" -v on="$on" -v e="$events" 'BEGIN {
+        printf "%-24s %12.0f %12.0f %12.0f %8.3f %8.3f %7d %10.1f\n", s, p, off,
+            on, on / off, on / p, e, (on - off) / e }'
     if awk -v on="$on" -v off="$off" -v e="$events" -v goal="$goal" 'BEGIN { exit !((on - off) / e > goal) }'; then
         missed+=("$scene")
     fi

@@ -44,16 +44,6 @@ inline void putVarint(std::vector<std::uint8_t>& out, std::uint64_t value) {
     }
     out.push_back(static_cast<std::uint8_t>(value));
 }
-// The same, into room the caller has made: returns the end of what it wrote.
-inline constexpr std::size_t MaxVarintBytes = 10;
-inline std::uint8_t* storeVarint(std::uint8_t* at, std::uint64_t value) {
-    while (value >= 0x80) {
-        *at++ = static_cast<std::uint8_t>(value | 0x80);
-        value >>= 7;
-    }
-    *at++ = static_cast<std::uint8_t>(value);
-    return at;
-}
 inline void putU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) {
         out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
@@ -84,9 +74,6 @@ struct ByteCursor {
     bool ok = true;
 };
 
-inline std::size_t bytesLeft(const ByteCursor& in) {
-    return in.bytes.size() - in.pos;
-}
 inline bool atEnd(const ByteCursor& in) {
     return in.pos == in.bytes.size();
 }
@@ -126,7 +113,7 @@ inline std::uint64_t takeU64(ByteCursor& in) {
     return in.ok ? value : 0;
 }
 inline std::span<const std::uint8_t> takeBytes(ByteCursor& in, std::uint64_t count) {
-    if (!in.ok || count > bytesLeft(in)) {
+    if (!in.ok || count > in.bytes.size() - in.pos) {
         in.ok = false;
         return {};
     }

@@ -1,6 +1,5 @@
-// The layout of a capture file (.pbcap): what the capture build of the plugin
-// writes at the host seam and the bench reads back. docs/capture-format.md
-// describes it in prose; these are the numbers both sides use.
+// The numbers of the capture file (.pbcap) that writer and reader share;
+// docs/capture-format.md describes the format.
 #pragma once
 
 #include "plugin/native_list.h"
@@ -11,48 +10,47 @@
 
 namespace capture {
 
-// The file starts with these eight bytes and the format version (u32, little
-// endian). The first byte is not ASCII and the CR LF pair catches a file that
-// went through a text-mode copy.
+// The file starts with these eight bytes and the format version (u32).
 inline constexpr std::array<std::uint8_t, 8> FileMagic{0x89, 'P', 'B', 'C', 'A', 'P', '\r', '\n'};
-// Version 2 deflates the records of the data chunks; version 1 stores them as
-// they are. The encoder writes version 2, the reader reads both.
-inline constexpr std::uint32_t FormatVersion = 2;
+// Version 3 compresses each data chunk's records with zlib; version 1 (the
+// released capture build 0.1.0) stores them as they are. The encoder writes
+// version 3, the reader reads both.
+inline constexpr std::uint32_t FormatVersion = 3;
 inline constexpr std::uint32_t UncompressedFormatVersion = 1;
 inline constexpr std::size_t SignatureSize = FileMagic.size() + 4;
 
-// Every chunk: tag (4 bytes), payload length (u32), CRC-32 of the payload
-// (u32), CRC-32 of the twelve bytes before it (u32), then the payload.
+// Every chunk: tag, payload length (u32), CRC-32 of the payload (u32), CRC-32
+// of the twelve bytes before it (u32), then the payload.
 inline constexpr std::size_t ChunkHeaderSize = 16;
 using ChunkTag = std::array<std::uint8_t, 4>;
-inline constexpr ChunkTag HeaderTag{'H', 'E', 'A', 'D'};   // plugin version, build identity
-inline constexpr ChunkTag SettingsTag{'I', 'N', 'I', 'S'}; // Pallbrook.ini as read
-inline constexpr ChunkTag DataTag{'D', 'A', 'T', 'A'};     // event records
-inline constexpr ChunkTag SizeCapTag{'F', 'U', 'L', 'L'};  // stopped: size cap reached
-inline constexpr ChunkTag EndTag{'D', 'O', 'N', 'E'};      // closed at unload
-// Closed at once: the shipped plugin was loaded too, so the capture build ran
-// no drag feature and recorded nothing.
-inline constexpr ChunkTag StoodDownTag{'S', 'A', 'T', 'O'};
+inline constexpr ChunkTag HeaderTag{'H', 'E', 'A', 'D'};    // plugin version, build identity
+inline constexpr ChunkTag SettingsTag{'I', 'N', 'I', 'S'};  // Pallbrook.ini as read
+inline constexpr ChunkTag DataTag{'D', 'A', 'T', 'A'};      // event records
+inline constexpr ChunkTag SizeCapTag{'F', 'U', 'L', 'L'};   // stopped: size cap reached
+inline constexpr ChunkTag EndTag{'D', 'O', 'N', 'E'};       // closed at unload
+inline constexpr ChunkTag StoodDownTag{'S', 'A', 'T', 'O'}; // the shipped plugin ran instead
 
-// A data chunk is closed once its records reach this size, between two
-// events; no chunk's payload, nor a data chunk's inflated records, may be
-// larger than the maximum.
+// A data chunk is closed once its records reach the target, between two
+// events; no payload, nor a data chunk's inflated records, exceeds the maximum.
 inline constexpr std::size_t DataChunkTargetSize = 1u << 20;
 inline constexpr std::size_t MaxChunkPayload = 16u << 20;
 
-// What one event may hold. The encoder keeps at most these; the reader
-// refuses more.
+// What a Repeat record and an event may hold. The encoder keeps at most
+// these; the reader refuses more.
+inline constexpr std::size_t MaxRepeatCalls = 16;
 inline constexpr std::size_t MaxArgs = MaxNativeArgs;
 inline constexpr std::size_t MaxResultWords = 3;
 inline constexpr std::size_t MaxTextBytes = 64u << 10;
 inline constexpr std::size_t MaxPedHandles = 1u << 16;
 inline constexpr std::size_t MaxSettingsBytes = 8u << 20;
 
-// Settings chunk: one state byte, then the bytes of the file.
-enum class SettingsState : std::uint8_t {
+// Settings chunk: one byte of these (NotRecorded means no chunk), then the
+// bytes of the file.
+enum class SettingsFound : std::uint8_t {
     NoFile = 0,
     File = 1,
     FileCut = 2, // the first MaxSettingsBytes of a larger file
+    NotRecorded = 3,
 };
 
 // Records of a data chunk: an op byte, high nibble the op, low nibble a small
@@ -66,12 +64,10 @@ inline constexpr std::uint8_t Peds = 0x40;      // a ped list answer
 inline constexpr std::uint8_t PedsDelta = 0x50; // a changed base ped list answer
 inline constexpr std::uint8_t Wait = 0x60;      // ms
 inline constexpr std::uint8_t Base = 0x70;      // slot: the frame is written against it
-// The whole base frame again, changed at the calls and words that changed the
-// frame before (frame_changes.h); a delta for each changed word follows, or
-// with ExactWordsOmitted, for each but those the last Changes record
-// predicted exactly, which are exact again.
-inline constexpr std::uint8_t Changes = 0x80;
-inline constexpr std::uint8_t ExactWordsOmitted = 1;
+// The base frame again but for some calls' words, each a delta from the base
+// word; low bit: the sites (calls and words) follow, else the last ones hold.
+inline constexpr std::uint8_t Repeat = 0x80;
+inline constexpr std::uint8_t NewSites = 1;
 inline constexpr std::uint8_t SmallLimit = 15;
 } // namespace op
 

@@ -1,8 +1,6 @@
-// The events of one frame, kept flat: fixed-size event records that point
-// into shared pools of words, text bytes, slots and ped handles. Clearing a
-// frame keeps its capacity, so a frame of working size is refilled without
-// allocating. The encoder keeps the previous and the current frame this way,
-// and so does the reader while it undoes the delta encoding.
+// The events of one frame, kept flat: event records that point into pools of
+// words, text bytes, slots and ped handles. Clearing a frame keeps its
+// capacity, so a frame of working size is refilled without allocating.
 #pragma once
 
 #include <cstddef>
@@ -21,9 +19,10 @@ struct TextEntry {
     std::size_t size = 0;
 };
 
+// An out-parameter slot: its argument index and what it held after the call.
 struct SlotEntry {
     std::uint32_t argIndex = 0;
-    std::uint32_t value = 0; // what the slot held after the call
+    std::uint32_t value = 0;
     bool operator==(const SlotEntry&) const = default;
 };
 

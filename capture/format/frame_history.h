@@ -1,10 +1,7 @@
-// The recent frames that a frame may be written against. A game frame cut by
-// a dictionary wait gives frames of other shapes (the part before the wait,
-// the waiting frames, the part after), so the last few shapes are kept, each
-// in a slot: a finished frame replaces the frame of its own shape (the same
-// first event and the same event before its wait), else the slot stored
-// longest ago. Writer and reader store alike, so a slot index means the same
-// frame on both sides.
+// The recent frames that a frame may be written against, each of its shape
+// in a slot (a game frame cut by a dictionary wait gives frames of other
+// shapes). Writer and reader store alike, so a slot means the same frame on
+// both sides.
 #pragma once
 
 #include "capture/format/event_frame.h"

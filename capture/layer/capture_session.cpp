@@ -28,7 +28,7 @@ namespace {
 
 // Reused from call to call.
 std::array<TextArg, MaxArgs> scratchTexts;
-std::array<SlotArg, MaxArgs> scratchSlots;
+std::array<SlotEntry, MaxArgs> scratchSlots;
 
 void closeFile() noexcept {
     if (CaptureState.file != nullptr) {

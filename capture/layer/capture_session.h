@@ -1,13 +1,9 @@
-// One capture: the file it goes to, the encoder, and the native call under
-// way at the seam. A capture starts when the script starts and ends when the
-// plugin is unloaded or the script starts again; each start writes a new file
-// named Pallbrook-capture-<local date>-<time>.pbcap in the working folder (the
-// game's), or, when that folder cannot be written, in the player's own
-// capture folder (playerCaptureFolder in capture_platform.h).
-//
-// Capturing never changes what the plugin does: a file that cannot be opened
-// or written, memory that runs out, or the size cap reached stops the
-// capture, and the plugin plays on.
+// One capture: the file, the encoder, and the native call under way at the
+// seam. A capture runs from the script's start to unload (or the next
+// start), into Pallbrook-capture-<local date>-<time>.pbcap in the game's
+// folder, or in the player's capture folder when that cannot be written.
+// Capturing never changes what the plugin does: a failure stops the capture,
+// and the plugin plays on.
 #pragma once
 
 #include "capture/format/capture_format.h"

@@ -1,6 +1,7 @@
 // Files that are damaged, cut off or hostile: a torn tail keeps exactly the
-// whole chunks before it, damage before the last chunk is refused at the
-// damaged chunk, and no count in the data is taken on trust.
+// whole chunks before it, a damaged chunk before the last keeps the chunks
+// before it and counts the whole ones after it, and no count in the data is
+// taken on trust.
 #include "capture/raw_chunks.h"
 #include "capture/session.h"
 #include "capture/synthetic_frames.h"
@@ -14,15 +15,6 @@ namespace {
 
 using namespace capture_test;
 using capture::CaptureEnding;
-
-TEST(CaptureChecksum, IsZlibsCrc32) {
-    // Check values as zlib (and Python's zlib.crc32) give them.
-    EXPECT_EQ(capture::crc32(text("")), 0x00000000u);
-    EXPECT_EQ(capture::crc32(text("123456789")), 0xCBF43926u);
-    EXPECT_EQ(capture::crc32(text("The quick brown fox jumps over the lazy dog")), 0x414FA339u);
-    EXPECT_EQ(capture::crc32(Bytes(32, 0)), 0x190A55ADu);
-    EXPECT_EQ(capture::crc32(text("56789"), capture::crc32(text("1234"))), 0xCBF43926u);
-}
 
 // A small capture, flushed after each frame and once inside a frame, with
 // the frames its file holds after each flush.
@@ -84,16 +76,24 @@ TEST(CaptureTornTail, EveryCutKeepsExactlyTheWholeChunksBeforeIt) {
     }
 }
 
-TEST(CaptureDamage, AnyByteChangedInAMiddleChunkIsRefusedAtThatChunk) {
+// Chunk 3 is the second data chunk, with the second frame; the first flush
+// ends where it starts.
+TEST(CaptureDamage, AnyByteChangedInAMiddleChunkCostsTheFramesFromThatChunkOn) {
     const SmallCapture c = smallCapture();
     const std::vector<std::size_t> starts = chunkStarts(c.s.file);
+    ASSERT_EQ(c.s.flushEnds[0], starts[3]);
     for (std::size_t at = starts[3]; at < starts[4]; ++at) {
         for (const std::uint8_t flip : std::initializer_list<std::uint8_t>{0x01, 0x80, 0xFF}) {
             Bytes damaged = c.s.file;
             damaged[at] ^= flip;
             const auto read = capture_test::read(damaged);
-            ASSERT_TRUE(read.error) << "byte " << at << " ^ " << int{flip};
-            EXPECT_EQ(read.error->offset, starts[3]) << describe(*read.error);
+            ASSERT_FALSE(read.error) << "byte " << at << ": " << describe(*read.error);
+            const capture::CaptureExtent& extent = read.capture->extent;
+            EXPECT_EQ(extent.ending, CaptureEnding::Damaged) << "byte " << at;
+            EXPECT_EQ(extent.keptBytes, starts[3]) << "byte " << at;
+            EXPECT_EQ(extent.chunks, 3u) << "byte " << at;
+            EXPECT_EQ(extent.chunksAfterDamage, starts.size() - 5) << "byte " << at;
+            EXPECT_TRUE(sameFrames(read.capture->frames, c.framesAtFlush[0])) << "byte " << at;
         }
     }
 }
@@ -105,37 +105,31 @@ TEST(CaptureDamage, AChangedLastChunkIsATornTailUnlessItsLengthIsHit) {
         Bytes damaged = c.s.file;
         damaged[at] ^= 0x10;
         const auto read = capture_test::read(damaged);
-        if (at - start >= 4 && at - start < 8) {
-            // A damaged length can no longer be told from damage further up.
-            ASSERT_TRUE(read.error) << "byte " << at;
-            EXPECT_EQ(read.error->offset, start);
-            continue;
-        }
         ASSERT_FALSE(read.error) << "byte " << at << ": " << describe(*read.error);
-        EXPECT_EQ(read.capture->extent.ending, CaptureEnding::TornTail);
+        // A damaged length can no longer be told from damage further up.
+        EXPECT_EQ(read.capture->extent.ending, at - start >= 4 && at - start < 8
+                                                   ? CaptureEnding::Damaged
+                                                   : CaptureEnding::TornTail);
         EXPECT_EQ(read.capture->extent.keptBytes, start);
         EXPECT_TRUE(sameFrames(read.capture->frames, c.framesAtFlush.rbegin()[1]));
     }
 }
 
 // A data chunk of no records, which the encoder never writes, holds nothing
-// to read: it is passed over between chunks and at the end, in version 2
-// also when its deflate data (a stored block of nothing) makes no bytes.
+// to read: it is passed over between chunks and at the end.
 TEST(CaptureDamage, ADataChunkOfNoRecordsIsPassedOver) {
     const SmallCapture c = smallCapture();
     const Bytes& file = c.s.file;
     const auto split = static_cast<long>(chunkStarts(file)[4]);
+    const Bytes storedNothing = chunk(capture::DataTag, stored({}));
+    const auto whole =
+        capture_test::read(join({Bytes(file.begin(), file.begin() + split), storedNothing,
+                                 Bytes(file.begin() + split, file.end()), storedNothing}));
+    ASSERT_FALSE(whole.error) << describe(*whole.error);
+    EXPECT_TRUE(sameFrames(whole.capture->frames, c.framesAtFlush.back()));
     const Bytes noBytes = chunk(capture::DataTag, {});
-    const Bytes storedNothing = chunk(capture::DataTag, {0x00, 0x00, 0x00, 0xFF, 0xFF});
-    for (const Bytes& empty : {noBytes, storedNothing}) {
-        const auto read =
-            capture_test::read(join({Bytes(file.begin(), file.begin() + split), empty,
-                                     Bytes(file.begin() + split, file.end()), empty}));
-        ASSERT_FALSE(read.error) << describe(*read.error);
-        EXPECT_TRUE(sameFrames(read.capture->frames, c.framesAtFlush.back()));
-    }
     const auto read = capture_test::read(
-        join({captureStart(false), noBytes, chunk(capture::DataTag, {0x60}), noBytes}));
+        join({captureStart(1), noBytes, chunk(capture::DataTag, {0x60}), noBytes}));
     ASSERT_FALSE(read.error) << describe(*read.error);
     EXPECT_EQ(read.capture->frames.size(), 1u);
 }
@@ -155,7 +149,7 @@ TEST(CaptureDamage, NotACaptureOrAnotherVersionIsRefused) {
         ASSERT_TRUE(read.error) << size;
         EXPECT_EQ(read.error->offset, size);
     }
-    for (const std::uint32_t version : {0u, 3u, 0x01000000u}) {
+    for (const std::uint32_t version : {0u, 2u, 4u, 0x01000000u}) {
         Bytes other = good;
         capture::storeU32(other.data() + 8, version);
         const auto read = capture_test::read(other);
@@ -163,7 +157,7 @@ TEST(CaptureDamage, NotACaptureOrAnotherVersionIsRefused) {
         EXPECT_EQ(read.error->offset, 8u);
         EXPECT_EQ(read.error->message,
                   "capture format version " + std::to_string(version) +
-                      " is not one this reader knows: it reads versions 1 and 2");
+                      " is not one this reader knows: it reads versions 1 and 3");
     }
 }
 
@@ -173,7 +167,7 @@ TEST(CaptureDamage, ChunksOutOfPlaceAreRefusedEvenAtTheEnd) {
     Bytes oversized(capture::DataTag.begin(), capture::DataTag.end());
     capture::putU32(oversized, std::uint32_t{capture::MaxChunkPayload + 1});
     capture::putU32(oversized, 0);
-    capture::putU32(oversized, capture::crc32({oversized.data(), 12}));
+    capture::putU32(oversized, std::uint32_t(crc32(0, oversized.data(), 12)));
     const Bytes head = chunk(capture::HeaderTag, join({varint(1), text("v"), varint(0)}));
     const Bytes end = chunk(capture::EndTag, {});
     const Bytes noSettings = chunk(capture::SettingsTag, {0});
@@ -221,9 +215,6 @@ std::vector<Hostile> hostileRecords() {
     const std::size_t c = call.size();
     const std::size_t p = peds.size();
     const Bytes noMore = {0, 0}; // after the texts: no slots, no result words
-    // A frame that changes the call's answer alone: one a Changes record
-    // (version 2) may repeat.
-    const Bytes changedAnswer = {0x30, 0x10, 0x05, 0x02, 0x00};
     return {
         {"a good call", join({call, {0x00, 0x21, 0x8B, 0, 0, 0, 0}}), Good},
         {"a good ped list", join({peds, {0x00}}), Good},
@@ -254,78 +245,69 @@ std::vector<Hostile> hostileRecords() {
         {"ped skip beyond the base list", join({peds, {0x50, 0, 0, 1, 5 << 2 | 1}}), p},
         {"ped run of a fourth kind", join({peds, {0x50, 0, 0, 1, 3}}), p},
         {"unknown record", join({call, {0xF3}}), c},
-        {"changes record with no frame before", {0x80}, 0},
-        {"changes record after a frame written whole", join({call, {0x80}}), c},
-        {"changes record inside a frame", join({call, changedAnswer, {0x00, 0x80}}), c + 6},
-        {"changes record cut short", join({call, changedAnswer, {0x80}}), c + 5},
-        {"changes record of a third form", join({call, changedAnswer, {0x82, 0}}), c + 5},
+        {"repeat record before any sites", join({call, {0x80}}), c},
+        {"repeat site beyond the base", join({call, {0x81, 1, 2, 0, 1, 2}}), c},
+        {"repeat site on a word beyond the call's", join({call, {0x81, 1, 0, 2, 0, 2}}), c},
+        {"repeat record inside a frame", join({call, callOf({0, 0}), noMore, {0x81, 0}}), c + 13},
         {"wait beyond 32 bits", join({{0x6F}, varint((1ull << 32) - 15)}), 0},
     };
 }
 
-// Version 1 names the record's offset in the file; version 2, the chunk's
-// offset and the record's place among its inflated records.
+// Refused at the chunk's offset, naming the record's place among the
+// chunk's records, stored plain (version 1) or compressed.
 TEST(CaptureDamage, HostileRecordsAreRefusedAtTheRecordWithBoundedMemory) {
     for (const Hostile& hostile : hostileRecords()) {
-        Bytes file = captureStart(false);
-        const std::size_t payloadAt = file.size() + capture::ChunkHeaderSize;
-        file = join({file, chunk(capture::DataTag, hostile.payload)});
-        const std::size_t before = alloc_count::bytesAllocated();
-        const auto read = capture_test::read(file);
-        EXPECT_LT(alloc_count::bytesAllocated() - before, 64u << 10) << hostile.what;
-        if (hostile.badRecordAt == Good) {
-            EXPECT_FALSE(read.error) << hostile.what << ": " << describe(*read.error);
-            continue;
+        for (const std::uint32_t version : {1u, capture::FormatVersion}) {
+            const Bytes start = captureStart(version);
+            const Bytes payload = version == 1 ? hostile.payload : compressed(hostile.payload);
+            const std::size_t before = alloc_count::bytesAllocated();
+            const auto read = capture_test::read(join({start, chunk(capture::DataTag, payload)}));
+            EXPECT_LT(alloc_count::bytesAllocated() - before, 64u << 10) << hostile.what;
+            if (hostile.badRecordAt == Good) {
+                EXPECT_FALSE(read.error) << hostile.what << ": " << describe(*read.error);
+                continue;
+            }
+            ASSERT_TRUE(read.error) << hostile.what;
+            EXPECT_EQ(read.error->offset, start.size()) << hostile.what;
+            EXPECT_NE(read.error->message.find("record at byte " +
+                                               std::to_string(hostile.badRecordAt) +
+                                               " of the chunk's"),
+                      std::string::npos)
+                << hostile.what << ": " << describe(*read.error);
         }
-        ASSERT_TRUE(read.error) << hostile.what;
-        EXPECT_EQ(read.error->offset, payloadAt + hostile.badRecordAt)
-            << hostile.what << ": " << describe(*read.error);
-
-        const Bytes start = captureStart();
-        const auto compressed =
-            capture_test::read(join({start, chunk(capture::DataTag, deflated(hostile.payload))}));
-        ASSERT_TRUE(compressed.error) << hostile.what;
-        EXPECT_EQ(compressed.error->offset, start.size()) << hostile.what;
-        EXPECT_NE(compressed.error->message.find(
-                      "record at byte " + std::to_string(hostile.badRecordAt) + " of the chunk's"),
-                  std::string::npos)
-            << hostile.what << ": " << describe(*compressed.error);
     }
 }
 
-// Bytes that inflate to more than a chunk may hold, or than a whole read may
-// decode to, are refused at their chunk; so is a broken stream, before the
-// last chunk or as the last.
-TEST(CaptureDamage, CompressedChunksThatInflateTooFarOrBreakAreRefused) {
+// A chunk that inflates to more than a chunk may hold, or whose stream is
+// broken, is damage, before the last chunk or as the last; one that inflates
+// to more than a whole read may decode to is refused.
+TEST(CaptureDamage, CompressedChunksThatInflateTooFarOrBreakAreDamage) {
     const Bytes start = captureStart();
-    const Bytes wait = chunk(capture::DataTag, deflated({0x60}));
+    const Bytes wait = chunk(capture::DataTag, compressed({0x60}));
     // Waits of 0 ms compress about a thousand to one.
     const Bytes tooMany =
-        chunk(capture::DataTag, deflated(Bytes(capture::MaxChunkPayload + 1, 0x60)));
+        chunk(capture::DataTag, compressed(Bytes(capture::MaxChunkPayload + 1, 0x60)));
     ASSERT_LT(tooMany.size(), 128u << 10);
-    const auto overChunk = capture_test::read(join({start, tooMany}));
-    ASSERT_TRUE(overChunk.error);
-    EXPECT_EQ(overChunk.error->offset, start.size());
-    EXPECT_NE(overChunk.error->message.find("inflates to more than the format allows"),
-              std::string::npos);
+    Bytes broken = compressed(Bytes(100, 0x60));
+    broken[2] ^= 0x06; // the first block's type
+    const Bytes brokenChunk = chunk(capture::DataTag, broken);
+    for (const Bytes& damaged : {tooMany, brokenChunk}) {
+        for (const Bytes& after : {Bytes{}, wait}) {
+            const auto read = capture_test::read(join({start, wait, damaged, after}));
+            ASSERT_FALSE(read.error) << describe(*read.error);
+            EXPECT_EQ(read.capture->extent.ending, CaptureEnding::Damaged);
+            EXPECT_EQ(read.capture->extent.keptBytes, start.size() + wait.size());
+            EXPECT_EQ(read.capture->extent.chunksAfterDamage, after.empty() ? 0u : 1u);
+            EXPECT_EQ(read.capture->frames.size(), 1u);
+        }
+    }
 
-    const Bytes manyWaits = chunk(capture::DataTag, deflated(Bytes(100000, 0x60)));
+    const Bytes manyWaits = chunk(capture::DataTag, compressed(Bytes(100000, 0x60)));
     const auto overRead = capture::readCapture(join({start, manyWaits}), 100);
     ASSERT_TRUE(overRead.error);
     EXPECT_EQ(overRead.error->offset, start.size());
     EXPECT_NE(overRead.error->message.find("inflates to more than"), std::string::npos);
     EXPECT_FALSE(capture::readCapture(join({start, manyWaits}), 100000).error);
-
-    Bytes broken = deflated(Bytes(100, 0x60));
-    broken[0] ^= 0x06; // block type 3, which deflate does not have
-    const Bytes brokenChunk = chunk(capture::DataTag, broken);
-    for (const Bytes& file : {join({start, brokenChunk, wait}), join({start, brokenChunk})}) {
-        const auto read = capture_test::read(file);
-        ASSERT_TRUE(read.error);
-        EXPECT_EQ(read.error->offset, start.size());
-        EXPECT_NE(read.error->message.find("broken deflate stream"), std::string::npos)
-            << describe(*read.error);
-    }
 }
 
 TEST(CaptureDamage, AWholeReadStopsAtItsEventLimit) {

@@ -2,8 +2,8 @@
 // the bytes the document makes of it, worked out by hand in the comments.
 // The encoder must write exactly those bytes (its data chunks inflated here
 // with zlib, not with the reader), and the reader must read the same bytes,
-// made here by hand (the records in a stored deflate block), back into the
-// input. Writer and reader share their code; these bytes are the document's.
+// made here by hand (the records in a zlib stream of stored blocks), back
+// into the input. Writer and reader share their code; these bytes are the document's.
 #include "capture/raw_chunks.h"
 #include "capture/session.h"
 #include "capture/synthetic_frames.h"
@@ -40,8 +40,8 @@ std::string hex(const Bytes& bytes) {
 }
 
 // The file as the document lays it out: the twelve bytes of the signature,
-// then chunks (tag, length, two CRCs, payload); the data chunks' payloads
-// are one raw deflate stream, each ending in a sync flush.
+// then chunks (tag, length, two CRCs, payload); each data chunk's payload is
+// a zlib stream of its own.
 struct LaidOut {
     Bytes signature;
     std::vector<std::pair<std::string, Bytes>> chunks; // tag, payload as stored
@@ -52,37 +52,27 @@ struct LaidOut {
 LaidOut layOut(const Bytes& file) {
     LaidOut laid;
     laid.signature.assign(file.begin(), file.begin() + std::min<long>(12, long(file.size())));
-    z_stream z{};
-    inflateInit2(&z, -15);
     for (std::size_t at = 12; at + 16 <= file.size() && laid.ok;) {
         const std::uint32_t length = capture::loadU32(file.data() + at + 4);
         const Bytes payload(file.begin() + long(at + 16), file.begin() + long(at + 16 + length));
         laid.ok = capture::loadU32(file.data() + at + 8) == crc32(0, payload.data(), length) &&
                   capture::loadU32(file.data() + at + 12) == crc32(0, file.data() + at, 12);
         const std::string tag(file.begin() + long(at), file.begin() + long(at + 4));
-        if (tag == "DATA" && capture::loadU32(file.data() + 8) == 2) {
-            laid.ok = laid.ok && length >= 4 && payload.size() >= 4 &&
-                      Bytes(payload.end() - 4, payload.end()) == Bytes{0x00, 0x00, 0xFF, 0xFF};
+        if (tag == "DATA") {
             Bytes out(64u << 10);
-            z.next_in = const_cast<std::uint8_t*>(payload.data());
-            z.avail_in = length;
-            z.next_out = out.data();
-            z.avail_out = static_cast<uInt>(out.size());
-            laid.ok = laid.ok && inflate(&z, Z_SYNC_FLUSH) == Z_OK && z.avail_in == 0;
-            laid.records.insert(laid.records.end(), out.begin(), out.end() - z.avail_out);
-        } else if (tag == "DATA") {
-            laid.records.insert(laid.records.end(), payload.begin(), payload.end());
+            uLongf size = out.size();
+            laid.ok = laid.ok && uncompress(out.data(), &size, payload.data(), length) == Z_OK;
+            laid.records.insert(laid.records.end(), out.begin(), out.begin() + long(size));
         }
         laid.chunks.emplace_back(tag, payload);
         at += 16 + length;
     }
-    inflateEnd(&z);
     return laid;
 }
 
-// "\x89PBCAP\r\n", version 2; the header chunk of plugin version "0.1.0"
+// "\x89PBCAP\r\n", version 3; the header chunk of plugin version "0.1.0"
 // (varint 5 and its bytes) and build "b" (varint 1, 'b').
-const Bytes Signature = {0x89, 'P', 'B', 'C', 'A', 'P', '\r', '\n', 2, 0, 0, 0};
+const Bytes Signature = {0x89, 'P', 'B', 'C', 'A', 'P', '\r', '\n', 3, 0, 0, 0};
 const Bytes Head = chunk(capture::HeaderTag, {5, '0', '.', '1', '.', '0', 1, 'b'});
 
 struct Vector {
@@ -104,10 +94,9 @@ void answers(Session& s, std::uint64_t hash, std::initializer_list<std::uint64_t
 
 std::vector<Vector> vectors() {
     return {
-        // Call 0x20, hash as eight bytes, argument count 1, zigzag(5) = 0x0A
-        // against no last call, no texts, no slots, one result word zigzag(7)
-        // = 0x0E. Again: 0x21 and its slot, 6 against 5 is 0x02, 7 against 7
-        // is 0x00. Wait of 20 ms: 15 + varint 5.
+        // Call 0x20, hash as eight bytes, argument count 1, 5, no texts, no
+        // slots, one result word 7. Again: 0x21 and its slot. Wait of 20 ms: 15
+        // + varint 5.
         {"call, then from the hash cache; a long wait",
          [](Session& s) {
              capture_test::call(s, call(A, {5}, {7}));
@@ -116,27 +105,22 @@ std::vector<Vector> vectors() {
          },
          join({{0x20},
                HashA,
-               {0x01, 0x0A, 0x00, 0x00, 0x01, 0x0E},
-               {0x21, 0x9E, 0x01, 0x02, 0x00, 0x00, 0x01, 0x00, 0x6F, 0x05}})},
-        // Words 9, 4, 8 (0x12 0x08 0x10); then a text "ab" at 0 and a slot of
-        // 300 at 2, whose words (addresses, 7 here) are kept as 0: zigzag(-9)
-        // = 0x11, 0x00, zigzag(-8) = 0x0F; one text (index 0, length 2, bytes), one slot (index 2,
-        // varint 300 = AC 02), no result words.
-        {"texts and slots, their words 0 against the last call's",
+               {0x01, 0x05, 0x00, 0x00, 0x01, 0x07},
+               {0x21, 0x9E, 0x01, 0x06, 0x00, 0x00, 0x01, 0x07, 0x6F, 0x05}})},
+        // A text "ab" at 0 and a slot of 300 at 2, whose words (addresses, 7
+        // here) are kept as 0: one text (index 0, length 2, bytes), one slot
+        // (index 2, varint 300 = AC 02), no result words.
+        {"texts and slots, their words 0",
          [](Session& s) {
-             capture_test::call(s, call(C, {9, 4, 8}, {}));
              capture_test::call(s, {C, {7, 4, 7}, {{0, "ab"}}, {{2, 300}}, {}});
              wait(s);
          },
          join({{0x20},
                HashC,
-               {0x03, 0x12, 0x08, 0x10, 0x00, 0x00, 0x00},
-               {0x21, 0x3C, 0x03, 0x11, 0x00, 0x0F, 0x01, 0x00, 0x02, 'a', 'b', 0x01, 0x02, 0xAC,
-                0x02, 0x00, 0x60}})},
-        // 234 shares the slot of 1, so it is written whole and against zeros:
-        // 7 is 0x0E (not 0x04, against 1's 5). Then 1 again, whole, and
-        // against zeros too: 6 is 0x0C.
-        {"a native that takes over another's slot is written against zeros",
+               {0x03, 0x00, 0x04, 0x00, 0x01, 0x00, 0x02, 'a', 'b', 0x01, 0x02, 0xAC, 0x02, 0x00,
+                0x60}})},
+        // 234 shares the slot of 1, so 1 after it is written as eight bytes.
+        {"a hash whose cache slot another took is written whole",
          [](Session& s) {
              capture_test::call(s, call(A, {5}, {}));
              capture_test::call(s, call(B, {7}, {}));
@@ -145,65 +129,28 @@ std::vector<Vector> vectors() {
          },
          join({{0x20},
                HashA,
-               {0x01, 0x0A, 0x00, 0x00, 0x00},
+               {0x01, 0x05, 0x00, 0x00, 0x00},
                {0x20},
                HashB,
-               {0x01, 0x0E, 0x00, 0x00, 0x00},
+               {0x01, 0x07, 0x00, 0x00, 0x00},
                {0x20},
                HashA,
-               {0x01, 0x0C, 0x00, 0x00, 0x00, 0x60}})},
-        // The timer's answer, 1000 (zigzag 2000 = D0 0F). +16: CallDelta of the
-        // result (mask 0x10; count 1, word 0 changed: 0x05; zigzag(16) =
-        // 0x20), Same of the wait. +16: Changes, predicted 1032 exactly, its
-        // delta written (the frame before was not a Changes record). +16:
-        // predicted exactly again, left out. +17: 1 off a word left out the
-        // last time, so 0x80 and every delta. +17: predicted 1065 + 17 + 1
-        // (the step changed by 1), 1 under: zigzag(-1), with 0x81 as no word
-        // was exact the last time.
-        {"same, call delta and changes records as the timer moves on",
+               {0x01, 0x06, 0x00, 0x00, 0x00, 0x60}})},
+        // The timer's answer, 1000 (E8 07). +16: a Repeat record with its
+        // sites (0x81): one call, 0 events before it, no argument changed,
+        // result word 0 (0x01); zigzag(16) = 0x20. +16: the same sites again
+        // (0x80), 0x20.
+        {"repeat records as the timer moves on",
          [](Session& s) {
-             answers(s, D, {1000, 1016, 1032, 1048, 1065, 1082});
+             answers(s, D, {1000, 1016, 1032});
          },
          join({{0x20},
                HashD,
-               {0x00, 0x00, 0x00, 0x01, 0xD0, 0x0F, 0x60, 0x30, 0x10, 0x05, 0x20, 0x00, 0x81, 0x00,
-                0x81, 0x80, 0x02, 0x81, 0x01}})},
-        // Floats 1.0, 1.5, 2.0, 2.5, 3.0. 1.0 is 0x3F800000, zigzag 0x7F000000
-        // = 80 80 80 F8 07. 1.5: a step of 0x400000, zigzag 80 80 80 04. 2.0:
-        // b = 1.5, b - s = 1.0, b - s - (s - c) = 0x3F400000 = 0.75, all normal:
-        // 3(1.5) - 3(1.0) + 0.75 = 2.25 (0x40100000), 0x100000 over: zigzag
-        // FF FF 7F. 2.5: 3(2.0) - 3(1.5) + 1.0 = 2.5 exactly (on its bits, b +
-        // s + c would be 3.0). 3.0: 3(2.5) - 3(2.0) + 1.5, exact again, left out.
-        {"changes records extrapolate a float on its value",
-         [](Session& s) {
-             answers(s, D,
-                     {floatWord(1.0f), floatWord(1.5f), floatWord(2.0f), floatWord(2.5f),
-                      floatWord(3.0f)});
-         },
-         join({{0x20}, HashD, {0x00, 0x00, 0x00, 0x01, 0x80, 0x80, 0x80, 0xF8, 0x07,
-                               0x60, 0x30, 0x10, 0x05, 0x80, 0x80, 0x80, 0x04, 0x00,
-                               0x81, 0xFF, 0xFF, 0x7F, 0x81, 0x00, 0x81}})},
-        // The timer's answer passed on to another call: after 1000 and 1016 in
-        // both, the timer's word is 8 off its prediction of 1032 (zigzag 0x10),
-        // and the argument, which had the timer's value the frame before, is
-        // predicted as the timer's word now, 1040, exactly.
-        {"changes records predict a word passed on as the copy",
-         [](Session& s) {
-             for (const std::uint64_t t : {1000u, 1016u, 1040u}) {
-                 capture_test::call(s, call(D, {}, {t}));
-                 capture_test::call(s, call(A, {t}, {}));
-                 wait(s);
-             }
-         },
-         join({{0x20},
-               HashD,
-               {0x00, 0x00, 0x00, 0x01, 0xD0, 0x0F, 0x20},
-               HashA,
-               {0x01, 0xD0, 0x0F, 0x00, 0x00, 0x00, 0x60, 0x30, 0x10, 0x05,
-                0x20, 0x30, 0x02, 0x01, 0x01, 0x20, 0x00, 0x81, 0x10, 0x00}})},
-        // Calls 1(1), 2(2), 3(3): zigzag 2, 4, 6. Then 1, 3 against them: Same
-        // of one, 2 left out (Skip of one), Same of 3 and the wait. Then 1,
-        // 2(4), 3: 2 put in, from the cache, 4 against 2's last 2 (0x04).
+               {0x00, 0x00, 0x00, 0x01, 0xE8, 0x07, 0x60, 0x81, 0x01, 0x00, 0x00, 0x01, 0x20, 0x80,
+                0x20}})},
+        // Calls 1(1), 2(2), 3(3). Then 1, 3 against them: Same of one, 2 left
+        // out (Skip of one), Same of 3 and the wait. Then 1, 2(4), 3: 2 put
+        // in, its hash from the cache.
         {"skip, and a call put in",
          [](Session& s) {
              for (const auto& frame : std::vector<std::vector<Call>>{
@@ -218,20 +165,20 @@ std::vector<Vector> vectors() {
          },
          join({{0x20},
                HashA,
-               {0x01, 0x02, 0x00, 0x00, 0x00},
+               {0x01, 0x01, 0x00, 0x00, 0x00},
                {0x20},
                HashC,
-               {0x01, 0x04, 0x00, 0x00, 0x00},
+               {0x01, 0x02, 0x00, 0x00, 0x00},
                {0x20},
                HashD,
-               {0x01, 0x06, 0x00, 0x00, 0x00, 0x60},
+               {0x01, 0x03, 0x00, 0x00, 0x00, 0x60},
                {0x00, 0x10, 0x01},
                {0x00, 0x21, 0x3C, 0x01, 0x04, 0x00, 0x00, 0x00, 0x01}})},
         // Frames 1, 2, 1, 2 of one call each. Frame 2 has no base of its shape
         // nor first event: against the last frame, a CallDelta of the hash
         // alone (mask 0x01). It goes into slot 1, the one never stored; frame 1
-        // again is written against slot 0 (Base 0x70) as a Same of two; frame
-        // 2 again against slot 1.
+        // again is written against slot 0 (Base 0x70) as a Repeat record of no
+        // sites (81 00); frame 2 again against slot 1, the same sites (80).
         {"call delta of the hash, and base records",
          [](Session& s) {
              for (const std::uint64_t hash : {A, C, A, C}) {
@@ -243,8 +190,8 @@ std::vector<Vector> vectors() {
                HashA,
                {0x00, 0x00, 0x00, 0x00, 0x60, 0x30, 0x01},
                HashC,
-               {0x00, 0x70, 0x01, 0x71, 0x01}})},
-        // Words 0 (text "ab"), 10 (0x14), 0 (slot of 5); answer 1. Then a text
+               {0x00, 0x70, 0x81, 0x00, 0x71, 0x80}})},
+        // Words 0 (text "ab"), 10, 0 (slot of 5); answer 1. Then a text
         // "cd", 12, a slot of 7 and a fourth word 4; answers 1 and 9: mask
         // 0x1E; 4 arguments, words 1 and 3 changed (0x0A), by 2 and by 4 from 0
         // (0x04 0x08); the texts whole; one slot at 2, 7 against 5 (0x04); the
@@ -258,7 +205,7 @@ std::vector<Vector> vectors() {
          },
          join({{0x20},
                HashC,
-               {0x03, 0x00, 0x14, 0x00, 0x01, 0x00, 0x02, 'a', 'b', 0x01, 0x02, 0x05, 0x01, 0x02,
+               {0x03, 0x00, 0x0A, 0x00, 0x01, 0x00, 0x02, 'a', 'b', 0x01, 0x02, 0x05, 0x01, 0x01,
                 0x60},
                {0x30, 0x1E, 0x04, 0x0A, 0x04, 0x08, 0x01, 0x00, 0x02, 'c', 'd', 0x01, 0x02, 0x04,
                 0x0A, 0x12, 0x00}})},
@@ -284,15 +231,38 @@ std::vector<Vector> vectors() {
          {0x40, 0x80, 0x10, 0x06, 0x03, 0xC8, 0x01, 0x0E, 0x0E, 0x60, 0x50, 0x00, 0x01, 0x02,
           0x00, 0x01, 0x00, 0x00, 0x50, 0x00, 0x02, 0x03, 0x00, 0x02, 0x0A, 0x00, 0x00, 0x50,
           0x00, 0x03, 0x01, 0x00, 0x00, 0x50, 0x00, 0x08, 0x02, 0x00, 0x02, 0x0E, 0x00}},
-        // Sixteen calls and a wait, then the same frame: a Same of 17, n = 16,
-        // is 0x0F and varint 1.
+        // Handles 1, 2, 3 (02 02 02), then 1, 2, 9: Same 2 ((2 - 1) << 2 = 0x04),
+        // Fresh 1 (0x02) of 9 against 2 (0x0E); the base's 3 left over at
+        // the end needs no run. Same of the wait.
+        {"a ped list whose last ped is replaced",
+         [](Session& s) {
+             peds(s, {1, 2, 3}, 3);
+             wait(s);
+             peds(s, {1, 2, 9}, 3);
+             wait(s);
+         },
+         {0x40, 0x80, 0x10, 0x06, 0x03, 0x02, 0x02, 0x02, 0x60, 0x50, 0x00, 0x00, 0x03, 0x04, 0x02,
+          0x0E, 0x00}},
+        // Then 1, 2, 3, 9: returned +1, Same 3 (0x08) to the end of the base
+        // list, Fresh 1 of 9 against 3 (0x0C).
+        {"a ped list that keeps every ped and adds one",
+         [](Session& s) {
+             peds(s, {1, 2, 3}, 3);
+             wait(s);
+             peds(s, {1, 2, 3, 9}, 4);
+             wait(s);
+         },
+         {0x40, 0x80, 0x10, 0x06, 0x03, 0x02, 0x02, 0x02, 0x60, 0x50, 0x00, 0x02, 0x04, 0x08, 0x02,
+          0x0C, 0x00}},
+        // Sixteen calls and a wait, then the same calls and a wait of 5 ms: a
+        // Same of 16, n = 15, is 0x0F and varint 0; then the wait (0x65).
         {"a long same run",
          [](Session& s) {
-             for (int frame = 0; frame < 2; ++frame) {
+             for (std::uint32_t ms = 0; ms <= 5; ms += 5) {
                  for (int k = 0; k < 16; ++k) {
                      capture_test::call(s, call(A, {}, {}));
                  }
-                 wait(s);
+                 wait(s, ms);
              }
          },
          [] {
@@ -300,7 +270,7 @@ std::vector<Vector> vectors() {
              for (int k = 1; k < 16; ++k) {
                  records = join({records, {0x21, 0x9E, 0, 0, 0, 0}});
              }
-             return join({records, {0x60, 0x0F, 0x01}});
+             return join({records, {0x60, 0x0F, 0x00, 0x65}});
          }()},
     };
 }
@@ -312,7 +282,7 @@ TEST(CaptureFormat, TheEncoderWritesTheRecordsTheDocumentGives) {
         v.input(s);
         flush(s);
         const LaidOut laid = layOut(s.file);
-        EXPECT_TRUE(laid.ok) << v.what << ": a chunk's checksum, or the deflate stream, is off";
+        EXPECT_TRUE(laid.ok) << v.what << ": a chunk's checksum, or its zlib stream, is off";
         EXPECT_EQ(laid.signature, Signature) << v.what;
         EXPECT_EQ(hex(Bytes(s.file.begin(), s.file.begin() + long(Head.size() + 12))),
                   hex(join({Signature, Head})))
@@ -336,7 +306,7 @@ TEST(CaptureFormat, TheReaderReadsTheRecordsTheDocumentGives) {
 
 // Whole files: the header chunk, the settings chunk in each of its states,
 // the closing marks, and a data chunk of version 1, whose records are stored
-// as they are and whose Call words are plain. Checksums as zlib's crc32.
+// as they are. Checksums as zlib's crc32.
 TEST(CaptureFormat, WholeFilesAreTheBytesTheDocumentGives) {
     using capture::CaptureEnding;
     using capture::SettingsFound;
@@ -374,7 +344,7 @@ TEST(CaptureFormat, WholeFilesAreTheBytesTheDocumentGives) {
          join({Signature, Head, chunk(capture::SettingsTag, join({{2}, text(eightMiB)})),
                chunk(capture::StoodDownTag, {})}),
          SettingsFound::FileCut, CaptureEnding::StoodDown},
-        // The first vector's records in version 1: the words 5, 7, 6, 7 plain.
+        // The first vector's records in version 1, not compressed.
         {"version 1, its records stored plain",
          [](Session& s) {
              capture_test::call(s, call(A, {5}, {7}));
@@ -392,11 +362,9 @@ TEST(CaptureFormat, WholeFilesAreTheBytesTheDocumentGives) {
     };
     for (const File& f : files) {
         Session s;
-        s.encoder.compressor.level =
-            f.bytes[8] == 1 ? capture::Uncompressed : capture::DefaultCompressionLevel;
         begin(s, "b");
-        f.write(s);
-        EXPECT_TRUE(s.file == f.bytes)
+        f.write(s); // the encoder writes version 3 only
+        EXPECT_TRUE(s.file == f.bytes || f.bytes[8] == 1)
             << f.what << ": "
             << hex(Bytes(s.file.begin(), s.file.begin() + std::min<long>(80, long(s.file.size()))));
         const auto read = capture_test::read(f.bytes);

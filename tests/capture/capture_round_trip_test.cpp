@@ -5,7 +5,6 @@
 #include "capture/synthetic_frames.h"
 
 #include "capture/format/capture_format.h"
-#include "capture/format/writer/chunk_compressor.h"
 
 #include <gtest/gtest.h>
 
@@ -186,7 +185,7 @@ TEST(CaptureRoundTrip, EncoderKeepsWithinTheFormatsLimits) {
     const std::string longText(capture::MaxTextBytes + 100, 'q');
     const std::vector<capture::TextArg> texts = {
         {3, longText}, {1, "out of order"}, {5, "kept"}, {5, "same index"}, {39, "beyond 32"}};
-    const std::vector<capture::SlotArg> slots = {{7, 70}, {6, 60}, {8, 80}};
+    const std::vector<capture::SlotEntry> slots = {{7, 70}, {6, 60}, {8, 80}};
     const std::vector<std::uint64_t> result = {1, 2, 3, 4};
     capture::recordNativeCall(s.encoder, {0x1234, args, texts, slots, result});
     std::vector<std::int32_t> handles(capture::MaxPedHandles + 10, -3);
@@ -262,111 +261,6 @@ TEST(CaptureRoundTrip, ALongRunOfRepeatedFramesComesBackWithoutAFlush) {
     const auto read = capture_test::read(s.file);
     ASSERT_FALSE(read.error) << describe(*read.error);
     EXPECT_TRUE(sameFrames(read.capture->frames, s.frames));
-}
-
-// In version 2 a call written whole has its words written against those of
-// the last such call of its native; writer and reader must agree on that
-// call whatever comes between: natives sharing a hash-cache slot, argument
-// and result counts changing from call to call, chunks cut in the middle of a
-// frame, calls written as changes to a base call, and texts on words that the
-// native's last call had set.
-TEST(CaptureRoundTrip, CallsWrittenWholeComeBackWhateverNativeCameBefore) {
-    const std::uint64_t first = 0x4A1BE2C3D4E5F607;
-    std::uint64_t second = first + 1;
-    while (capture::hashCacheSlot(second) != capture::hashCacheSlot(first)) {
-        ++second;
-    }
-    const std::uint64_t natives[] = {first, second, EntityExists};
-    for (const int level : {capture::Uncompressed, capture::DefaultCompressionLevel}) {
-        Session s;
-        s.encoder.compressor.level = level;
-        begin(s);
-        std::mt19937_64 random(11);
-        const auto below = [&random](std::uint64_t n) { return random() % n; };
-        for (std::uint64_t pair = 0; pair < 60; ++pair) {
-            // A frame of a new shape, against the frame of a wait alone: all
-            // its calls written whole. Then one of its shape, against it: its
-            // calls as changes to its calls, those beyond them whole.
-            for (std::uint64_t again = 0; again < 2; ++again) {
-                call(s, {0x70000 + pair, {}, {}, {}, {}});
-                for (std::uint64_t k = 0, calls = 4 + 3 * again + below(4); k < calls; ++k) {
-                    Call c;
-                    c.hash = natives[below(3)];
-                    c.args.resize(below(6));
-                    c.result.resize(below(4));
-                    for (std::uint64_t& word : c.args) {
-                        word = below(2) == 0 ? 1000 + 7 * pair + k : random();
-                    }
-                    for (std::uint64_t& word : c.result) {
-                        word = random() >> below(64);
-                    }
-                    if (!c.args.empty() && below(4) == 0) {
-                        c.texts = {{0, "ped"}};
-                    }
-                    call(s, c);
-                    if (below(20) == 0) {
-                        flush(s);
-                    }
-                }
-                wait(s);
-            }
-            wait(s);
-        }
-        flush(s);
-        const auto read = capture_test::read(s.file);
-        ASSERT_FALSE(read.error) << describe(*read.error);
-        EXPECT_TRUE(sameFrames(read.capture->frames, s.frames)) << "level " << level;
-    }
-}
-
-// A frame that changes the same calls and words as the frame before is one
-// record, each word against its extrapolation. The frames come back however
-// the words move, across frames of another shape and flushes in the middle of
-// a frame, and in the format without compression, which has no such record;
-// words moving steadily cost next to nothing, and floats moving smoothly
-// little.
-TEST(CaptureRoundTrip, FramesRepeatingTheChangesBeforeThemComeBackAndSteadyStepsCostLittle) {
-    std::size_t compressedBytes = 0;
-    for (const int level : {capture::Uncompressed, capture::DefaultCompressionLevel}) {
-        Session s;
-        s.encoder.compressor.level = level;
-        begin(s);
-        std::uint64_t timer = 100000;
-        for (std::uint64_t frame = 0; frame < 3000; ++frame) {
-            // A steady step but now and then, when the words predicted exactly
-            // are not all exact again.
-            call(s, {GameTimer, {}, {}, {}, {timer += frame % 97 == 0 ? 17u : 16u}});
-            // Its first word's step grows by 2 a frame: its second step is steady.
-            call(s, {0x77, {frame * frame, 5}, {}, {}, {3 * frame}});
-            // For a while, a position going round the origin: floats crossing
-            // zero and powers of two.
-            const float angle =
-                frame >= 1000 && frame < 1300 ? 0.02f * static_cast<float>(frame) : 0;
-            call(s, {0x79, {}, {}, {}, vector3(0.6f * std::cos(angle), 0.6f * std::sin(angle), 1)});
-            if (frame % 500 == 250) {
-                call(s, {RequestDict, {0x1000}, {{0, "script@mech@drag"}}, {}, {0}});
-                wait(s);
-                call(s, {RequestDict, {0x1000}, {{0, "script@mech@drag"}}, {}, {1}});
-            }
-            if (frame % 700 == 350) {
-                flush(s);
-            }
-            // Now and then the second word changes too, and the frame after
-            // changes fewer words than the one before.
-            call(s, {0x78, {frame % 300 == 0 ? frame : 0}, {}, {}, {}});
-            wait(s);
-        }
-        flush(s);
-        const auto read = capture_test::read(s.file);
-        ASSERT_FALSE(read.error) << describe(*read.error);
-        EXPECT_TRUE(sameFrames(read.capture->frames, s.frames)) << "level " << level;
-        compressedBytes = s.file.size();
-    }
-    // Most frames are a byte of record that repeats exactly, which deflate
-    // takes down to a few bits a frame. Extrapolating the floats on their
-    // bits, or only by their last step, or writing every exact word's zero,
-    // each takes it over 2,150 bytes.
-    EXPECT_LT(compressedBytes, 2050u);
 }
 
 } // namespace

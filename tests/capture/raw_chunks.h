@@ -3,8 +3,9 @@
 
 #include "capture/format/byte_codec.h"
 #include "capture/format/capture_format.h"
-#include "capture/format/crc32.h"
 #include "capture/format/writer/capture_encoder.h"
+
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -40,49 +41,50 @@ inline Bytes text(std::string_view s) {
 inline Bytes chunk(const capture::ChunkTag& tag, const Bytes& payload) {
     Bytes out(tag.begin(), tag.end());
     capture::putU32(out, static_cast<std::uint32_t>(payload.size()));
-    capture::putU32(out, capture::crc32(payload));
-    capture::putU32(out, capture::crc32({out.data(), 12}));
+    capture::putU32(out, std::uint32_t(crc32(0, payload.data(), uInt(payload.size()))));
+    capture::putU32(out, std::uint32_t(crc32(0, out.data(), 12)));
     return join({out, payload});
 }
 
-// The records of a data chunk as version 2 holds them: deflated after the
-// chunks before, here none.
-inline Bytes deflated(const Bytes& records) {
-    capture::ChunkCompressor compressor;
-    capture::restartCompression(compressor);
-    Bytes out = records;
-    capture::compressRecords(compressor, out, 0);
+// The records of a data chunk as version 3 holds them, compressed by zlib.
+inline Bytes compressed(const Bytes& records) {
+    Bytes out(compressBound(uLong(records.size())));
+    uLongf size = out.size();
+    compress2(out.data(), &size, records.data(), uLong(records.size()), 3);
+    out.resize(size);
     return out;
 }
 
-// Records as a deflate stream made by hand, as a data chunk of version 2
-// may hold them: stored blocks (a zero byte, the length and its complement
-// as u16, the bytes), then the sync flush, an empty stored block.
+// Records as a zlib stream made by hand: the header 78 01, stored blocks (a
+// byte 0, or 1 for the last, the length and its complement as u16, the
+// bytes), then the Adler-32 of the records, big endian.
 inline Bytes stored(const Bytes& records) {
-    Bytes out;
-    for (std::size_t at = 0; at <= records.size(); at += 0xFFFF) {
+    Bytes out = {0x78, 0x01};
+    std::size_t at = 0;
+    do {
         const auto n =
             static_cast<std::uint16_t>(std::min<std::size_t>(0xFFFF, records.size() - at));
-        out.insert(out.end(), {0x00, std::uint8_t(n), std::uint8_t(n >> 8), std::uint8_t(~n),
-                               std::uint8_t(~n >> 8)});
+        const bool last = at + n == records.size();
+        out.insert(out.end(), {std::uint8_t(last ? 1 : 0), std::uint8_t(n), std::uint8_t(n >> 8),
+                               std::uint8_t(~n), std::uint8_t(~n >> 8)});
         out.insert(out.end(), records.begin() + long(at), records.begin() + long(at + n));
-        if (n == 0) {
-            return out; // the empty block is the sync flush
-        }
-    }
-    out.insert(out.end(), {0x00, 0x00, 0x00, 0xFF, 0xFF});
+        at += n;
+    } while (at < records.size());
+    const auto adler = static_cast<std::uint32_t>(adler32(1, records.data(), uInt(records.size())));
+    out.insert(out.end(), {std::uint8_t(adler >> 24), std::uint8_t(adler >> 16),
+                           std::uint8_t(adler >> 8), std::uint8_t(adler)});
     return out;
 }
 
-// The signature and header chunk, as the encoder writes them (in version 1
-// when not compressed).
-inline Bytes captureStart(bool compressed = true) {
+// The signature and header chunk, as the encoder writes them; version 1
+// differs only in the version number.
+inline Bytes captureStart(std::uint32_t version = capture::FormatVersion) {
     capture::CaptureEncoder encoder;
-    encoder.compressor.level =
-        compressed ? capture::DefaultCompressionLevel : capture::Uncompressed;
     capture::beginCapture(encoder, "0.1.0", "raw");
     const auto bytes = capture::flushCapture(encoder);
-    return {bytes.begin(), bytes.end()};
+    Bytes start(bytes.begin(), bytes.end());
+    capture::storeU32(start.data() + capture::FileMagic.size(), version);
+    return start;
 }
 
 // Where each chunk starts, walking the lengths; the last entry is the end.

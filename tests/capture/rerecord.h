@@ -14,7 +14,7 @@ inline void recordEventAgain(capture::CaptureEncoder& encoder,
                              const capture::CapturedEvent& event) {
     if (const auto* call = std::get_if<capture::CapturedCall>(&event)) {
         std::vector<capture::TextArg> texts;
-        std::vector<capture::SlotArg> slots;
+        std::vector<capture::SlotEntry> slots;
         for (const auto& text : call->texts) {
             texts.push_back({text.argIndex, text.bytes});
         }

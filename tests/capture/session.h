@@ -46,7 +46,7 @@ inline void begin(Session& s, std::string_view build = "test build") {
 
 inline void call(Session& s, const Call& c) {
     std::vector<capture::TextArg> texts;
-    std::vector<capture::SlotArg> slots;
+    std::vector<capture::SlotEntry> slots;
     capture::CapturedCall expected{c.hash, c.args, {}, {}, c.result};
     for (const auto& [index, bytes] : c.texts) {
         texts.push_back({index, bytes});

@@ -3,6 +3,7 @@
 // records and endings.
 //
 //   pallbrook_make_capture_seeds tests/fuzz/seeds/captures
+#include "capture/raw_chunks.h"
 #include "capture/synthetic_frames.h"
 
 #include <cstdio>
@@ -73,5 +74,11 @@ int main(int argc, char** argv) {
     flush(torn);
     torn.file.resize(torn.file.size() - 5);
     write(folder / "torn-tail.pbcap", torn.file);
+
+    // A byte of the first data chunk changed: its frames and those after it
+    // are lost, the chunk after it is counted.
+    Bytes damaged = varied.file;
+    damaged[chunkStarts(damaged)[2] + capture::ChunkHeaderSize + 3] ^= 0x40;
+    write(folder / "damaged-chunk.pbcap", damaged);
     return 0;
 }

@@ -29,9 +29,9 @@ const fs::path SourceFolder =
     (fs::path(PALLBROOK_SETTINGS_CASES_DIR) / ".." / ".." / "..").lexically_normal();
 const fs::path SampleFile = SourceFolder / "dist" / "Pallbrook.ini";
 
-// Every document that tells players which values to write.
-const std::vector<fs::path> PlayerDocuments = {SampleFile, SourceFolder / "dist" / "README.txt",
-                                               SourceFolder / "README.md"};
+// Every document that tells players which values to write (README.md leaves
+// that to the players' guide).
+const std::vector<fs::path> PlayerDocuments = {SampleFile, SourceFolder / "dist" / "README.txt"};
 
 std::uint32_t bitsOf(float value) {
     std::uint32_t bits = 0;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Every command and option of pallbrook-sim on what a player sends: captures
 # that PallbrookCapture.asi made under Wine (the round trip's, of format
-# version 2, and the released ones of version 1), without names, with a drag,
+# version 3, and the released ones of version 1), without names, with a drag,
 # with a captured Pallbrook.ini, cut short as a killed game leaves them, and
 # replayed with a settings file; and on what goes wrong around them. For
 # each case: the exit status; a line of the output that the pattern finds;
@@ -99,7 +99,7 @@ cases=$(
 2 | cannot write $o/none/t.jsonl \(No such file or directory\): .*pbcap was not played, nothing written | - | replay $demo --trace $o/none/t.jsonl
 2 | --plugin: this build has the plugin linked in | - | replay $demo --plugin $w/a_file
 2 | replay takes one file | - | replay $demo $demo
-0 | ^format version 2$ | - | info $demo
+0 | ^format version 3$ | - | info $demo
 0 | ^  . HoldTime=1000$ | - | info $with_ini
 0 | ending: torn tail: [0-9]+ bytes kept | - | info $w/torn.pbcap
 0 | ^frames: 31 \([0-9]+ events\), game time 1\.0 s$ | - | info $million

@@ -3,6 +3,7 @@
 #include "capture/format/reader/record_input.h"
 
 #include <algorithm>
+#include <bit>
 #include <span>
 
 namespace capture {
@@ -48,22 +49,6 @@ bool finishCall(RecordInput& input, const EventFrame& frame) {
     return true;
 }
 
-// In version 2 the words of a call just read are deltas, each from the same
-// word of the last Call record of its native; they become that record's words.
-void undoCallWordDeltas(LastCallTable& lastCalls, EventFrame& frame) {
-    const FrameEvent& event = frame.events.back();
-    LastCallWords& last = lastCallOf(lastCalls, event.hash);
-    std::uint64_t* args = frame.words.data() + event.firstWord;
-    std::uint64_t* result = args + event.argCount;
-    for (std::size_t i = 0; i < event.argCount; ++i) {
-        args[i] = applyWordDelta(wordOrZero(lastArgs(last), i), args[i]);
-    }
-    for (std::size_t i = 0; i < event.resultCount; ++i) {
-        result[i] = applyWordDelta(wordOrZero(lastResult(last), i), result[i]);
-    }
-    keepCallWords(last, argsOf(frame, event), resultOf(frame, event));
-}
-
 } // namespace
 
 bool readCall(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
@@ -97,9 +82,6 @@ bool readCall(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
     }
     if (!good(input, "call record cut short")) {
         return false;
-    }
-    if (reader.versionTwoRecords) {
-        undoCallWordDeltas(reader.lastCalls, frame);
     }
     return finishCall(input, frame);
 }
@@ -192,6 +174,73 @@ bool readCallDelta(DeltaReader& reader, RecordInput& input, const FrameEvent& wa
                               [&](std::uint64_t word) { addResultWord(frame, word); });
     }
     return good(input, "call delta cut short") && finishCall(input, frame);
+}
+
+namespace {
+
+// The sites of a Repeat record: their count, then for each the base events
+// since the site before (or the frame's start) and its two masks.
+bool readSites(DeltaReader& reader, RecordInput& input) {
+    const std::uint64_t count = takeCount(input.in, MaxRepeatCalls);
+    std::uint64_t next = 0;
+    for (std::uint64_t k = 0; k < count && input.in.ok; ++k) {
+        const std::uint64_t event = next + takeCount(input.in, std::uint64_t{1} << 32);
+        const auto argsChanged = static_cast<std::uint32_t>(takeCount(input.in, Uint32Max));
+        reader.sites[k] = {static_cast<std::size_t>(event), argsChanged, takeByte(input.in)};
+        next = event + 1;
+    }
+    reader.siteCount = static_cast<std::size_t>(count);
+    reader.sitesRead = input.in.ok;
+    return good(input, "bad repeat sites");
+}
+
+// Whether each site is a call of the base frame with the words its masks name.
+bool sitesFit(const DeltaReader& reader) {
+    const auto& events = baseFrame(reader).events;
+    for (std::size_t k = 0; k < reader.siteCount; ++k) {
+        const RepeatSite& site = reader.sites[k];
+        if (site.event >= events.size() || events[site.event].kind != EventKind::NativeCall ||
+            (std::uint64_t{site.argsChanged} >> events[site.event].argCount) != 0 ||
+            (site.resultChanged >> events[site.event].resultCount) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+RecordOutcome readRepeat(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
+    if (small > op::NewSites || !reader.current.events.empty() || reader.baseCursor != 0) {
+        return failed(input, "bad repeat record");
+    }
+    if ((small == op::NewSites && !readSites(reader, input)) || !reader.sitesRead ||
+        baseFrame(reader).events.empty() || !sitesFit(reader)) {
+        return failed(input, "repeat record whose sites do not fit its base");
+    }
+    const EventFrame& base = baseFrame(reader);
+    std::size_t site = 0;
+    RecordOutcome outcome = RecordOutcome::Event;
+    while (outcome == RecordOutcome::Event && reader.baseCursor < base.events.size()) {
+        copyEvent(reader.current, base, base.events[reader.baseCursor]);
+        if (site < reader.siteCount && reader.sites[site].event == reader.baseCursor) {
+            const FrameEvent& event = reader.current.events.back();
+            std::uint64_t* words = reader.current.words.data() + event.firstWord;
+            const RepeatSite& changed = reader.sites[site++];
+            const std::uint64_t mask = changed.argsChanged | std::uint64_t{changed.resultChanged}
+                                                                 << event.argCount;
+            for (std::uint64_t m = mask; m != 0; m &= m - 1) {
+                const auto i = static_cast<std::size_t>(std::countr_zero(m));
+                words[i] = applyWordDelta(words[i], takeVarint(input.in));
+            }
+            if (!good(input, "repeat record cut short") || !finishCall(input, reader.current)) {
+                return RecordOutcome::Failed;
+            }
+        }
+        ++reader.baseCursor;
+        outcome = eventAdded(reader);
+    }
+    return outcome;
 }
 
 } // namespace capture

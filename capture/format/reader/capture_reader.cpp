@@ -35,29 +35,25 @@ bool readSettings(std::span<const std::uint8_t> payload, CapturedSettings& setti
     }
     const std::string_view bytes(reinterpret_cast<const char*>(payload.data()) + 1,
                                  payload.size() - 1);
-    switch (static_cast<SettingsState>(payload[0])) {
-    case SettingsState::NoFile:
-        settings.found = SettingsFound::NoFile;
-        return bytes.empty();
-    case SettingsState::File:
-        settings.found = SettingsFound::File;
-        break;
-    case SettingsState::FileCut:
-        // Only a file longer than the limit is cut, and then to the limit.
-        settings.found = SettingsFound::FileCut;
-        if (bytes.size() != MaxSettingsBytes) {
-            return false;
-        }
-        break;
-    default:
-        return false;
-    }
+    settings.found = static_cast<SettingsFound>(payload[0]);
     settings.bytes.assign(bytes);
-    return true;
+    // Only a file longer than the limit is cut, and then to the limit.
+    return settings.found == SettingsFound::NoFile    ? bytes.empty()
+           : settings.found == SettingsFound::FileCut ? bytes.size() == MaxSettingsBytes
+                                                      : settings.found == SettingsFound::File;
 }
 
 std::string chunkProblem(std::size_t offset, const char* problem) {
     return std::string(problem) + " (chunk at offset " + std::to_string(offset) + ")";
+}
+
+// Reading stops before the damaged chunk at offset; the file from there on
+// is dropped.
+void stopAtDamage(CaptureExtent& extent, std::span<const std::uint8_t> file, std::size_t offset) {
+    extent.ending = CaptureEnding::Damaged;
+    extent.keptBytes = offset;
+    extent.droppedBytes = file.size() - offset;
+    extent.chunksAfterDamage = wholeChunksAfter(file, offset);
 }
 
 // The chunks after the header: the settings at most once, data, and a closing
@@ -71,6 +67,10 @@ std::optional<CaptureReadError> scanChunks(CaptureFrameReader& reader, std::size
             reader.extent.ending = CaptureEnding::TornTail;
             reader.extent.droppedBytes = file.size() - offset;
             break;
+        }
+        if (check.state == ChunkState::Damaged && !closed) {
+            stopAtDamage(reader.extent, file, offset);
+            return std::nullopt;
         }
         if (check.state != ChunkState::Whole) {
             return errorAt(offset, chunkProblem(offset, check.problem));
@@ -120,25 +120,19 @@ std::size_t chunkOffset(const CaptureFrameReader& reader) {
     return reader.payloadStart - ChunkHeaderSize;
 }
 
-// Where the record being read starts in the file; in a compressed chunk the
-// chunk's offset, the record's place among the inflated records being told
-// apart.
-std::size_t recordOffset(const CaptureFrameReader& reader, std::size_t recordPos) {
-    return compressed(reader) ? chunkOffset(reader) : reader.payloadStart + recordPos;
-}
-
+// A record is told by its chunk's offset and its place among the chunk's
+// records (inflated, in version 3).
 std::string recordPlace(const CaptureFrameReader& reader, std::size_t recordPos) {
-    std::string place = compressed(reader) ? "record at byte " + std::to_string(recordPos) +
-                                                 " of the chunk's inflated records, "
-                                           : "record in the ";
-    return place + "chunk at offset " + std::to_string(chunkOffset(reader));
+    return "record at byte " + std::to_string(recordPos) +
+           " of the chunk's records, chunk at offset " + std::to_string(chunkOffset(reader));
 }
 
 enum class ChunkEntry { Entered, NoMore, Failed };
 
 // The next data chunk with records before the kept end, already checked by
-// the scan; in version 2 its records are inflated first. A chunk of no
-// records, which the writer never makes, is passed over.
+// the scan; in version 3 its records are inflated first, and one that does
+// not inflate is damage. A chunk of no records, which the writer never makes,
+// is passed over.
 ChunkEntry enterNextDataChunk(CaptureFrameReader& reader, CaptureReadError& error) {
     while (reader.nextChunk < reader.extent.keptBytes) {
         const std::size_t offset = reader.nextChunk;
@@ -152,11 +146,15 @@ ChunkEntry enterNextDataChunk(CaptureFrameReader& reader, CaptureReadError& erro
         const auto payload = reader.bytes.subspan(reader.payloadStart, length);
         if (!compressed(reader)) {
             reader.payload = ByteCursor{payload};
-        } else if (const char* problem = inflateChunk(reader.inflater, payload)) {
-            error = {offset, chunkProblem(offset, problem)};
+        } else if (!inflateChunk(payload, reader.inflated)) {
+            stopAtDamage(reader.extent, reader.bytes, offset);
+            return ChunkEntry::NoMore;
+        } else if ((reader.inflatedSoFar += reader.inflated.size()) > reader.maxInflated) {
+            error = {offset, chunkProblem(offset, "the capture inflates to more than the bytes a "
+                                                  "whole read may decode to")};
             return ChunkEntry::Failed;
         } else {
-            reader.payload = ByteCursor{reader.inflater.records};
+            reader.payload = ByteCursor{reader.inflated};
         }
         if (!atEnd(reader.payload)) {
             return ChunkEntry::Entered;
@@ -220,8 +218,20 @@ const char* endingName(CaptureEnding ending) {
         return "torn tail";
     case CaptureEnding::StoodDown:
         return "stood down: Pallbrook.asi was loaded too, so nothing was recorded";
+    case CaptureEnding::Damaged:
+        return "damaged chunk";
     }
     return "?";
+}
+
+std::string endingDetails(const CaptureExtent& extent, std::size_t framesKept) {
+    if (extent.ending == CaptureEnding::TornTail) {
+        return std::to_string(extent.keptBytes) + " bytes kept, " +
+               std::to_string(extent.droppedBytes) + " dropped";
+    }
+    return "damage at byte " + std::to_string(extent.keptBytes) + ", the frames after frame " +
+           std::to_string(framesKept) + " lost, " + std::to_string(extent.chunksAfterDamage) +
+           " whole chunks after it not read";
 }
 
 std::optional<CaptureReadError> openCapture(CaptureFrameReader& reader,
@@ -246,7 +256,6 @@ std::optional<CaptureReadError> openCapture(CaptureFrameReader& reader,
                                              std::to_string(UncompressedFormatVersion) + " and " +
                                              std::to_string(FormatVersion));
     }
-    reader.delta.versionTwoRecords = version != UncompressedFormatVersion;
     const ChunkCheck head = checkChunk(bytes, SignatureSize);
     if (head.state != ChunkState::Whole) {
         return errorAt(SignatureSize, chunkProblem(SignatureSize, head.state == ChunkState::Torn
@@ -299,7 +308,7 @@ FrameRead readNextEventFrame(CaptureFrameReader& reader, const EventFrame*& fram
         const RecordOutcome outcome = readRecord(reader.delta, reader.payload, problem);
         if (outcome == RecordOutcome::Failed) {
             reader.finished = true;
-            error.offset = recordOffset(reader, recordPos);
+            error.offset = chunkOffset(reader);
             error.message = std::string(problem != nullptr ? problem : "bad record") + " (" +
                             recordPlace(reader, recordPos) + ")";
             return FrameRead::Failed;
@@ -317,7 +326,7 @@ std::size_t decodedSize(const CapturedFrame& frame) {
         size += sizeof event;
         if (const auto* call = std::get_if<CapturedCall>(&event)) {
             size += (call->args.size() + call->result.size()) * sizeof(std::uint64_t) +
-                    call->slots.size() * sizeof(CapturedSlot);
+                    call->slots.size() * sizeof(SlotEntry);
             for (const CapturedText& text : call->texts) {
                 size += sizeof text + text.bytes.size();
             }
@@ -338,11 +347,10 @@ CaptureReadResult readCapture(std::span<const std::uint8_t> bytes, std::size_t m
     Capture capture;
     capture.header = reader.header;
     capture.settings = reader.settings;
-    capture.extent = reader.extent;
     std::size_t events = 0;
     std::size_t decoded = 0;
     const std::size_t maxDecoded = maxEvents * DecodedBytesPerEvent;
-    reader.inflater.maxInflated = maxDecoded;
+    reader.maxInflated = maxDecoded;
     CapturedFrame frame;
     CaptureReadError error;
     for (;;) {
@@ -356,7 +364,7 @@ CaptureReadResult readCapture(std::span<const std::uint8_t> bytes, std::size_t m
         }
         // Past a limit the whole capture is refused where the frame ends.
         const auto tooLarge = [&](const std::string& what) {
-            result.error = CaptureReadError{recordOffset(reader, reader.payload.pos),
+            result.error = CaptureReadError{chunkOffset(reader),
                                             "the capture " + what + "; read it frame by frame"};
             return result;
         };
@@ -371,6 +379,7 @@ CaptureReadResult readCapture(std::span<const std::uint8_t> bytes, std::size_t m
         capture.frames.push_back(std::move(frame));
         frame = CapturedFrame{};
     }
+    capture.extent = reader.extent; // as reading found it: a chunk may not inflate
     result.capture = std::move(capture);
     return result;
 }

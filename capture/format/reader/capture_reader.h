@@ -1,20 +1,13 @@
-// Reading a capture file (.pbcap) on the bench: the header, the settings
-// file as the script read it, and the frames of events, each ending with its
-// wait (the last frame may lack it, when the capture ended inside a frame).
-//
-// Nothing in the file is trusted. A file that is not a capture, has an
-// unknown version, or holds a damaged chunk before its last is refused with
-// the byte offset of the fault. A last chunk that is cut short or fails its
-// checksum is what a killed process leaves: reading stops cleanly before it
-// and says so. Memory stays bounded by the file's size: frame by frame, the
-// reader holds two frames, and each can hold only what the bytes before it
-// describe; reading the whole capture at once takes a limit on its events,
-// and on what they decode to (a record of a few bytes can repeat a large
-// frame).
+// Reading a capture file (.pbcap): the header, the settings file as the
+// script read it, and the frames, each ending with its wait (the last may
+// lack it). Nothing in the file is trusted: what no writer makes is refused
+// with the byte offset of the fault; a torn tail, or a damaged chunk before
+// it, stops the reading cleanly and is told (docs/capture-format.md). Memory
+// stays bounded by the file's size; reading it all at once takes a limit on
+// the events and on what they decode to.
 #pragma once
 
 #include "capture/format/event_frame.h"
-#include "capture/format/reader/chunk_inflater.h"
 #include "capture/format/reader/frame_delta_reader.h"
 
 #include <cstddef>
@@ -34,19 +27,13 @@ struct CapturedText {
     bool operator==(const CapturedText&) const = default;
 };
 
-struct CapturedSlot {
-    std::uint32_t argIndex = 0;
-    std::uint32_t value = 0;
-    bool operator==(const CapturedSlot&) const = default;
-};
-
 // The words at text and slot indices read as 0: replay compares texts by
 // their bytes and writes slots from their values.
 struct CapturedCall {
     std::uint64_t hash = 0;
     std::vector<std::uint64_t> args;
     std::vector<CapturedText> texts;
-    std::vector<CapturedSlot> slots;
+    std::vector<SlotEntry> slots;
     std::vector<std::uint64_t> result;
     bool operator==(const CapturedCall&) const = default;
 };
@@ -76,8 +63,6 @@ struct CaptureHeader {
     std::string buildIdentity;
 };
 
-enum class SettingsFound { NotRecorded, NoFile, File, FileCut };
-
 struct CapturedSettings {
     SettingsFound found = SettingsFound::NotRecorded;
     std::string bytes;
@@ -89,14 +74,16 @@ enum class CaptureEnding {
     Unmarked,       // the file ends after a whole chunk, with no closing mark
     TornTail,       // the last chunk is cut short or fails its checksum
     StoodDown,      // the shipped plugin was loaded too: nothing was recorded
+    Damaged,        // a chunk before the last fails its checksum or does not inflate
 };
 
 struct CaptureExtent {
     CaptureEnding ending = CaptureEnding::Unmarked;
-    std::uint64_t sizeCap = 0;    // with SizeCapReached
-    std::size_t keptBytes = 0;    // up to the end of the last whole chunk
-    std::size_t droppedBytes = 0; // of a torn tail
-    std::size_t chunks = 0;       // whole chunks kept
+    std::uint64_t sizeCap = 0;         // with SizeCapReached
+    std::size_t keptBytes = 0;         // up to the end of the last whole chunk read
+    std::size_t droppedBytes = 0;      // of a torn tail, or from the damage on
+    std::size_t chunks = 0;            // whole chunks kept
+    std::size_t chunksAfterDamage = 0; // whole chunks after a damaged one, not read
 };
 
 struct CaptureReadError {
@@ -107,6 +94,10 @@ struct CaptureReadError {
 std::string describe(const CaptureReadError& error);
 
 const char* endingName(CaptureEnding ending);
+// What a torn tail ("120 bytes kept, 30 dropped") or a damaged chunk ("damage
+// at byte 4096, the frames after frame 62 lost, 2 whole chunks after it not
+// read") left out, given the frames read before it.
+std::string endingDetails(const CaptureExtent& extent, std::size_t framesKept);
 
 // Frame by frame.
 struct CaptureFrameReader {
@@ -116,15 +107,16 @@ struct CaptureFrameReader {
     CaptureExtent extent;
     std::size_t nextChunk = 0; // offset of the next chunk to look at
     std::size_t payloadStart = 0;
-    ByteCursor payload; // of the data chunk being read: its records, inflated in version 2
-    ChunkInflater inflater;
+    ByteCursor payload; // of the data chunk being read: its records, inflated in version 3
+    std::vector<std::uint8_t> inflated; // the records of the last chunk inflated
+    std::size_t inflatedSoFar = 0;      // by every chunk
+    std::size_t maxInflated = SIZE_MAX; // a whole read's limit
     DeltaReader delta;
     bool finished = false;
 };
 
 // Checks the signature and every chunk's frame and checksum, and reads the
-// header, the settings and the closing mark. The bytes must outlive the reader.
-// Reads format versions 1 and 2.
+// header, the settings and the ending. The bytes must outlive the reader.
 std::optional<CaptureReadError> openCapture(CaptureFrameReader& reader,
                                             std::span<const std::uint8_t> bytes);
 
@@ -148,9 +140,8 @@ struct CaptureReadResult {
     std::optional<CaptureReadError> error;
 };
 
-// Each event costs a few hundred bytes decoded; a capture of more events
-// than this, or that decodes to more than DecodedBytesPerEvent for each
-// event allowed, is refused (read it frame by frame).
+// A capture of more events, or that decodes to more than DecodedBytesPerEvent
+// for each event allowed, is refused (read it frame by frame).
 inline constexpr std::size_t DefaultMaxEvents = std::size_t{1} << 20;
 inline constexpr std::size_t DecodedBytesPerEvent = 256;
 // What a frame takes decoded, near enough for that limit.

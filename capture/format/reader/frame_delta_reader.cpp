@@ -88,13 +88,12 @@ const FrameEvent* baseEventAtCursor(DeltaReader& reader, EventKind kind) {
     return event.kind == kind ? &event : nullptr;
 }
 
+} // namespace
+
 RecordOutcome eventAdded(DeltaReader& reader) {
     if (reader.current.events.back().kind != EventKind::Wait) {
         return RecordOutcome::Event;
     }
-    findCopiedWords(reader.frameChanges);
-    keepFrameChanges(reader.lastChanges, reader.frameChanges);
-    startFrameChanges(reader.frameChanges);
     storeFrame(reader.history, reader.current);
     reader.baseSlot = reader.history.lastSlot;
     reader.baseCursor = 0;
@@ -105,6 +104,8 @@ RecordOutcome failed(RecordInput& input, const char* what) {
     fail(input, what);
     return RecordOutcome::Failed;
 }
+
+namespace {
 
 // How many base events a Same or Skip record names, or 0 when they do not
 // all exist.
@@ -138,86 +139,13 @@ RecordOutcome readSkip(DeltaReader& reader, RecordInput& input, std::uint8_t sma
     return RecordOutcome::Skipped;
 }
 
-// A frame stays one that a Changes record may repeat while its calls that
-// differ from the base's differ in their words alone, as the writer notes
-// them.
-void noteCallDelta(DeltaReader& reader, const FrameEvent& was) {
-    FrameChanges& changes = reader.frameChanges;
-    const EventFrame& base = baseFrame(reader);
-    const EventFrame& frame = reader.current;
-    const FrameEvent& now = frame.events.back();
-    const auto slots = slotsOf(frame, now);
-    const auto wasSlots = slotsOf(base, was);
-    if (!changes.repeatable || now.hash != was.hash || now.argCount != was.argCount ||
-        now.resultCount != was.resultCount || !sameTexts(frame, now, base, was) ||
-        !std::equal(slots.begin(), slots.end(), wasSlots.begin(), wasSlots.end())) {
-        changes.repeatable = false;
-        return;
-    }
-    const std::uint64_t* wasWords = base.words.data() + was.firstWord;
-    const std::uint64_t* nowWords = frame.words.data() + now.firstWord;
-    ChangedCallSite site{reader.baseCursor - 1, 0, 0};
-    for (std::size_t i = 0; i < now.argCount; ++i) {
-        site.argsChanged |= static_cast<std::uint32_t>(nowWords[i] != wasWords[i]) << i;
-    }
-    for (std::size_t i = 0; i < now.resultCount; ++i) {
-        const std::size_t w = now.argCount + i;
-        site.resultChanged |= static_cast<std::uint32_t>(nowWords[w] != wasWords[w]) << i;
-    }
-    noteChangedCallSite(changes, site, now.argCount, wasWords, nowWords);
-}
-
 RecordOutcome readCallDeltaRecord(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
     const FrameEvent* was = baseEventAtCursor(reader, EventKind::NativeCall);
     if (small != 0 || was == nullptr) {
         return failed(input, "call delta without a base call");
     }
     ++reader.baseCursor;
-    if (!readCallDelta(reader, input, *was)) {
-        return RecordOutcome::Failed;
-    }
-    noteCallDelta(reader, *was);
-    return eventAdded(reader);
-}
-
-// The base frame again, with the calls and words that changed the frame
-// before changed once more, each by a delta from its prediction, or exactly
-// as predicted when it was the last time and the record leaves it out.
-RecordOutcome readChanges(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
-    if (small > op::ExactWordsOmitted || !reader.lastChanges.repeatable ||
-        !reader.current.events.empty() || reader.baseCursor != 0 ||
-        reader.baseSlot != reader.history.lastSlot) {
-        return failed(input, "changes record without a frame to repeat");
-    }
-    FrameChanges& changes = reader.frameChanges;
-    keepFrameChanges(changes, reader.lastChanges);
-    const EventFrame& base = baseFrame(reader);
-    std::size_t site = 0;
-    std::size_t word = 0;
-    RecordOutcome outcome = RecordOutcome::Event;
-    while (outcome == RecordOutcome::Event && reader.baseCursor < base.events.size()) {
-        const FrameEvent& was = base.events[reader.baseCursor];
-        copyEvent(reader.current, base, was);
-        if (site < changes.siteCount && changes.sites[site].event == reader.baseCursor) {
-            std::uint64_t* words =
-                reader.current.words.data() + reader.current.events.back().firstWord;
-            const std::uint64_t* wasWords = base.words.data() + was.firstWord;
-            forEachChangedWord(changes.sites[site++], was.argCount, [&](std::size_t i) {
-                const bool omitted =
-                    small == op::ExactWordsOmitted && changes.predictedExactly[word];
-                const std::uint64_t delta = omitted ? 0 : takeVarint(input.in);
-                words[i] = applyWordDelta(predictedWord(changes, word, wasWords[i]), delta);
-                changes.predictedExactly[word] = delta == 0;
-                noteChangedWordAgain(changes, word++, wasWords[i], words[i]);
-            });
-            if (!good(input, "changes record cut short")) {
-                return RecordOutcome::Failed;
-            }
-        }
-        ++reader.baseCursor;
-        outcome = eventAdded(reader);
-    }
-    return outcome;
+    return readCallDelta(reader, input, *was) ? eventAdded(reader) : RecordOutcome::Failed;
 }
 
 RecordOutcome readPedsRecord(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
@@ -265,11 +193,6 @@ RecordOutcome readRecord(DeltaReader& reader, ByteCursor& in, const char*& probl
     }
     const auto small = static_cast<std::uint8_t>(code & 0x0F);
     const auto record = static_cast<std::uint8_t>(code & 0xF0);
-    // A frame with any other record is not one a Changes record may repeat.
-    if (record != op::Same && record != op::CallDelta && record != op::Base &&
-        record != op::Changes) {
-        reader.frameChanges.repeatable = false;
-    }
     switch (record) {
     case op::Same:
         return readSame(reader, input, small);
@@ -287,9 +210,8 @@ RecordOutcome readRecord(DeltaReader& reader, ByteCursor& in, const char*& probl
         return readWait(reader, input, small);
     case op::Base:
         return readBase(reader, input, small);
-    case op::Changes:
-        return reader.versionTwoRecords ? readChanges(reader, input, small)
-                                        : failed(input, "unknown record");
+    case op::Repeat:
+        return readRepeat(reader, input, small);
     default:
         return failed(input, "unknown record");
     }

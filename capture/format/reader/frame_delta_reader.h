@@ -1,20 +1,14 @@
 // Undoes the delta encoding of the data chunks: reads one record at a time
-// into the current frame, against the last whole frame (the base). Nothing
-// read is trusted: a record that refers to base events that do not exist,
-// a count beyond the format's limits or the bytes left, or an event that
-// breaks the format's rules stops the reading with a message.
-//
-// Memory stays bounded by the bytes read: records refer to base events only
-// forward of a cursor, so a frame holds at most its base's events plus the
-// events written whole in it, and the reader holds BaseSlotCount + 1 frames.
+// into the current frame, against its base. A record that breaks the
+// format's rules stops the reading with a message. Records refer to base
+// events only forward of a cursor, so a frame holds at most its base's events
+// plus the events written whole in it.
 #pragma once
 
 #include "capture/format/byte_codec.h"
 #include "capture/format/capture_format.h"
 #include "capture/format/event_frame.h"
-#include "capture/format/frame_changes.h"
 #include "capture/format/frame_history.h"
-#include "capture/format/last_call_words.h"
 
 #include <array>
 #include <cstddef>
@@ -22,19 +16,23 @@
 
 namespace capture {
 
+// A call a Repeat record changes: its index in the base frame and which of
+// its argument and answer words change (bit i: word i).
+struct RepeatSite {
+    std::size_t event = 0;
+    std::uint32_t argsChanged = 0;
+    std::uint32_t resultChanged = 0;
+};
+
 struct DeltaReader {
     FrameHistory history; // the frames a frame may be written against
     EventFrame current;   // the frame being read
     std::size_t baseSlot = 0;
     std::size_t baseCursor = 0;
     std::array<std::uint64_t, HashCacheSize> hashCache{};
-    // False in version 1, which has no Changes records and whose Call records
-    // hold their words plain; in version 2 they are read against lastCalls
-    // (last_call_words.h).
-    bool versionTwoRecords = true;
-    LastCallTable lastCalls;
-    FrameChanges lastChanges;                      // of the last whole frame
-    FrameChanges frameChanges{.repeatable = true}; // of the frame being read
+    std::array<RepeatSite, MaxRepeatCalls> sites{}; // of the last Repeat record that gave them
+    std::size_t siteCount = 0;
+    bool sitesRead = false;
 };
 
 enum class RecordOutcome {

@@ -1,7 +1,5 @@
-// What the readers of a delta record share: the input with its first
-// problem, and the checked reads of small values, 32-bit values and hashes.
-// The call records are read in call_record_reader.cpp, the rest of a record
-// in frame_delta_reader.cpp.
+// What the readers of records share (call_record_reader.cpp for calls and
+// Repeat records, frame_delta_reader.cpp for the rest): checked reads.
 #pragma once
 
 #include "capture/format/reader/frame_delta_reader.h"
@@ -71,5 +69,10 @@ inline std::uint64_t takeHash(DeltaReader& reader, RecordInput& input) {
 // and a call written as the changes to the base call `was`.
 bool readCall(DeltaReader& reader, RecordInput& input, std::uint8_t small);
 bool readCallDelta(DeltaReader& reader, RecordInput& input, const FrameEvent& was);
+// A Repeat record's sites, when it gives them, and the deltas of the words
+// they change, into the base frame's events copied to the current frame.
+RecordOutcome readRepeat(DeltaReader& reader, RecordInput& input, std::uint8_t small);
+RecordOutcome eventAdded(DeltaReader& reader);
+RecordOutcome failed(RecordInput& input, const char* what);
 
 } // namespace capture

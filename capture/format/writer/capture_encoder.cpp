@@ -1,7 +1,5 @@
 #include "capture/format/writer/capture_encoder.h"
 
-#include "capture/format/writer/encoder_output.h"
-
 #include <algorithm>
 #include <bit>
 
@@ -67,7 +65,7 @@ void addCall(EventFrame& frame, const NativeCallRecord& call) {
         }
     }
     lastIndex = -1;
-    for (const SlotArg& slot : call.slots) {
+    for (const SlotEntry& slot : call.slots) {
         if (keepArg(slot, argCount, lastIndex)) {
             frame.words[firstWord + slot.argIndex] = 0;
             addSlot(frame, {slot.argIndex, slot.value});
@@ -75,28 +73,16 @@ void addCall(EventFrame& frame, const NativeCallRecord& call) {
     }
 }
 
-// A frame larger than any before: every frame buffer makes room for it now.
+// Every frame buffer keeps room for the largest frame seen, so that buffers
+// passed from slot to slot never grow again once it has been.
 void keepRoomFor(CaptureEncoder& encoder, const EventFrame& frame) {
-    FrameRoom& room = encoder.room;
-    const FrameRoom needed{std::max(room.events, frame.events.size()),
-                           std::max(room.words, frame.words.size()),
-                           std::max(room.texts, frame.texts.size()),
-                           std::max(room.textBytes, frame.textBytes.size()),
-                           std::max(room.slots, frame.slots.size()),
-                           std::max(room.handles, frame.handles.size())};
-    if (needed.events == room.events && needed.words == room.words && needed.texts == room.texts &&
-        needed.textBytes == room.textBytes && needed.slots == room.slots &&
-        needed.handles == room.handles) {
-        return;
-    }
-    room = needed;
-    const auto reserve = [&room](EventFrame& f) {
-        f.events.reserve(room.events);
-        f.words.reserve(room.words);
-        f.texts.reserve(room.texts);
-        f.textBytes.reserve(room.textBytes);
-        f.slots.reserve(room.slots);
-        f.handles.reserve(room.handles);
+    const auto reserve = [&frame](EventFrame& f) {
+        f.events.reserve(frame.events.size());
+        f.words.reserve(frame.words.size());
+        f.texts.reserve(frame.texts.size());
+        f.textBytes.reserve(frame.textBytes.size());
+        f.slots.reserve(frame.slots.size());
+        f.handles.reserve(frame.handles.size());
     };
     for (EventFrame& stored : encoder.history.frames) {
         reserve(stored);
@@ -118,7 +104,7 @@ bool repeatsAStoredFrame(CaptureEncoder& encoder, std::uint64_t shapeWord) {
 bool noteChangedCall(CaptureEncoder& encoder, const std::uint64_t* args, std::size_t argCount,
                      const std::uint64_t* result, std::size_t resultCount, std::uint32_t pointers) {
     RepeatedFrame& repeated = encoder.repeated;
-    if (repeated.changedCount == MaxChangedCalls) {
+    if (repeated.changedCount == MaxRepeatCalls) {
         return false;
     }
     const EventFrame& stored = encoder.history.frames[repeated.slot];
@@ -129,13 +115,13 @@ bool noteChangedCall(CaptureEncoder& encoder, const std::uint64_t* args, std::si
         now[std::countr_zero(p)] = 0;
     }
     std::copy_n(result, resultCount, now + argCount);
-    ChangedCall changed{{repeated.next, 0, 0}, repeated.newWordCount};
+    ChangedCall changed{repeated.next, 0, 0, repeated.newWordCount};
     for (std::size_t i = 0; i < argCount; ++i) {
-        changed.site.argsChanged |= static_cast<std::uint32_t>(now[i] != was[i]) << i;
+        changed.argsChanged |= static_cast<std::uint32_t>(now[i] != was[i]) << i;
     }
     for (std::size_t i = 0; i < resultCount; ++i) {
-        changed.site.resultChanged |=
-            static_cast<std::uint32_t>(now[argCount + i] != was[argCount + i]) << i;
+        changed.resultChanged |= static_cast<std::uint32_t>(now[argCount + i] != was[argCount + i])
+                                 << i;
     }
     repeated.changedCalls[repeated.changedCount++] = changed;
     repeated.newWordCount += argCount + resultCount;
@@ -158,7 +144,7 @@ void stopRepeating(CaptureEncoder& encoder) {
     std::size_t changed = 0;
     for (std::size_t k = 0; k < repeated.next; ++k) {
         copyEvent(current, stored, stored.events[k]);
-        if (changed < repeated.changedCount && repeated.changedCalls[changed].site.event == k) {
+        if (changed < repeated.changedCount && repeated.changedCalls[changed].event == k) {
             const FrameEvent& event = current.events.back();
             const std::uint64_t* now =
                 repeated.newWords.data() + repeated.changedCalls[changed].firstNewWord;

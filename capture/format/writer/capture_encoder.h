@@ -1,35 +1,26 @@
 // The capture encoder: the capture build of the plugin hands it every call
 // and answer at the host seam, and it turns them into the chunks of a .pbcap
-// file. Each frame (the events up to and including a wait) is written against
-// a recent frame of the same shape, its base, and the delta state carries
-// across chunks, so a chunk is read after the chunks before it.
-//
-// Most frames repeat a stored frame event for event, with a few calls whose
-// words or answers changed (the game timer's answer, a position). So each
-// event is first compared with the next event of the stored frame the current
-// frame is taken to repeat: an event that repeats it, or a call that differs
-// from it only in its words, is just noted, and a frame that repeats to its
-// wait is written from those notes alone. At the first event that differs in
-// anything else, the events repeated so far are copied into the current frame
-// and the rest of the frame goes to the general writer (frame_delta_writer.h),
-// event by event. Both ways give the same bytes.
-//
-// Bytes come out only through flushCapture (and the closing marks): the span
-// it returns holds whole chunks, to be appended to the file before the
-// encoder is used again. Once its buffers have grown to a frame's working
-// size, recording a frame allocates nothing.
+// file (docs/capture-format.md). Most frames repeat a stored frame event for
+// event but for some calls' words (the game timer's answer, a position), so
+// each event is first compared with the next event of the stored frame the
+// frame is taken to repeat: a repeat, or a call whose words alone differ, is
+// just noted, and a frame that repeats to its wait is one Repeat record. At
+// the first event that differs in anything else, the events repeated so far
+// are copied into the current frame and the rest goes to the general writer
+// (frame_delta_writer.h). Bytes come out only through flushCapture and the
+// closing marks, as whole chunks. Once its buffers have grown to a frame's
+// working size, recording a frame allocates nothing.
 #pragma once
 
 #include "capture/format/event_frame.h"
-#include "capture/format/frame_changes.h"
 #include "capture/format/frame_history.h"
-#include "capture/format/writer/chunk_compressor.h"
 #include "capture/format/writer/frame_delta_writer.h"
 
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -42,81 +33,64 @@ struct TextArg {
     std::string_view bytes;
 };
 
-// An out-parameter slot: its index among the arguments and the 32-bit value
-// it held after the call.
-struct SlotArg {
-    std::uint32_t argIndex = 0;
-    std::uint32_t value = 0;
-};
-
-// One native call as the host saw it. Texts and slots are given in the order
-// of their argument indices; the words at those indices are addresses, which
-// mean nothing on replay, and are kept as 0. The encoder keeps at most
-// MaxArgs words, MaxResultWords result words and MaxTextBytes of a text, and
-// drops a text or slot whose index is not past the one before it or not
-// below the argument count.
+// One native call as the host saw it, texts and slots in the order of their
+// argument indices (their words, addresses, are kept as 0). The encoder keeps
+// at most MaxArgs words, MaxResultWords result words and MaxTextBytes of a
+// text, and drops a text or slot out of order or beyond the arguments.
 struct NativeCallRecord {
     std::uint64_t hash = 0;
     std::span<const std::uint64_t> args;
     std::span<const TextArg> texts;
-    std::span<const SlotArg> slots;
+    std::span<const SlotEntry> slots;
     std::span<const std::uint64_t> result;
 };
 
-// A call of the repeated frame whose words changed: which of the stored
-// frame's calls and words, and where its words, as they are now, start in
-// RepeatedFrame::newWords. A frame with more changed calls than
-// MaxChangedCalls is written by the general writer.
+// A call of the repeated frame whose words changed: its index in the stored
+// frame, which of its argument and answer words changed (bit i: word i), and
+// where its words as they are now start in RepeatedFrame::newWords.
 struct ChangedCall {
-    ChangedCallSite site;
+    std::size_t event = 0;
+    std::uint32_t argsChanged = 0;
+    std::uint32_t resultChanged = 0;
     std::size_t firstNewWord = 0;
 };
 
-// The stored frame the current frame is taken to repeat, and how far it has
-// repeated it. Nothing of the current frame is copied while it repeats.
+// The stored frame the current frame is taken to repeat, and how far.
 struct RepeatedFrame {
     bool active = false;
     std::size_t slot = 0;               // of the stored frame in the history
     const EventFrame* stored = nullptr; // history.frames[slot]
     std::size_t eventCount = 0;         // of the stored frame
     std::size_t next = 0; // of its events, the next to compare: those before it repeated
-    std::array<ChangedCall, MaxChangedCalls> changedCalls{};
+    std::array<ChangedCall, MaxRepeatCalls> changedCalls{};
     std::size_t changedCount = 0;
-    // The changed calls' argument and answer words, one call after another,
-    // 0 where the call has a text or slot (as the stored call keeps them).
-    std::array<std::uint64_t, MaxChangedCalls*(MaxArgs + MaxResultWords)> newWords{};
+    // The changed calls' words, one call after another, 0 at texts and slots.
+    std::array<std::uint64_t, MaxRepeatCalls*(MaxArgs + MaxResultWords)> newWords{};
     std::size_t newWordCount = 0;
 };
 
-// The largest frame seen, by the size of each of its pools: every frame buffer
-// keeps room for it, so that buffers passed from slot to slot never grow again
-// once a frame of working size has been seen.
-struct FrameRoom {
-    std::size_t events = 0;
-    std::size_t words = 0;
-    std::size_t texts = 0;
-    std::size_t textBytes = 0;
-    std::size_t slots = 0;
-    std::size_t handles = 0;
+// zlib's stream state, made at the first data chunk and reset for each.
+struct DeflateStream;
+struct DeflateStreamDeleter {
+    void operator()(DeflateStream* stream) const;
 };
 
 struct CaptureEncoder {
     FrameHistory history; // the frames a frame may be written against
     EventFrame current;   // the frame being recorded, once it stops repeating
     RepeatedFrame repeated;
-    FrameRoom room;
     DeltaWriter writer;
-    FrameChanges lastChanges; // of the last frame written, as the reader notes them
-    // The deltas of the Changes record being written, one for each changed word.
-    std::array<std::uint64_t, MaxChangedWords> changesDeltas{};
+    std::array<ChangedCall, MaxRepeatCalls> lastSites{}; // of the last Repeat giving them
+    std::size_t lastSiteCount = 0;
+    bool sitesWritten = false;
     std::size_t baseSlot = 0;         // of the current frame's base
     std::vector<std::uint8_t> output; // chunks not yet handed out, then the open chunk
     std::size_t chunkStart = 0;       // of the open data chunk's header
     bool chunkOpen = false;
     bool handedOut = false; // output went to the caller: cleared before the next write
     bool stopped = false;   // a closing mark is written: nothing more is recorded
-    // Deflates each data chunk's records as the chunk is sealed.
-    ChunkCompressor compressor;
+    std::unique_ptr<DeflateStream, DeflateStreamDeleter> deflater;
+    std::vector<std::uint8_t> compressed; // a chunk's records, before they replace them
 };
 
 // Starts a capture afresh: the file signature and the header chunk.
@@ -127,50 +101,46 @@ void beginCapture(CaptureEncoder& encoder, std::string_view pluginVersion,
 void recordSettingsFile(CaptureEncoder& encoder, std::string_view bytes);
 void recordNoSettingsFile(CaptureEncoder& encoder);
 
-// The three events of a frame; recordNativeCall is below.
-// worldGetAllPeds: the array size it was given, the handles it wrote (at most
-// MaxPedHandles kept) and the count it returned; inline, below.
-// scriptWait, the end of a frame.
+// The three events of a frame: recordNativeCall and recordPedsAnswer (the
+// array size given, the handles written, the count returned) are inline,
+// below; scriptWait ends the frame.
 void recordWait(CaptureEncoder& encoder, std::uint32_t ms);
 
 // Writes what has been recorded, closes the open chunk and returns every
 // byte not handed out before. Valid until the next call on the encoder.
 std::span<const std::uint8_t> flushCapture(CaptureEncoder& encoder);
 
-// The closing marks: the caller stopped the capture at its byte cap, or the
-// capture ended at unload. Each flushes first; afterwards records are ignored.
+// The closing marks, each after a flush: the byte cap reached, unload, and
+// the capture build standing down as the shipped plugin was loaded too.
+// Afterwards records are ignored.
 std::span<const std::uint8_t> stopAtSizeCap(CaptureEncoder& encoder, std::uint64_t capBytes);
 std::span<const std::uint8_t> endCapture(CaptureEncoder& encoder);
-// The closing mark of a capture build that stood down because the shipped
-// plugin was loaded too.
 std::span<const std::uint8_t> endStoodDown(CaptureEncoder& encoder);
 
-// How recordNativeCall compares a call with the next stored event; inline,
-// as it runs for every native call of every frame.
-
-// Whether the frame, at its first event or after it stopped repeating, is
-// taken to repeat a stored one: a frame's first event picks the stored frame
-// it is taken to repeat, and a frame taken to repeat the last one written
-// that starts with another event is predicted again from that event.
+// Whether the frame is taken to repeat a stored one: its first event picks
+// the latest stored frame that starts with it.
 bool repeatsAStoredFrame(CaptureEncoder& encoder, std::uint64_t shapeWord);
 // Notes a call whose words alone changed, if the frame has room for one more:
-// its words as they are now, 0 at `pointers` (its texts and slots), and which
-// of them changed. Takes the words, not the call, so that the comparison
-// before it keeps the call in registers.
+// its words, 0 at `pointers` (its texts and slots), and which changed. Takes
+// the words, not the call, so that the comparison keeps the call in registers.
 bool noteChangedCall(CaptureEncoder& encoder, const std::uint64_t* args, std::size_t argCount,
                      const std::uint64_t* result, std::size_t resultCount, std::uint32_t pointers);
-// A ped list answer that does not repeat the stored frame's: the frame stops
-// repeating it, and the answer goes into the current frame.
+// A ped list or call (its words already cut) that does not repeat the stored
+// frame's event: the frame stops repeating, and the event goes into it.
 void recordPedsThatDiffer(CaptureEncoder& encoder, std::int32_t capacity,
                           std::span<const std::int32_t> kept, std::int32_t returned);
-// A call, its words already cut to MaxArgs and MaxResultWords, that does not
-// repeat the stored frame: the frame stops repeating it, and the call goes
-// into the current frame.
 void recordCallThatDiffers(CaptureEncoder& encoder, const NativeCallRecord& call);
 
-// The stored event the next event of the frame is to be compared with (its
-// shape word: eventShapeWord), or null when the frame no longer repeats a
-// stored one or has gone past its end. Inline: it runs for every event.
+// Between the recording of events (capture_encoder.cpp) and the writing of
+// chunks (encoder_output.cpp): the events repeated so far go into the current
+// frame; a frame that repeated to its wait is written as a Repeat record; a
+// frame recorded event by event is written by the general writer.
+void stopRepeating(CaptureEncoder& encoder);
+void writeRepeatedFrame(CaptureEncoder& encoder);
+void writeCompleteFrame(CaptureEncoder& encoder);
+
+// The stored event the next event (of this shape word) is compared with, or
+// null when the frame repeats none. Inline: it runs for every event.
 inline const FrameEvent* nextRepeatedEvent(CaptureEncoder& encoder, std::uint64_t shapeWord) {
     RepeatedFrame& repeated = encoder.repeated;
     if ((!repeated.active || repeated.next == 0) && !repeatsAStoredFrame(encoder, shapeWord)) {
@@ -226,11 +196,8 @@ inline bool sameWords(const EventFrame& stored, const FrameEvent& was, const Nat
     return true;
 }
 
-// Compares a call with the stored call `was`: the same native, word counts,
-// texts by content and slots by value, and then its words but those of its
-// texts and slots. A call that repeats it, or differs only in its words
-// while the frame has room for another changed call, is noted and the result
-// is true; otherwise nothing is noted.
+// Notes a call that repeats the stored call `was`, or differs only in its
+// words while the frame has room for another changed call; else false.
 inline bool repeatsCall(CaptureEncoder& encoder, const FrameEvent& was,
                         const NativeCallRecord& call) {
     RepeatedFrame& repeated = encoder.repeated;
@@ -248,10 +215,9 @@ inline bool repeatsCall(CaptureEncoder& encoder, const FrameEvent& was,
     return true;
 }
 
-// Compares a call, its words already cut to MaxArgs and MaxResultWords, with
-// the next stored event. True when the call is noted, as a repeat or as a
-// call whose words changed, or when the capture has stopped; false when it
-// must go into the current frame (recordCallThatDiffers). Allocates nothing.
+// Compares a call, its words already cut, with the next stored event: true
+// when it is noted or the capture has stopped, false when it must go into the
+// current frame (recordCallThatDiffers). Allocates nothing.
 inline bool noteRepeatedCall(CaptureEncoder& encoder, const NativeCallRecord& call) {
     if (encoder.stopped) {
         return true;
@@ -269,9 +235,7 @@ inline void recordNativeCall(CaptureEncoder& encoder, const NativeCallRecord& ca
     }
 }
 
-// Compares a ped list answer, its handles already cut to MaxPedHandles, with
-// the next stored event: true when it repeats it (noted) or the capture has
-// stopped. Allocates nothing.
+// The same for a ped list answer, its handles already cut.
 inline bool noteRepeatedPeds(CaptureEncoder& encoder, std::int32_t capacity,
                              std::span<const std::int32_t> kept, std::int32_t returned) {
     if (encoder.stopped) {

@@ -1,15 +1,34 @@
-#include "capture/format/writer/encoder_output.h"
+#include "capture/format/writer/capture_encoder.h"
 
 #include "capture/format/byte_codec.h"
 #include "capture/format/capture_format.h"
-#include "capture/format/crc32.h"
+
+#include <zlib.h>
 
 #include <algorithm>
-#include <array>
+#include <bit>
+#include <new>
+#include <stdexcept>
 
 namespace capture {
 
+struct DeflateStream {
+    z_stream z{};
+};
+
+void DeflateStreamDeleter::operator()(DeflateStream* stream) const {
+    deflateEnd(&stream->z);
+    delete stream;
+}
+
 namespace {
+
+// zlib's fastest level, with a 4 KiB window and small tables, which are
+// cleared for each chunk: measured in the capture bench
+// (docs/capture-and-replay.md).
+constexpr int CompressionLevel = 1;
+constexpr int WindowBits = 12;
+constexpr int MemoryLevel = 5;
 
 constexpr std::size_t OutputRoom = 64u << 10;
 
@@ -33,8 +52,9 @@ void sealChunk(std::vector<std::uint8_t>& out, std::size_t start, const ChunkTag
                                                 out.size() - start - ChunkHeaderSize);
     std::copy(tag.begin(), tag.end(), header);
     storeU32(header + 4, static_cast<std::uint32_t>(payload.size()));
-    storeU32(header + 8, crc32(payload));
-    storeU32(header + 12, crc32({header, 12}));
+    storeU32(header + 8, static_cast<std::uint32_t>(
+                             crc32(0, payload.data(), static_cast<uInt>(payload.size()))));
+    storeU32(header + 12, static_cast<std::uint32_t>(crc32(0, header, 12)));
 }
 
 void openDataChunk(CaptureEncoder& encoder) {
@@ -42,6 +62,44 @@ void openDataChunk(CaptureEncoder& encoder) {
         encoder.chunkStart = openChunk(encoder.output);
         encoder.chunkOpen = true;
     }
+}
+
+z_stream& freshStream(CaptureEncoder& encoder) {
+    if (!encoder.deflater) {
+        auto stream = std::make_unique<DeflateStream>();
+        const int status = deflateInit2(&stream->z, CompressionLevel, Z_DEFLATED, WindowBits,
+                                        MemoryLevel, Z_DEFAULT_STRATEGY);
+        if (status != Z_OK) {
+            throw std::bad_alloc(); // zlib refuses only for want of memory here
+        }
+        encoder.deflater.reset(stream.release());
+    } else if (deflateReset(&encoder.deflater->z) != Z_OK) {
+        throw std::runtime_error("the zlib stream could not be reset");
+    }
+    return encoder.deflater->z;
+}
+
+// Replaces the records from `from` to the output's end with their zlib
+// stream: compressed into the encoder's buffer, then copied back over them.
+// Once the buffer has grown to a chunk's compressed size, nothing is
+// allocated. Failures throw, and the capture layer closes the capture.
+void compressRecords(CaptureEncoder& encoder, std::size_t from) {
+    std::vector<std::uint8_t>& out = encoder.output;
+    std::vector<std::uint8_t>& compressed = encoder.compressed;
+    z_stream& z = freshStream(encoder);
+    const std::size_t recordBytes = out.size() - from;
+    const auto bound = static_cast<std::size_t>(deflateBound(&z, static_cast<uLong>(recordBytes)));
+    compressed.resize(std::max(compressed.capacity(), bound));
+    z.next_in = out.data() + from;
+    z.avail_in = static_cast<uInt>(recordBytes);
+    z.next_out = compressed.data();
+    z.avail_out = static_cast<uInt>(compressed.size());
+    if (deflate(&z, Z_FINISH) != Z_STREAM_END) {
+        throw std::runtime_error("the zlib stream broke");
+    }
+    out.resize(from);
+    out.insert(out.end(), compressed.begin(),
+               compressed.begin() + static_cast<std::ptrdiff_t>(z.total_out));
 }
 
 // The open data chunk is sealed, or dropped when nothing went into it.
@@ -54,9 +112,7 @@ void closeDataChunk(CaptureEncoder& encoder) {
     if (encoder.output.size() == recordsStart) {
         encoder.output.resize(encoder.chunkStart);
     } else {
-        if (compressing(encoder.compressor)) {
-            compressRecords(encoder.compressor, encoder.output, recordsStart);
-        }
+        compressRecords(encoder, recordsStart);
         sealChunk(encoder.output, encoder.chunkStart, DataTag);
     }
     encoder.chunkOpen = false;
@@ -98,7 +154,7 @@ std::size_t openWholeChunk(CaptureEncoder& encoder) {
     return openChunk(encoder.output);
 }
 
-void recordSettings(CaptureEncoder& encoder, SettingsState state, std::string_view bytes) {
+void recordSettings(CaptureEncoder& encoder, SettingsFound state, std::string_view bytes) {
     if (encoder.stopped) {
         return;
     }
@@ -108,93 +164,57 @@ void recordSettings(CaptureEncoder& encoder, SettingsState state, std::string_vi
     sealChunk(encoder.output, start, SettingsTag);
 }
 
-} // namespace
-
-namespace {
-
-// Whether the repeated frame changed the same calls and words as the last
-// frame written, against the same stored frame (version 1 has no Changes
-// records).
-bool changesAsBefore(const CaptureEncoder& encoder) {
-    const RepeatedFrame& repeated = encoder.repeated;
-    const FrameChanges& last = encoder.lastChanges;
-    if (!encoder.writer.versionTwoRecords || !last.repeatable ||
-        repeated.slot != encoder.history.lastSlot || repeated.changedCount != last.siteCount) {
-        return false;
-    }
-    for (std::size_t j = 0; j < last.siteCount; ++j) {
-        if (!(repeated.changedCalls[j].site == last.sites[j])) {
-            return false;
-        }
-    }
-    return true;
+bool sameSites(const ChangedCall& a, const ChangedCall& b) {
+    return a.event == b.event && a.argsChanged == b.argsChanged &&
+           a.resultChanged == b.resultChanged;
 }
 
-// Calls visit(changed, was, wasWords, now) for each changed call of the
-// repeated frame, with its event in the stored frame and its words there and
-// now (arguments, then answer); then the stored frame takes the new words.
-template <class Visit> void forEachChangedCall(CaptureEncoder& encoder, Visit visit) {
+// The sites of the changed calls, unless they are those of the last Repeat
+// record: the number of calls, then for each the events before it since the
+// last and its masks.
+void putSites(CaptureEncoder& encoder) {
+    const RepeatedFrame& repeated = encoder.repeated;
+    const auto sites = std::span(repeated.changedCalls).first(repeated.changedCount);
+    const auto last = std::span(encoder.lastSites).first(encoder.lastSiteCount);
+    const bool asBefore = encoder.sitesWritten && std::equal(sites.begin(), sites.end(),
+                                                             last.begin(), last.end(), sameSites);
+    putByte(encoder.output, asBefore ? op::Repeat : op::Repeat | op::NewSites);
+    if (asBefore) {
+        return;
+    }
+    putVarint(encoder.output, sites.size());
+    std::size_t next = 0;
+    for (const ChangedCall& site : sites) {
+        putVarint(encoder.output, site.event - next);
+        putVarint(encoder.output, site.argsChanged);
+        putByte(encoder.output, static_cast<std::uint8_t>(site.resultChanged));
+        next = site.event + 1;
+    }
+    std::copy(sites.begin(), sites.end(), encoder.lastSites.begin());
+    encoder.lastSiteCount = sites.size();
+    encoder.sitesWritten = true;
+}
+
+// A frame that repeated the stored one to its wait: a Repeat record, each
+// changed word as its delta from the stored word; then the stored frame takes
+// the new words.
+void writeRepeatRecord(CaptureEncoder& encoder) {
+    putSites(encoder);
     const RepeatedFrame& repeated = encoder.repeated;
     EventFrame& stored = encoder.history.frames[repeated.slot];
     for (std::size_t j = 0; j < repeated.changedCount; ++j) {
         const ChangedCall& changed = repeated.changedCalls[j];
-        const FrameEvent& was = stored.events[changed.site.event];
-        const std::span<std::uint64_t> wasWords(stored.words.data() + was.firstWord,
-                                                was.argCount + was.resultCount);
-        const std::span<const std::uint64_t> now(repeated.newWords.data() + changed.firstNewWord,
-                                                 wasWords.size());
-        visit(changed, was, std::span<const std::uint64_t>(wasWords), now);
-        std::copy(now.begin(), now.end(), wasWords.begin());
-    }
-}
-
-// The changed calls as one Changes record, each word against its prediction;
-// the words predicted exactly in the frame before are left out when they are
-// exact again.
-void writeChangesRecord(CaptureEncoder& encoder) {
-    FrameChanges& changes = encoder.lastChanges;
-    std::array<std::uint64_t, MaxChangedWords>& deltas = encoder.changesDeltas;
-    std::size_t word = 0;
-    forEachChangedCall(encoder, [&](const ChangedCall& changed, const FrameEvent& was,
-                                    std::span<const std::uint64_t> wasWords,
-                                    std::span<const std::uint64_t> now) {
-        forEachChangedWord(changed.site, was.argCount, [&](std::size_t i) {
-            deltas[word] = wordDelta(now[i], predictedWord(changes, word, wasWords[i]));
-            noteChangedWordAgain(changes, word++, wasWords[i], now[i]);
-        });
-    });
-    const bool omitExact = exactAsBefore(changes, deltas.data());
-    std::vector<std::uint8_t>& out = encoder.output;
-    putByte(out, static_cast<std::uint8_t>(omitExact ? op::Changes | op::ExactWordsOmitted
-                                                     : op::Changes));
-    for (std::size_t k = 0; k < changes.wordCount; ++k) {
-        if (!(omitExact && changes.predictedExactly[k])) {
-            putVarint(out, deltas[k]);
+        const FrameEvent& was = stored.events[changed.event];
+        std::uint64_t* wasWords = stored.words.data() + was.firstWord;
+        const std::uint64_t* now = repeated.newWords.data() + changed.firstNewWord;
+        const std::uint64_t mask = changed.argsChanged | std::uint64_t{changed.resultChanged}
+                                                             << was.argCount;
+        for (std::uint64_t m = mask; m != 0; m &= m - 1) {
+            const auto i = static_cast<std::size_t>(std::countr_zero(m));
+            putVarint(encoder.output, wordDelta(now[i], wasWords[i]));
         }
-        changes.predictedExactly[k] = deltas[k] == 0;
+        std::copy_n(now, was.argCount + was.resultCount, wasWords);
     }
-}
-
-// The changed calls as runs of Same and their CallDeltas.
-void writeChangedCallDeltas(CaptureEncoder& encoder) {
-    std::vector<std::uint8_t>& out = encoder.output;
-    DeltaWriter& writer = encoder.writer;
-    FrameChanges& changes = encoder.lastChanges;
-    startFrameChanges(changes);
-    forEachChangedCall(encoder, [&](const ChangedCall& changed, const FrameEvent& was,
-                                    std::span<const std::uint64_t> wasWords,
-                                    std::span<const std::uint64_t> now) {
-        writer.sameRun += changed.site.event - writer.baseCursor;
-        closeSameRun(writer, out);
-        writeChangedWords(out, wasWords.first(was.argCount), now.first(was.argCount),
-                          changed.site.argsChanged, wasWords.subspan(was.argCount),
-                          now.subspan(was.argCount), changed.site.resultChanged);
-        noteChangedCallSite(changes, changed.site, was.argCount, wasWords.data(), now.data());
-        writer.baseCursor = changed.site.event + 1;
-    });
-    writer.sameRun +=
-        encoder.history.frames[encoder.repeated.slot].events.size() - writer.baseCursor;
-    closeSameRun(writer, out);
 }
 
 } // namespace
@@ -204,16 +224,10 @@ void writeRepeatedFrame(CaptureEncoder& encoder) {
     openDataChunk(encoder);
     RepeatedFrame& repeated = encoder.repeated;
     FrameHistory& history = encoder.history;
-    const bool asBefore = changesAsBefore(encoder);
     if (repeated.slot != history.lastSlot) {
         putByte(encoder.output, static_cast<std::uint8_t>(op::Base | repeated.slot));
     }
-    if (asBefore) {
-        writeChangesRecord(encoder);
-    } else {
-        writeChangedCallDeltas(encoder);
-    }
-    findCopiedWords(encoder.lastChanges);
+    writeRepeatRecord(encoder);
     history.storedAt[repeated.slot] = ++history.framesStored;
     history.lastSlot = repeated.slot;
     startNextFrame(encoder.writer);
@@ -222,7 +236,6 @@ void writeRepeatedFrame(CaptureEncoder& encoder) {
 
 void writeCompleteFrame(CaptureEncoder& encoder) {
     writePending(encoder, true);
-    encoder.lastChanges.repeatable = false;
     closeSameRun(encoder.writer, encoder.output);
     startNextFrame(encoder.writer);
 }
@@ -230,12 +243,10 @@ void writeCompleteFrame(CaptureEncoder& encoder) {
 void beginCapture(CaptureEncoder& encoder, std::string_view pluginVersion,
                   std::string_view buildIdentity) {
     encoder.repeated.active = false;
-    encoder.room = {};
     clearHistory(encoder.history);
     clearFrame(encoder.current);
     encoder.writer = DeltaWriter{};
-    encoder.writer.versionTwoRecords = compressing(encoder.compressor);
-    encoder.lastChanges.repeatable = false;
+    encoder.sitesWritten = false;
     encoder.baseSlot = 0;
     encoder.output.clear();
     // A second of ordinary frames fits, so that a chunk a little larger than
@@ -244,13 +255,11 @@ void beginCapture(CaptureEncoder& encoder, std::string_view pluginVersion,
     encoder.chunkOpen = false;
     encoder.handedOut = false;
     encoder.stopped = false;
-    restartCompression(encoder.compressor);
 
     for (std::uint8_t b : FileMagic) {
         putByte(encoder.output, b);
     }
-    putU32(encoder.output,
-           compressing(encoder.compressor) ? FormatVersion : UncompressedFormatVersion);
+    putU32(encoder.output, FormatVersion);
     const std::size_t start = openWholeChunk(encoder);
     putVarint(encoder.output, pluginVersion.size());
     putBytes(encoder.output, pluginVersion);
@@ -261,14 +270,14 @@ void beginCapture(CaptureEncoder& encoder, std::string_view pluginVersion,
 
 void recordSettingsFile(CaptureEncoder& encoder, std::string_view bytes) {
     if (bytes.size() > MaxSettingsBytes) {
-        recordSettings(encoder, SettingsState::FileCut, bytes.substr(0, MaxSettingsBytes));
+        recordSettings(encoder, SettingsFound::FileCut, bytes.substr(0, MaxSettingsBytes));
     } else {
-        recordSettings(encoder, SettingsState::File, bytes);
+        recordSettings(encoder, SettingsFound::File, bytes);
     }
 }
 
 void recordNoSettingsFile(CaptureEncoder& encoder) {
-    recordSettings(encoder, SettingsState::NoFile, {});
+    recordSettings(encoder, SettingsFound::NoFile, {});
 }
 
 std::span<const std::uint8_t> flushCapture(CaptureEncoder& encoder) {

@@ -33,15 +33,9 @@ void putHash(DeltaWriter& writer, std::vector<std::uint8_t>& out, std::uint64_t 
     putU64(out, hash);
 }
 
-// Version 1 writes a Call record's words plain, against no earlier call.
-const LastCallWords NoLastCall{};
-
-// A Call record's words: plain, or each against the same word of the last
-// Call record of its native.
-void putCallWords(std::vector<std::uint8_t>& out, std::span<const std::uint64_t> words,
-                  std::span<const std::uint64_t> lastWords, bool deltas) {
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        putVarint(out, deltas ? wordDelta(words[i], wordOrZero(lastWords, i)) : words[i]);
+void putWords(std::vector<std::uint8_t>& out, std::span<const std::uint64_t> words) {
+    for (const std::uint64_t word : words) {
+        putVarint(out, word);
     }
 }
 
@@ -55,13 +49,8 @@ void writeCall(DeltaWriter& writer, const EventFrame& frame, const FrameEvent& e
         putByte(out, op::Call);
         putHash(writer, out, event.hash);
     }
-    const auto args = argsOf(frame, event);
-    const auto result = resultOf(frame, event);
-    LastCallWords* last =
-        writer.versionTwoRecords ? &lastCallOf(writer.lastCalls, event.hash) : nullptr;
-    const LastCallWords& against = last != nullptr ? *last : NoLastCall;
     putByte(out, static_cast<std::uint8_t>(event.argCount));
-    putCallWords(out, args, lastArgs(against), last != nullptr);
+    putWords(out, argsOf(frame, event));
     putTexts(out, frame, event);
     putVarint(out, event.slotCount);
     for (const SlotEntry& s : slotsOf(frame, event)) {
@@ -69,10 +58,7 @@ void writeCall(DeltaWriter& writer, const EventFrame& frame, const FrameEvent& e
         putVarint(out, s.value);
     }
     putByte(out, static_cast<std::uint8_t>(event.resultCount));
-    putCallWords(out, result, lastResult(against), last != nullptr);
-    if (last != nullptr) {
-        keepCallWords(*last, args, result);
-    }
+    putWords(out, resultOf(frame, event));
 }
 
 // Bit i: word i differs from the base's word (0 past the base's end).
@@ -285,21 +271,6 @@ void closeSameRun(DeltaWriter& writer, std::vector<std::uint8_t>& out) {
     if (writer.sameRun > 0) {
         putOp(out, op::Same, writer.sameRun - 1);
         writer.sameRun = 0;
-    }
-}
-
-void writeChangedWords(std::vector<std::uint8_t>& out, std::span<const std::uint64_t> wasArgs,
-                       std::span<const std::uint64_t> args, std::uint32_t argsChanged,
-                       std::span<const std::uint64_t> wasResult,
-                       std::span<const std::uint64_t> result, std::uint32_t resultChanged) {
-    putByte(out, op::CallDelta);
-    putByte(out, static_cast<std::uint8_t>((argsChanged != 0 ? delta_field::Args : 0) |
-                                           (resultChanged != 0 ? delta_field::Result : 0)));
-    if (argsChanged != 0) {
-        putArgsDelta(out, args, wasArgs, argsChanged);
-    }
-    if (resultChanged != 0) {
-        putResultDelta(out, result, wasResult, resultChanged);
     }
 }
 

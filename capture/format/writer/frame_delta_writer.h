@@ -6,7 +6,6 @@
 
 #include "capture/format/capture_format.h"
 #include "capture/format/event_frame.h"
-#include "capture/format/last_call_words.h"
 
 #include <array>
 #include <cstddef>
@@ -21,11 +20,6 @@ struct DeltaWriter {
     std::size_t nextEvent = 0;  // first event of the current frame not yet written
     std::size_t sameRun = 0;    // events the same as the base, not yet written
     std::array<std::uint64_t, HashCacheSize> hashCache{};
-    // False in version 1, which has no Changes records and whose Call records
-    // hold their words plain; in version 2 they are written against lastCalls
-    // (last_call_words.h).
-    bool versionTwoRecords = true;
-    LastCallTable lastCalls;
 };
 
 // How far ahead the writer looks for base events left out or events put in
@@ -39,14 +33,6 @@ void writeNextEvent(DeltaWriter& writer, const EventFrame& base, const EventFram
                     std::vector<std::uint8_t>& out);
 // Closes the open run of events the same as the base.
 void closeSameRun(DeltaWriter& writer, std::vector<std::uint8_t>& out);
-// Writes a call against the base call it changes in its words alone (the
-// same hash, texts, slots and word counts), as writeNextEvent writes such a
-// call: given the base call's arguments and answer, the new ones, and which
-// of them differ (bit i: word i).
-void writeChangedWords(std::vector<std::uint8_t>& out, std::span<const std::uint64_t> wasArgs,
-                       std::span<const std::uint64_t> args, std::uint32_t argsChanged,
-                       std::span<const std::uint64_t> wasResult,
-                       std::span<const std::uint64_t> result, std::uint32_t resultChanged);
 // After a wait: the current frame becomes the base of the next.
 inline void startNextFrame(DeltaWriter& writer) {
     writer.baseCursor = 0;

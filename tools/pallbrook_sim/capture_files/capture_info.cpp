@@ -76,13 +76,13 @@ std::string settingsLine(const capture::CapturedSettings& settings) {
     return "?";
 }
 
-std::string endingLine(const capture::CaptureExtent& extent) {
+std::string endingLine(const capture::CaptureExtent& extent, std::uint64_t frames) {
     std::string line = capture::endingName(extent.ending);
     if (extent.ending == capture::CaptureEnding::SizeCapReached) {
         line += " (" + std::to_string(extent.sizeCap) + " bytes)";
-    } else if (extent.ending == capture::CaptureEnding::TornTail) {
-        line += ": " + std::to_string(extent.keptBytes) + " bytes kept, " +
-                std::to_string(extent.droppedBytes) + " dropped";
+    } else if (extent.ending == capture::CaptureEnding::TornTail ||
+               extent.ending == capture::CaptureEnding::Damaged) {
+        line += ": " + capture::endingDetails(extent, frames);
     }
     return line;
 }
@@ -152,7 +152,7 @@ int printCaptureInfo(const std::string& file) {
     std::printf("frames: %" PRIu64 " (%" PRIu64 " events), game time %.1f s\n", tally.frames,
                 tally.events, static_cast<double>(tally.gameTimeMs) / 1000.0);
     std::printf("chunks: %zu in %zu bytes; ending: %s\n", reader.extent.chunks,
-                reader.extent.keptBytes, endingLine(reader.extent).c_str());
+                reader.extent.keptBytes, endingLine(reader.extent, tally.frames).c_str());
     std::printf("drags: %" PRIu64 " begun, %" PRIu64 " ended\n", tally.dragsBegun,
                 tally.dragsEnded);
     return 0;

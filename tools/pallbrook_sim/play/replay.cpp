@@ -220,9 +220,10 @@ int printOutcome(const capture::CaptureExtent& extent, const ReplayRun& run, Pla
         printDifference(*run.state.difference);
     }
     std::string ending = capture::endingName(extent.ending);
-    if (extent.ending == capture::CaptureEnding::TornTail) {
-        ending += ": replayed up to the last whole chunk, " + std::to_string(extent.keptBytes) +
-                  " bytes kept, " + std::to_string(extent.droppedBytes) + " dropped";
+    if (extent.ending == capture::CaptureEnding::TornTail ||
+        extent.ending == capture::CaptureEnding::Damaged) {
+        ending += ": replayed up to the last whole chunk, " +
+                  capture::endingDetails(extent, static_cast<std::size_t>(run.frames));
     }
     std::puts(("end of the capture (" + ending + ") after " + std::to_string(run.frames) +
                " frames: state " + phaseName(loop.phase()))
