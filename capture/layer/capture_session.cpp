@@ -131,7 +131,7 @@ CallShape& fillCallShape(CallShape& shape, std::uint64_t hash) {
 // full of other hashes gives up the native's own slot.
 __attribute__((noinline)) const CallShape& findCallShape(std::uint64_t hash) {
     auto& table = CaptureState.callShapes;
-    const std::size_t home = callShapeSlot(hash);
+    const std::size_t home = hashCacheSlot(hash);
     for (std::size_t i = home; i < home + table.size(); ++i) {
         CallShape& shape = table[i % table.size()];
         if (shape.filled && shape.hash == hash) {
@@ -146,7 +146,7 @@ __attribute__((noinline)) const CallShape& findCallShape(std::uint64_t hash) {
 
 // Most natives are found in their own slot at once.
 const CallShape& callShapeOf(std::uint64_t hash) {
-    const CallShape& shape = CaptureState.callShapes[callShapeSlot(hash)];
+    const CallShape& shape = CaptureState.callShapes[hashCacheSlot(hash)];
     return shape.filled && shape.hash == hash ? shape : findCallShape(hash);
 }
 
@@ -170,6 +170,17 @@ void flushIfDue() noexcept {
     writeOut(flushCapture(CaptureState.encoder));
 }
 
+// A capture under way gets its closing mark, then the file is closed.
+void closeWith(std::span<const std::uint8_t> (*mark)(CaptureEncoder&)) noexcept {
+    if (CaptureState.recording) {
+        try {
+            writeOut(mark(CaptureState.encoder));
+        } catch (...) {
+        }
+    }
+    closeFile();
+}
+
 } // namespace
 
 void startCapture() noexcept {
@@ -191,25 +202,11 @@ void startCapture() noexcept {
 }
 
 void finishCapture() noexcept {
-    if (!CaptureState.recording) {
-        closeFile();
-        return;
-    }
-    try {
-        writeOut(endCapture(CaptureState.encoder));
-    } catch (...) {
-    }
-    closeFile();
+    closeWith(endCapture);
 }
 
 void standDown() noexcept {
-    if (CaptureState.recording) {
-        try {
-            writeOut(endStoodDown(CaptureState.encoder));
-        } catch (...) {
-        }
-    }
-    closeFile();
+    closeWith(endStoodDown);
 }
 
 namespace {

@@ -43,8 +43,9 @@ bool readSettings(std::span<const std::uint8_t> payload, CapturedSettings& setti
                                                       : settings.found == SettingsFound::File;
 }
 
-std::string chunkProblem(std::size_t offset, const char* problem) {
-    return std::string(problem) + " (chunk at offset " + std::to_string(offset) + ")";
+std::optional<CaptureReadError> chunkError(std::size_t offset, const char* problem) {
+    return errorAt(offset,
+                   std::string(problem) + " (chunk at offset " + std::to_string(offset) + ")");
 }
 
 // Reading stops before the damaged chunk at offset; the file from there on
@@ -73,37 +74,36 @@ std::optional<CaptureReadError> scanChunks(CaptureFrameReader& reader, std::size
             return std::nullopt;
         }
         if (check.state != ChunkState::Whole) {
-            return errorAt(offset, chunkProblem(offset, check.problem));
+            return chunkError(offset, check.problem);
         }
         if (closed) {
-            return errorAt(offset, chunkProblem(offset, "chunk after the closing mark"));
+            return chunkError(offset, "chunk after the closing mark");
         }
         if (check.tag == SettingsTag) {
             if (reader.settings.found != SettingsFound::NotRecorded) {
-                return errorAt(offset, chunkProblem(offset, "settings given twice"));
+                return chunkError(offset, "settings given twice");
             }
             if (!readSettings(check.payload, reader.settings)) {
-                return errorAt(offset, chunkProblem(offset, "bad settings chunk"));
+                return chunkError(offset, "bad settings chunk");
             }
         } else if (check.tag == SizeCapTag) {
             ByteCursor in{check.payload};
             reader.extent.sizeCap = takeVarint(in);
             if (!in.ok || !atEnd(in)) {
-                return errorAt(offset, chunkProblem(offset, "bad size cap mark"));
+                return chunkError(offset, "bad size cap mark");
             }
             reader.extent.ending = CaptureEnding::SizeCapReached;
             closed = true;
         } else if (check.tag == EndTag || check.tag == StoodDownTag) {
             if (!check.payload.empty()) {
-                return errorAt(offset, chunkProblem(offset, "bad end mark"));
+                return chunkError(offset, "bad end mark");
             }
             reader.extent.ending =
                 check.tag == EndTag ? CaptureEnding::Closed : CaptureEnding::StoodDown;
             closed = true;
         } else if (check.tag != DataTag) {
-            return errorAt(offset,
-                           chunkProblem(offset, check.tag == HeaderTag ? "second header chunk"
-                                                                       : "unknown chunk tag"));
+            return chunkError(offset,
+                              check.tag == HeaderTag ? "second header chunk" : "unknown chunk tag");
         }
         ++reader.extent.chunks;
         offset = check.end;
@@ -150,8 +150,8 @@ ChunkEntry enterNextDataChunk(CaptureFrameReader& reader, CaptureReadError& erro
             stopAtDamage(reader.extent, reader.bytes, offset);
             return ChunkEntry::NoMore;
         } else if ((reader.inflatedSoFar += reader.inflated.size()) > reader.maxInflated) {
-            error = {offset, chunkProblem(offset, "the capture inflates to more than the bytes a "
-                                                  "whole read may decode to")};
+            error = *chunkError(offset, "the capture inflates to more than the bytes a whole read "
+                                        "may decode to");
             return ChunkEntry::Failed;
         } else {
             reader.payload = ByteCursor{reader.inflated};
@@ -166,17 +166,16 @@ ChunkEntry enterNextDataChunk(CaptureFrameReader& reader, CaptureReadError& erro
 void convertEvent(const EventFrame& frame, const FrameEvent& event, CapturedEvent& out) {
     switch (event.kind) {
     case EventKind::NativeCall: {
-        CapturedCall call;
-        call.hash = event.hash;
         const auto args = argsOf(frame, event);
+        const auto slots = slotsOf(frame, event);
         const auto result = resultOf(frame, event);
-        call.args.assign(args.begin(), args.end());
-        call.result.assign(result.begin(), result.end());
+        CapturedCall call{event.hash,
+                          {args.begin(), args.end()},
+                          {},
+                          {slots.begin(), slots.end()},
+                          {result.begin(), result.end()}};
         for (const TextEntry& text : textsOf(frame, event)) {
             call.texts.push_back({text.argIndex, std::string(textBytesOf(frame, text))});
-        }
-        for (const SlotEntry& slot : slotsOf(frame, event)) {
-            call.slots.push_back({slot.argIndex, slot.value});
         }
         out = std::move(call);
         break;
@@ -258,12 +257,11 @@ std::optional<CaptureReadError> openCapture(CaptureFrameReader& reader,
     }
     const ChunkCheck head = checkChunk(bytes, SignatureSize);
     if (head.state != ChunkState::Whole) {
-        return errorAt(SignatureSize, chunkProblem(SignatureSize, head.state == ChunkState::Torn
-                                                                      ? "capture header cut short"
-                                                                      : head.problem));
+        return chunkError(SignatureSize, head.state == ChunkState::Torn ? "capture header cut short"
+                                                                        : head.problem);
     }
     if (head.tag != HeaderTag || !readHeader(head.payload, reader.header)) {
-        return errorAt(SignatureSize, chunkProblem(SignatureSize, "bad capture header chunk"));
+        return chunkError(SignatureSize, "bad capture header chunk");
     }
     reader.extent.chunks = 1;
     if (auto error = scanChunks(reader, head.end)) {

@@ -16,14 +16,6 @@
 
 namespace capture {
 
-// A call a Repeat record changes: its index in the base frame and which of
-// its argument and answer words change (bit i: word i).
-struct RepeatSite {
-    std::size_t event = 0;
-    std::uint32_t argsChanged = 0;
-    std::uint32_t resultChanged = 0;
-};
-
 struct DeltaReader {
     FrameHistory history; // the frames a frame may be written against
     EventFrame current;   // the frame being read

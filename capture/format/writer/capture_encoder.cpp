@@ -21,19 +21,11 @@ void repeatFrom(RepeatedFrame& repeated, const FrameHistory& history, std::size_
 // The stored frame a frame starting with this event most likely repeats: the
 // latest with the same first event.
 bool predictRepeat(CaptureEncoder& encoder, std::uint64_t firstShapeWord) {
-    const FrameHistory& history = encoder.history;
-    std::size_t best = BaseSlotCount;
-    std::uint64_t bestAt = 0;
-    for (std::size_t i = 0; i < BaseSlotCount; ++i) {
-        if (history.storedAt[i] > bestAt && history.shapes[i].first == firstShapeWord) {
-            best = i;
-            bestAt = history.storedAt[i];
-        }
-    }
+    const std::size_t best = latestStartingWith(encoder.history, firstShapeWord);
     if (best == BaseSlotCount) {
         return false;
     }
-    repeatFrom(encoder.repeated, history, best);
+    repeatFrom(encoder.repeated, encoder.history, best);
     return true;
 }
 
@@ -115,7 +107,7 @@ bool noteChangedCall(CaptureEncoder& encoder, const std::uint64_t* args, std::si
         now[std::countr_zero(p)] = 0;
     }
     std::copy_n(result, resultCount, now + argCount);
-    ChangedCall changed{repeated.next, 0, 0, repeated.newWordCount};
+    RepeatSite changed{repeated.next, 0, 0};
     for (std::size_t i = 0; i < argCount; ++i) {
         changed.argsChanged |= static_cast<std::uint32_t>(now[i] != was[i]) << i;
     }
@@ -142,14 +134,14 @@ void stopRepeating(CaptureEncoder& encoder) {
     const EventFrame& stored = encoder.history.frames[repeated.slot];
     EventFrame& current = encoder.current;
     std::size_t changed = 0;
+    const std::uint64_t* now = repeated.newWords.data();
     for (std::size_t k = 0; k < repeated.next; ++k) {
         copyEvent(current, stored, stored.events[k]);
         if (changed < repeated.changedCount && repeated.changedCalls[changed].event == k) {
             const FrameEvent& event = current.events.back();
-            const std::uint64_t* now =
-                repeated.newWords.data() + repeated.changedCalls[changed].firstNewWord;
             std::copy_n(now, event.argCount + event.resultCount,
                         current.words.begin() + static_cast<std::ptrdiff_t>(event.firstWord));
+            now += event.argCount + event.resultCount;
             ++changed;
         }
     }

@@ -246,10 +246,6 @@ void writePedsDelta(const EventFrame& base, const FrameEvent& was, const EventFr
     closeRun(runs, out);
 }
 
-void writeWait(const FrameEvent& event, std::vector<std::uint8_t>& out) {
-    putOp(out, op::Wait, event.waitMs);
-}
-
 void writeWhole(DeltaWriter& writer, const EventFrame& frame, const FrameEvent& event,
                 std::vector<std::uint8_t>& out) {
     switch (event.kind) {
@@ -260,7 +256,7 @@ void writeWhole(DeltaWriter& writer, const EventFrame& frame, const FrameEvent& 
         writePeds(frame, event, out);
         break;
     case EventKind::Wait:
-        writeWait(event, out);
+        putOp(out, op::Wait, event.waitMs);
         break;
     }
 }
