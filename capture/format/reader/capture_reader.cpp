@@ -112,21 +112,6 @@ std::optional<CaptureReadError> scanChunks(CaptureFrameReader& reader, std::size
     return std::nullopt;
 }
 
-bool compressed(const CaptureFrameReader& reader) {
-    return reader.header.formatVersion != UncompressedFormatVersion;
-}
-
-std::size_t chunkOffset(const CaptureFrameReader& reader) {
-    return reader.payloadStart - ChunkHeaderSize;
-}
-
-// A record is told by its chunk's offset and its place among the chunk's
-// records (inflated, in version 3).
-std::string recordPlace(const CaptureFrameReader& reader, std::size_t recordPos) {
-    return "record at byte " + std::to_string(recordPos) +
-           " of the chunk's records, chunk at offset " + std::to_string(chunkOffset(reader));
-}
-
 enum class ChunkEntry { Entered, NoMore, Failed };
 
 // The next data chunk with records before the kept end, already checked by
@@ -142,9 +127,9 @@ ChunkEntry enterNextDataChunk(CaptureFrameReader& reader, CaptureReadError& erro
         if (!std::equal(DataTag.begin(), DataTag.end(), header)) {
             continue;
         }
-        reader.payloadStart = offset + ChunkHeaderSize;
-        const auto payload = reader.bytes.subspan(reader.payloadStart, length);
-        if (!compressed(reader)) {
+        reader.dataChunk = offset;
+        const auto payload = reader.bytes.subspan(offset + ChunkHeaderSize, length);
+        if (reader.header.formatVersion == UncompressedFormatVersion) {
             reader.payload = ByteCursor{payload};
         } else if (!inflateChunk(payload, reader.inflated)) {
             stopAtDamage(reader.extent, reader.bytes, offset);
@@ -306,9 +291,13 @@ FrameRead readNextEventFrame(CaptureFrameReader& reader, const EventFrame*& fram
         const RecordOutcome outcome = readRecord(reader.delta, reader.payload, problem);
         if (outcome == RecordOutcome::Failed) {
             reader.finished = true;
-            error.offset = chunkOffset(reader);
-            error.message = std::string(problem != nullptr ? problem : "bad record") + " (" +
-                            recordPlace(reader, recordPos) + ")";
+            // The record is told by its place among the chunk's records
+            // (inflated, in version 3).
+            error.offset = reader.dataChunk;
+            error.message = std::string(problem != nullptr ? problem : "bad record") +
+                            " (record at byte " + std::to_string(recordPos) +
+                            " of the chunk's records, chunk at offset " +
+                            std::to_string(reader.dataChunk) + ")";
             return FrameRead::Failed;
         }
         if (outcome == RecordOutcome::FrameEnded) {
@@ -362,7 +351,7 @@ CaptureReadResult readCapture(std::span<const std::uint8_t> bytes, std::size_t m
         }
         // Past a limit the whole capture is refused where the frame ends.
         const auto tooLarge = [&](const std::string& what) {
-            result.error = CaptureReadError{chunkOffset(reader),
+            result.error = CaptureReadError{reader.dataChunk,
                                             "the capture " + what + "; read it frame by frame"};
             return result;
         };

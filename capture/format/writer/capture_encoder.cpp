@@ -18,17 +18,6 @@ void repeatFrom(RepeatedFrame& repeated, const FrameHistory& history, std::size_
     repeated.newWordCount = 0;
 }
 
-// The stored frame a frame starting with this event most likely repeats: the
-// latest with the same first event.
-bool predictRepeat(CaptureEncoder& encoder, std::uint64_t firstShapeWord) {
-    const std::size_t best = latestStartingWith(encoder.history, firstShapeWord);
-    if (best == BaseSlotCount) {
-        return false;
-    }
-    repeatFrom(encoder.repeated, encoder.history, best);
-    return true;
-}
-
 // Keeps the texts and slots whose indices rise and stay below the argument
 // count.
 template <class Arg> bool keepArg(const Arg& arg, std::size_t argCount, std::int64_t& lastIndex) {
@@ -86,11 +75,19 @@ void keepRoomFor(CaptureEncoder& encoder, const EventFrame& frame) {
 
 bool repeatsAStoredFrame(CaptureEncoder& encoder, std::uint64_t shapeWord) {
     RepeatedFrame& repeated = encoder.repeated;
-    if (repeated.active &&
-        eventShapeWord(encoder.history.frames[repeated.slot].events[0]) != shapeWord) {
+    if (repeated.active && eventShapeWord(repeated.stored->events[0]) != shapeWord) {
         repeated.active = false;
     }
-    return repeated.active || (encoder.current.events.empty() && predictRepeat(encoder, shapeWord));
+    if (repeated.active || !encoder.current.events.empty()) {
+        return repeated.active;
+    }
+    // The stored frame the frame most likely repeats: the latest that starts
+    // with the same event.
+    const std::size_t latest = latestStartingWith(encoder.history, shapeWord);
+    if (latest != BaseSlotCount) {
+        repeatFrom(repeated, encoder.history, latest);
+    }
+    return repeated.active;
 }
 
 bool noteChangedCall(CaptureEncoder& encoder, const std::uint64_t* args, std::size_t argCount,

@@ -7,14 +7,14 @@
 // just noted, and a frame that repeats to its wait is one Repeat record. At
 // the first event that differs in anything else, the events repeated so far
 // are copied into the current frame and the rest goes to the general writer
-// (frame_delta_writer.h). Bytes come out only through flushCapture and the
+// (DeltaWriter, below). Bytes come out only through flushCapture and the
 // closing marks, as whole chunks. Once its buffers have grown to a frame's
 // working size, recording a frame allocates nothing.
 #pragma once
 
+#include "capture/format/capture_format.h"
 #include "capture/format/event_frame.h"
 #include "capture/format/frame_history.h"
-#include "capture/format/writer/frame_delta_writer.h"
 
 #include <algorithm>
 #include <array>
@@ -59,6 +59,29 @@ struct RepeatedFrame {
     std::array<std::uint64_t, MaxRepeatCalls*(MaxArgs + MaxResultWords)> newWords{};
     std::size_t newWordCount = 0;
 };
+
+// Writes the events of a frame as records against the previous frame (the
+// base): runs of events the same as the base event at the cursor, base events
+// passed over, changed base events with only the fields that changed, and
+// events written whole. docs/capture-format.md gives the records' layout.
+struct DeltaWriter {
+    std::size_t baseCursor = 0; // next base event a record may refer to
+    std::size_t nextEvent = 0;  // first event of the current frame not yet written
+    std::size_t sameRun = 0;    // events the same as the base, not yet written
+    std::array<std::uint64_t, HashCacheSize> hashCache{};
+};
+
+// Writes the next event of the current frame (frame_delta_writer.cpp). A run
+// of events the same as the base stays open until a different event comes or
+// closeSameRun.
+void writeNextEvent(DeltaWriter& writer, const EventFrame& base, const EventFrame& current,
+                    std::vector<std::uint8_t>& out);
+void closeSameRun(DeltaWriter& writer, std::vector<std::uint8_t>& out);
+// After a wait: the current frame becomes the base of the next.
+inline void startNextFrame(DeltaWriter& writer) {
+    writer.baseCursor = 0;
+    writer.nextEvent = 0;
+}
 
 // zlib's stream state, made at the first data chunk and reset for each.
 struct DeflateStream;
@@ -187,64 +210,44 @@ inline bool sameWords(const EventFrame& stored, const FrameEvent& was, const Nat
     return true;
 }
 
-// Compares a call, its words already cut, with the next stored event: true
-// when it repeats it, or differs only in its words while the frame has room
-// for another changed call, and is noted, or when the capture has stopped;
-// false when it must go into the current frame (recordCallThatDiffers).
-// Allocates nothing.
-inline bool noteRepeatedCall(CaptureEncoder& encoder, const NativeCallRecord& call) {
-    if (encoder.stopped) {
-        return true;
-    }
-    const FrameEvent* was = nextRepeatedEvent(encoder, call.hash);
-    std::uint32_t pointers = 0;
-    if (was == nullptr ||
-        !sameNativeTextsAndSlots(*encoder.repeated.stored, *was, call, pointers)) {
-        return false;
-    }
-    if (!sameWords(*encoder.repeated.stored, *was, call, pointers) &&
-        !noteChangedCall(encoder, call.args.data(), call.args.size(), call.result.data(),
-                         call.result.size(), pointers)) {
-        return false;
-    }
-    ++encoder.repeated.next;
-    return true;
-}
-
+// A call, its words cut, is compared with the next stored event: one that
+// repeats it, or differs only in its words while the frame has room for
+// another changed call, is noted, allocating nothing; else it goes into the
+// current frame.
 inline void recordNativeCall(CaptureEncoder& encoder, const NativeCallRecord& call) {
+    if (encoder.stopped) {
+        return;
+    }
     const NativeCallRecord kept{call.hash, call.args.first(std::min(call.args.size(), MaxArgs)),
                                 call.texts, call.slots,
                                 call.result.first(std::min(call.result.size(), MaxResultWords))};
-    if (!noteRepeatedCall(encoder, kept)) {
-        recordCallThatDiffers(encoder, kept);
+    const FrameEvent* was = nextRepeatedEvent(encoder, kept.hash);
+    std::uint32_t pointers = 0;
+    if (was != nullptr && sameNativeTextsAndSlots(*encoder.repeated.stored, *was, kept, pointers) &&
+        (sameWords(*encoder.repeated.stored, *was, kept, pointers) ||
+         noteChangedCall(encoder, kept.args.data(), kept.args.size(), kept.result.data(),
+                         kept.result.size(), pointers))) {
+        ++encoder.repeated.next;
+        return;
     }
+    recordCallThatDiffers(encoder, kept);
 }
 
-// The same for a ped list answer, its handles already cut.
-inline bool noteRepeatedPeds(CaptureEncoder& encoder, std::int32_t capacity,
-                             std::span<const std::int32_t> kept, std::int32_t returned) {
-    if (encoder.stopped) {
-        return true;
-    }
-    const FrameEvent* was = nextRepeatedEvent(encoder, PedsAnswerShapeWord);
-    if (was == nullptr || was->kind != EventKind::PedsAnswer || was->pedsCapacity != capacity ||
-        was->pedsReturned != returned) {
-        return false;
-    }
-    const auto handles = handlesOf(*encoder.repeated.stored, *was);
-    if (!std::equal(kept.begin(), kept.end(), handles.begin(), handles.end())) {
-        return false;
-    }
-    ++encoder.repeated.next;
-    return true;
-}
-
+// The same for a ped list answer, its handles cut.
 inline void recordPedsAnswer(CaptureEncoder& encoder, std::int32_t capacity,
                              std::span<const std::int32_t> written, std::int32_t returned) {
-    const auto kept = written.first(std::min(written.size(), MaxPedHandles));
-    if (!noteRepeatedPeds(encoder, capacity, kept, returned)) {
-        recordPedsThatDiffer(encoder, capacity, kept, returned);
+    if (encoder.stopped) {
+        return;
     }
+    const auto kept = written.first(std::min(written.size(), MaxPedHandles));
+    const FrameEvent* was = nextRepeatedEvent(encoder, PedsAnswerShapeWord);
+    if (was != nullptr && was->kind == EventKind::PedsAnswer && was->pedsCapacity == capacity &&
+        was->pedsReturned == returned &&
+        std::ranges::equal(kept, handlesOf(*encoder.repeated.stored, *was))) {
+        ++encoder.repeated.next;
+        return;
+    }
+    recordPedsThatDiffer(encoder, capacity, kept, returned);
 }
 
 } // namespace capture
