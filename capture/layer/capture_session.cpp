@@ -189,22 +189,56 @@ void noteGameTime(const std::uint64_t* answer) {
     }
 }
 
-// The texts and slots of a call, read where they are into the scratch arrays.
-__attribute__((noinline)) void readPointerArgs(const CallShape& shape, std::size_t argCount,
-                                               std::size_t& textCount, std::size_t& slotCount) {
-    for (std::uint32_t pointers = shape.pointerArgs; pointers != 0; pointers &= pointers - 1) {
-        const auto i = static_cast<std::uint32_t>(std::countr_zero(pointers));
-        const std::uint64_t word = i < argCount ? CaptureState.args[i] : 0;
-        if (word == 0) {
-            continue;
+// A call with texts or slots, or without an answer: its texts and slots read
+// where they are, and all of it compared with the repeated frame or recorded.
+__attribute__((noinline)) void recordCallInFull(const CallShape& shape,
+                                                const std::uint64_t* answer) noexcept {
+    try {
+        const std::size_t argCount = std::min(CaptureState.argCount, MaxArgs);
+        std::size_t textCount = 0;
+        std::size_t slotCount = 0;
+        for (std::uint32_t pointers = shape.pointerArgs; pointers != 0; pointers &= pointers - 1) {
+            const auto i = static_cast<std::uint32_t>(std::countr_zero(pointers));
+            const std::uint64_t word = i < argCount ? CaptureState.args[i] : 0;
+            if (word == 0) {
+                continue;
+            }
+            if (isTextArg(shape.kinds->args[i])) {
+                scratchTexts[textCount++] = {i, liveText(reinterpret_cast<const char*>(word))};
+            } else {
+                std::uint32_t value = 0;
+                std::memcpy(&value, reinterpret_cast<const void*>(word), sizeof value);
+                scratchSlots[slotCount++] = {i, value};
+            }
         }
-        if (isTextArg(shape.kinds->args[i])) {
-            scratchTexts[textCount++] = {i, liveText(reinterpret_cast<const char*>(word))};
-        } else {
-            std::uint32_t value = 0;
-            std::memcpy(&value, reinterpret_cast<const void*>(word), sizeof value);
-            scratchSlots[slotCount++] = {i, value};
-        }
+        recordNativeCall(CaptureState.encoder,
+                         {CaptureState.hash,
+                          {CaptureState.args.data(), argCount},
+                          {scratchTexts.data(), textCount},
+                          {scratchSlots.data(), slotCount},
+                          {answer, answer == nullptr ? 0 : shape.resultWords}});
+    } catch (...) {
+        closeFile();
+    }
+}
+
+// The call just made, of a native with no texts or slots.
+NativeCallRecord plainCall(const std::uint64_t* answer, std::size_t resultWords) {
+    return {CaptureState.hash,
+            {CaptureState.args.data(), std::min(CaptureState.argCount, MaxArgs)},
+            {},
+            {},
+            {answer, resultWords}};
+}
+
+// A call with no texts or slots that the repeated frame does not take: it
+// goes into the current frame, compared no more.
+__attribute__((noinline)) void recordPlainCallThatDiffers(const std::uint64_t* answer,
+                                                          std::size_t resultWords) noexcept {
+    try {
+        recordCallThatDiffers(CaptureState.encoder, plainCall(answer, resultWords));
+    } catch (...) {
+        closeFile();
     }
 }
 
@@ -245,24 +279,15 @@ void recordCall(const unsigned long long* result) noexcept {
     if (shape.gameTimer && answer != nullptr) {
         noteGameTime(answer);
     }
-    const std::size_t argCount = std::min(CaptureState.argCount, MaxArgs);
-    std::size_t textCount = 0;
-    std::size_t slotCount = 0;
-    // Most calls are of natives with no texts or slots: they are compared
-    // with the repeated frame at once, nothing allocated.
-    if (shape.pointerArgs != 0) {
-        readPointerArgs(shape, argCount, textCount, slotCount);
+    // Most calls, of natives with no texts or slots, are compared with the
+    // repeated frame at once, nothing allocated.
+    if (shape.pointerArgs == 0 && answer != nullptr) {
+        if (!noteRepeatedCall(CaptureState.encoder, plainCall(answer, shape.resultWords))) {
+            recordPlainCallThatDiffers(answer, shape.resultWords);
+        }
+        return;
     }
-    try {
-        recordNativeCall(CaptureState.encoder,
-                         {CaptureState.hash,
-                          {CaptureState.args.data(), argCount},
-                          {scratchTexts.data(), textCount},
-                          {scratchSlots.data(), slotCount},
-                          {answer, answer == nullptr ? 0 : shape.resultWords}});
-    } catch (...) {
-        closeFile();
-    }
+    recordCallInFull(shape, answer);
 }
 
 void recordPeds(const int* array, int arraySize, int returned) noexcept {

@@ -210,44 +210,64 @@ inline bool sameWords(const EventFrame& stored, const FrameEvent& was, const Nat
     return true;
 }
 
-// A call, its words cut, is compared with the next stored event: one that
-// repeats it, or differs only in its words while the frame has room for
-// another changed call, is noted, allocating nothing; else it goes into the
-// current frame.
-inline void recordNativeCall(CaptureEncoder& encoder, const NativeCallRecord& call) {
+// Compares a call, its words already cut, with the next stored event: true
+// when it repeats it, or differs only in its words while the frame has room
+// for another changed call, and is noted, or when the capture has stopped;
+// false when it must go into the current frame (recordCallThatDiffers).
+// Allocates nothing.
+inline bool noteRepeatedCall(CaptureEncoder& encoder, const NativeCallRecord& call) {
     if (encoder.stopped) {
-        return;
+        return true;
     }
+    const FrameEvent* was = nextRepeatedEvent(encoder, call.hash);
+    std::uint32_t pointers = 0;
+    if (was == nullptr ||
+        !sameNativeTextsAndSlots(*encoder.repeated.stored, *was, call, pointers)) {
+        return false;
+    }
+    if (!sameWords(*encoder.repeated.stored, *was, call, pointers) &&
+        !noteChangedCall(encoder, call.args.data(), call.args.size(), call.result.data(),
+                         call.result.size(), pointers)) {
+        return false;
+    }
+    ++encoder.repeated.next;
+    return true;
+}
+
+inline void recordNativeCall(CaptureEncoder& encoder, const NativeCallRecord& call) {
     const NativeCallRecord kept{call.hash, call.args.first(std::min(call.args.size(), MaxArgs)),
                                 call.texts, call.slots,
                                 call.result.first(std::min(call.result.size(), MaxResultWords))};
-    const FrameEvent* was = nextRepeatedEvent(encoder, kept.hash);
-    std::uint32_t pointers = 0;
-    if (was != nullptr && sameNativeTextsAndSlots(*encoder.repeated.stored, *was, kept, pointers) &&
-        (sameWords(*encoder.repeated.stored, *was, kept, pointers) ||
-         noteChangedCall(encoder, kept.args.data(), kept.args.size(), kept.result.data(),
-                         kept.result.size(), pointers))) {
-        ++encoder.repeated.next;
-        return;
+    if (!noteRepeatedCall(encoder, kept)) {
+        recordCallThatDiffers(encoder, kept);
     }
-    recordCallThatDiffers(encoder, kept);
 }
 
-// The same for a ped list answer, its handles cut.
+// The same for a ped list answer, its handles already cut.
+inline bool noteRepeatedPeds(CaptureEncoder& encoder, std::int32_t capacity,
+                             std::span<const std::int32_t> kept, std::int32_t returned) {
+    if (encoder.stopped) {
+        return true;
+    }
+    const FrameEvent* was = nextRepeatedEvent(encoder, PedsAnswerShapeWord);
+    if (was == nullptr || was->kind != EventKind::PedsAnswer || was->pedsCapacity != capacity ||
+        was->pedsReturned != returned) {
+        return false;
+    }
+    const auto handles = handlesOf(*encoder.repeated.stored, *was);
+    if (!std::equal(kept.begin(), kept.end(), handles.begin(), handles.end())) {
+        return false;
+    }
+    ++encoder.repeated.next;
+    return true;
+}
+
 inline void recordPedsAnswer(CaptureEncoder& encoder, std::int32_t capacity,
                              std::span<const std::int32_t> written, std::int32_t returned) {
-    if (encoder.stopped) {
-        return;
-    }
     const auto kept = written.first(std::min(written.size(), MaxPedHandles));
-    const FrameEvent* was = nextRepeatedEvent(encoder, PedsAnswerShapeWord);
-    if (was != nullptr && was->kind == EventKind::PedsAnswer && was->pedsCapacity == capacity &&
-        was->pedsReturned == returned &&
-        std::ranges::equal(kept, handlesOf(*encoder.repeated.stored, *was))) {
-        ++encoder.repeated.next;
-        return;
+    if (!noteRepeatedPeds(encoder, capacity, kept, returned)) {
+        recordPedsThatDiffer(encoder, capacity, kept, returned);
     }
-    recordPedsThatDiffer(encoder, capacity, kept, returned);
 }
 
 } // namespace capture
