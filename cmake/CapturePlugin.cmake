@@ -52,7 +52,7 @@ if(WIN32)
         add_dependencies(${part} pallbrook_host_imports)
     endforeach()
     foreach(part pallbrook_capture_plugin_objects pallbrook_capture_layer pallbrook_capture_format
-                 pallbrook_capture_format_writer pallbrook_capture_layer_native_kinds)
+                 pallbrook_capture_layer_native_kinds)
         target_compile_options(${part} PRIVATE ${PALLBROOK_ASI_COMPILE_OPTIONS})
     endforeach()
     add_library(PallbrookCapture MODULE $<TARGET_OBJECTS:pallbrook_capture_plugin_objects>
@@ -60,7 +60,7 @@ if(WIN32)
                                         ${CMAKE_BINARY_DIR}/version-capture.rc)
     set_target_properties(PallbrookCapture PROPERTIES PREFIX "" SUFFIX ".asi"
                                                       OUTPUT_NAME PallbrookCapture)
-    target_link_libraries(PallbrookCapture PRIVATE pallbrook_capture_format_writer
+    target_link_libraries(PallbrookCapture PRIVATE pallbrook_capture_format
                                                    pallbrook_capture_layer_native_kinds
                                                    ${PALLBROOK_HOST_IMPORTS})
     target_link_options(PallbrookCapture PRIVATE ${PALLBROOK_ASI_LINK_OPTIONS})
@@ -70,11 +70,11 @@ else()
                                                 $<TARGET_OBJECTS:pallbrook_capture_layer>)
     target_include_directories(pallbrook_capture_plugin PUBLIC ${CMAKE_SOURCE_DIR}
                                                                ${CMAKE_SOURCE_DIR}/src)
-    target_link_libraries(pallbrook_capture_plugin PUBLIC pallbrook_capture_format_writer
+    target_link_libraries(pallbrook_capture_plugin PUBLIC pallbrook_capture_format
                                                           pallbrook_capture_layer_native_kinds
                                                           pallbrook_standin_host)
     target_link_libraries(pallbrook_capture_plugin_objects PUBLIC pallbrook_standin_host)
     target_link_libraries(pallbrook_capture_layer PUBLIC pallbrook_standin_host
-                                                         pallbrook_capture_format_writer
+                                                         pallbrook_capture_format
                                                          pallbrook_capture_layer_native_kinds)
 endif()

@@ -71,6 +71,15 @@ inline constexpr std::uint8_t NewSites = 1;
 inline constexpr std::uint8_t SmallLimit = 15;
 } // namespace op
 
+// A call a Repeat record changes: its index in the base frame and which of
+// its argument and answer words change (bit i: word i).
+struct RepeatSite {
+    std::size_t event = 0;
+    std::uint32_t argsChanged = 0;
+    std::uint32_t resultChanged = 0;
+    bool operator==(const RepeatSite&) const = default;
+};
+
 // Fields of a CallDelta record, in the order they follow the mask.
 namespace delta_field {
 inline constexpr std::uint8_t Hash = 0x01;

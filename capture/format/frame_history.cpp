@@ -37,6 +37,18 @@ void storeFrame(FrameHistory& history, EventFrame& finished) {
     history.lastSlot = slot;
 }
 
+std::size_t latestStartingWith(const FrameHistory& history, std::uint64_t firstShapeWord) {
+    std::size_t best = BaseSlotCount;
+    std::uint64_t bestAt = 0;
+    for (std::size_t i = 0; i < BaseSlotCount; ++i) {
+        if (history.storedAt[i] > bestAt && history.shapes[i].first == firstShapeWord) {
+            best = i;
+            bestAt = history.storedAt[i];
+        }
+    }
+    return best;
+}
+
 std::size_t chooseBase(const FrameHistory& history, const EventFrame& frame, bool complete) {
     if (frame.events.empty()) {
         return history.lastSlot;
@@ -49,25 +61,8 @@ std::size_t chooseBase(const FrameHistory& history, const EventFrame& frame, boo
             }
         }
     }
-    std::size_t best = history.lastSlot;
-    std::uint64_t bestAt = 0;
-    for (std::size_t i = 0; i < BaseSlotCount; ++i) {
-        if (history.storedAt[i] > bestAt && history.shapes[i].first == shape.first) {
-            best = i;
-            bestAt = history.storedAt[i];
-        }
-    }
-    return best;
-}
-
-void clearHistory(FrameHistory& history) {
-    for (EventFrame& frame : history.frames) {
-        clearFrame(frame);
-    }
-    history.shapes = {};
-    history.storedAt = {};
-    history.framesStored = 0;
-    history.lastSlot = 0;
+    const std::size_t latest = latestStartingWith(history, shape.first);
+    return latest == BaseSlotCount ? history.lastSlot : latest;
 }
 
 } // namespace capture

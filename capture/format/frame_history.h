@@ -49,11 +49,13 @@ FrameShape shapeOf(const EventFrame& frame);
 // buffers, cleared.
 void storeFrame(FrameHistory& history, EventFrame& finished);
 
+// The slot of the latest stored frame that starts with this event, or
+// BaseSlotCount when none does.
+std::size_t latestStartingWith(const FrameHistory& history, std::uint64_t firstShapeWord);
+
 // The slot to write a frame against: the one of the same shape, else the
 // latest with the same first event, else the last. `complete` tells whether
 // the frame has its wait yet.
 std::size_t chooseBase(const FrameHistory& history, const EventFrame& frame, bool complete);
-
-void clearHistory(FrameHistory& history);
 
 } // namespace capture

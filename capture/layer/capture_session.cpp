@@ -131,7 +131,7 @@ CallShape& fillCallShape(CallShape& shape, std::uint64_t hash) {
 // full of other hashes gives up the native's own slot.
 __attribute__((noinline)) const CallShape& findCallShape(std::uint64_t hash) {
     auto& table = CaptureState.callShapes;
-    const std::size_t home = callShapeSlot(hash);
+    const std::size_t home = hashCacheSlot(hash);
     for (std::size_t i = home; i < home + table.size(); ++i) {
         CallShape& shape = table[i % table.size()];
         if (shape.filled && shape.hash == hash) {
@@ -146,7 +146,7 @@ __attribute__((noinline)) const CallShape& findCallShape(std::uint64_t hash) {
 
 // Most natives are found in their own slot at once.
 const CallShape& callShapeOf(std::uint64_t hash) {
-    const CallShape& shape = CaptureState.callShapes[callShapeSlot(hash)];
+    const CallShape& shape = CaptureState.callShapes[hashCacheSlot(hash)];
     return shape.filled && shape.hash == hash ? shape : findCallShape(hash);
 }
 
@@ -170,49 +170,16 @@ void flushIfDue() noexcept {
     writeOut(flushCapture(CaptureState.encoder));
 }
 
-} // namespace
-
-void startCapture() noexcept {
-    finishCapture();
-    try {
-        if (!openCaptureFile()) {
-            return;
-        }
-        CaptureState.bytesWritten = 0;
-        CaptureState.timerSeen = false;
-        CaptureState.framesSinceFlush = 0;
-        CaptureState.recording = true;
-        beginCapture(CaptureState.encoder, PALLBROOK_VERSION, PALLBROOK_BUILD_IDENTITY);
-        recordSettings();
-        writeOut(flushCapture(CaptureState.encoder));
-    } catch (...) {
-        closeFile();
-    }
-}
-
-void finishCapture() noexcept {
-    if (!CaptureState.recording) {
-        closeFile();
-        return;
-    }
-    try {
-        writeOut(endCapture(CaptureState.encoder));
-    } catch (...) {
-    }
-    closeFile();
-}
-
-void standDown() noexcept {
+// A capture under way gets its closing mark, then the file is closed.
+void closeWith(std::span<const std::uint8_t> (*mark)(CaptureEncoder&)) noexcept {
     if (CaptureState.recording) {
         try {
-            writeOut(endStoodDown(CaptureState.encoder));
+            writeOut(mark(CaptureState.encoder));
         } catch (...) {
         }
     }
     closeFile();
 }
-
-namespace {
 
 void noteGameTime(const std::uint64_t* answer) {
     CaptureState.gameTime = static_cast<std::int32_t>(answer[0]);
@@ -277,6 +244,31 @@ __attribute__((noinline)) void recordPlainCallThatDiffers(const std::uint64_t* a
 
 } // namespace
 
+void startCapture() noexcept {
+    finishCapture();
+    try {
+        if (!openCaptureFile()) {
+            return;
+        }
+        CaptureState.bytesWritten = 0;
+        CaptureState.timerSeen = false;
+        CaptureState.framesSinceFlush = 0;
+        CaptureState.recording = true;
+        beginCapture(CaptureState.encoder, PALLBROOK_VERSION, PALLBROOK_BUILD_IDENTITY);
+        recordSettings();
+        writeOut(flushCapture(CaptureState.encoder));
+    } catch (...) {
+        closeFile();
+    }
+}
+
+void finishCapture() noexcept {
+    closeWith(endCapture);
+}
+
+void standDown() noexcept {
+    closeWith(endStoodDown);
+}
 void recordCall(const unsigned long long* result) noexcept {
     if (!CaptureState.recording) {
         return;

@@ -35,9 +35,6 @@ struct CallShape {
     bool gameTimer = false;        // the native the flush once a second goes by
     bool filled = false;
 };
-inline constexpr std::size_t callShapeSlot(std::uint64_t hash) {
-    return static_cast<std::size_t>((hash * 0x9E3779B97F4A7C15ull) >> 56);
-}
 
 // Set by the programs that link the capture layer into the stand-in host.
 struct CaptureOptions {
@@ -58,7 +55,7 @@ struct CaptureStateRecord {
 
     ScriptEntry pluginEntry = nullptr;
 
-    std::array<CallShape, 256> callShapes;
+    std::array<CallShape, HashCacheSize> callShapes;
 
     // The native call under way.
     std::uint64_t hash = 0;

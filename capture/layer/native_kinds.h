@@ -35,35 +35,10 @@ enum class WordKind {
     FloatSlot,  // h  a pointer to a float the native writes
 };
 
+// The letters in the order of WordKind, from None on.
 constexpr WordKind wordKind(char letter) {
-    switch (letter) {
-    case '-':
-        return WordKind::None;
-    case 'i':
-        return WordKind::Int32;
-    case 'b':
-        return WordKind::Bool;
-    case 'f':
-        return WordKind::Float;
-    case 'v':
-        return WordKind::Vector;
-    case 'e':
-        return WordKind::Entity;
-    case 'p':
-        return WordKind::Prompt;
-    case 'u':
-        return WordKind::Hash;
-    case 't':
-        return WordKind::Text;
-    case 'g':
-        return WordKind::GameString;
-    case 'o':
-        return WordKind::HashSlot;
-    case 'h':
-        return WordKind::FloatSlot;
-    default:
-        return WordKind::Unknown;
-    }
+    const std::size_t at = std::string_view("-ibfveputgoh").find(letter);
+    return at == std::string_view::npos ? WordKind::Unknown : static_cast<WordKind>(at + 1);
 }
 
 // Result words the native gives: 3 for a Vector3, 0 for none, else 1.

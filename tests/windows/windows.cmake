@@ -16,7 +16,7 @@ add_dependencies(pallbrook-wine-load-cycles Pallbrook ScriptHookRDR2)
 add_executable(pallbrook-wine-capture-beside-shipped
                ${CMAKE_CURRENT_LIST_DIR}/wine_capture_beside_shipped.cpp)
 target_link_libraries(pallbrook-wine-capture-beside-shipped PRIVATE pallbrook_standin_host
-                                                                    pallbrook_capture_format_reader)
+                                                                    pallbrook_capture_format)
 target_link_options(pallbrook-wine-capture-beside-shipped PRIVATE ${PALLBROOK_STATIC_RUNTIME})
 pallbrook_warnings(pallbrook-wine-capture-beside-shipped)
 add_dependencies(pallbrook-wine-capture-beside-shipped Pallbrook PallbrookCapture ScriptHookRDR2)
@@ -25,7 +25,7 @@ add_dependencies(pallbrook-wine-capture-beside-shipped Pallbrook PallbrookCaptur
 add_executable(pallbrook-wine-capture-player-folder
                ${CMAKE_CURRENT_LIST_DIR}/wine_capture_player_folder.cpp)
 target_link_libraries(pallbrook-wine-capture-player-folder PRIVATE pallbrook_standin_host
-                                                                   pallbrook_capture_format_reader)
+                                                                   pallbrook_capture_format)
 target_link_options(pallbrook-wine-capture-player-folder PRIVATE ${PALLBROOK_STATIC_RUNTIME})
 pallbrook_warnings(pallbrook-wine-capture-player-folder)
 add_dependencies(pallbrook-wine-capture-player-folder PallbrookCapture ScriptHookRDR2)

@@ -49,45 +49,6 @@ bool finishCall(RecordInput& input, const EventFrame& frame) {
     return true;
 }
 
-} // namespace
-
-bool readCall(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
-    if (small > 1) {
-        return fail(input, "bad call record");
-    }
-    const std::uint64_t hash =
-        small == 1 ? reader.hashCache[takeByte(input.in)] : takeHash(reader, input);
-    EventFrame& frame = reader.current;
-    beginNativeCall(frame, hash);
-    const std::uint8_t argCount = takeByte(input.in);
-    if (argCount > MaxArgs) {
-        return fail(input, "too many arguments");
-    }
-    for (std::size_t i = 0; i < argCount && input.in.ok; ++i) {
-        addArg(frame, takeVarint(input.in));
-    }
-    readTexts(input, frame);
-    const std::uint64_t slotCount = takeCount(input.in, MaxArgs);
-    for (std::uint64_t i = 0; i < slotCount && input.in.ok; ++i) {
-        const auto argIndex = static_cast<std::uint32_t>(takeCount(input.in, MaxArgs - 1));
-        const auto value = static_cast<std::uint32_t>(takeCount(input.in, Uint32Max));
-        addSlot(frame, {argIndex, value});
-    }
-    const std::uint8_t resultCount = takeByte(input.in);
-    if (resultCount > MaxResultWords) {
-        return fail(input, "too many result words");
-    }
-    for (std::size_t i = 0; i < resultCount && input.in.ok; ++i) {
-        addResultWord(frame, takeVarint(input.in));
-    }
-    if (!good(input, "call record cut short")) {
-        return false;
-    }
-    return finishCall(input, frame);
-}
-
-namespace {
-
 // Changed words: a count, a bitmap of the changed ones and their deltas;
 // words beyond the base's count change from zero.
 template <class Add>
@@ -138,8 +99,72 @@ void readResultDelta(RecordInput& input, EventFrame& frame,
                      [&](std::uint64_t word) { addResultWord(frame, word); });
 }
 
+// The sites of a Repeat record: their count, then for each the base events
+// since the site before (or the frame's start) and its two masks.
+bool readSites(DeltaReader& reader, RecordInput& input) {
+    const std::uint64_t count = takeCount(input.in, MaxRepeatCalls);
+    std::uint64_t next = 0;
+    for (std::uint64_t k = 0; k < count && input.in.ok; ++k) {
+        const std::uint64_t event = next + takeCount(input.in, std::uint64_t{1} << 32);
+        const auto argsChanged = static_cast<std::uint32_t>(takeCount(input.in, Uint32Max));
+        reader.sites[k] = {static_cast<std::size_t>(event), argsChanged, takeByte(input.in)};
+        next = event + 1;
+    }
+    reader.siteCount = static_cast<std::size_t>(count);
+    reader.sitesRead = input.in.ok;
+    return good(input, "bad repeat sites");
+}
+
+// Whether each site is a call of the base frame with the words its masks name.
+bool sitesFit(const DeltaReader& reader) {
+    const auto& events = baseFrame(reader).events;
+    for (std::size_t k = 0; k < reader.siteCount; ++k) {
+        const RepeatSite& site = reader.sites[k];
+        if (site.event >= events.size() || events[site.event].kind != EventKind::NativeCall ||
+            (std::uint64_t{site.argsChanged} >> events[site.event].argCount) != 0 ||
+            (site.resultChanged >> events[site.event].resultCount) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
+bool readCall(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
+    if (small > 1) {
+        return fail(input, "bad call record");
+    }
+    const std::uint64_t hash =
+        small == 1 ? reader.hashCache[takeByte(input.in)] : takeHash(reader, input);
+    EventFrame& frame = reader.current;
+    beginNativeCall(frame, hash);
+    const std::uint8_t argCount = takeByte(input.in);
+    if (argCount > MaxArgs) {
+        return fail(input, "too many arguments");
+    }
+    for (std::size_t i = 0; i < argCount && input.in.ok; ++i) {
+        addArg(frame, takeVarint(input.in));
+    }
+    readTexts(input, frame);
+    const std::uint64_t slotCount = takeCount(input.in, MaxArgs);
+    for (std::uint64_t i = 0; i < slotCount && input.in.ok; ++i) {
+        const auto argIndex = static_cast<std::uint32_t>(takeCount(input.in, MaxArgs - 1));
+        const auto value = static_cast<std::uint32_t>(takeCount(input.in, Uint32Max));
+        addSlot(frame, {argIndex, value});
+    }
+    const std::uint8_t resultCount = takeByte(input.in);
+    if (resultCount > MaxResultWords) {
+        return fail(input, "too many result words");
+    }
+    for (std::size_t i = 0; i < resultCount && input.in.ok; ++i) {
+        addResultWord(frame, takeVarint(input.in));
+    }
+    if (!good(input, "call record cut short")) {
+        return false;
+    }
+    return finishCall(input, frame);
+}
 // A changed base call: each field is read when its bit of the mask is set,
 // else taken from the base call `was`.
 bool readCallDelta(DeltaReader& reader, RecordInput& input, const FrameEvent& was) {
@@ -175,41 +200,6 @@ bool readCallDelta(DeltaReader& reader, RecordInput& input, const FrameEvent& wa
     }
     return good(input, "call delta cut short") && finishCall(input, frame);
 }
-
-namespace {
-
-// The sites of a Repeat record: their count, then for each the base events
-// since the site before (or the frame's start) and its two masks.
-bool readSites(DeltaReader& reader, RecordInput& input) {
-    const std::uint64_t count = takeCount(input.in, MaxRepeatCalls);
-    std::uint64_t next = 0;
-    for (std::uint64_t k = 0; k < count && input.in.ok; ++k) {
-        const std::uint64_t event = next + takeCount(input.in, std::uint64_t{1} << 32);
-        const auto argsChanged = static_cast<std::uint32_t>(takeCount(input.in, Uint32Max));
-        reader.sites[k] = {static_cast<std::size_t>(event), argsChanged, takeByte(input.in)};
-        next = event + 1;
-    }
-    reader.siteCount = static_cast<std::size_t>(count);
-    reader.sitesRead = input.in.ok;
-    return good(input, "bad repeat sites");
-}
-
-// Whether each site is a call of the base frame with the words its masks name.
-bool sitesFit(const DeltaReader& reader) {
-    const auto& events = baseFrame(reader).events;
-    for (std::size_t k = 0; k < reader.siteCount; ++k) {
-        const RepeatSite& site = reader.sites[k];
-        if (site.event >= events.size() || events[site.event].kind != EventKind::NativeCall ||
-            (std::uint64_t{site.argsChanged} >> events[site.event].argCount) != 0 ||
-            (site.resultChanged >> events[site.event].resultCount) != 0) {
-            return false;
-        }
-    }
-    return true;
-}
-
-} // namespace
-
 RecordOutcome readRepeat(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
     if (small > op::NewSites || !reader.current.events.empty() || reader.baseCursor != 0) {
         return failed(input, "bad repeat record");

@@ -43,8 +43,9 @@ bool readSettings(std::span<const std::uint8_t> payload, CapturedSettings& setti
                                                       : settings.found == SettingsFound::File;
 }
 
-std::string chunkProblem(std::size_t offset, const char* problem) {
-    return std::string(problem) + " (chunk at offset " + std::to_string(offset) + ")";
+std::optional<CaptureReadError> chunkError(std::size_t offset, const char* problem) {
+    return errorAt(offset,
+                   std::string(problem) + " (chunk at offset " + std::to_string(offset) + ")");
 }
 
 // Reading stops before the damaged chunk at offset; the file from there on
@@ -73,58 +74,42 @@ std::optional<CaptureReadError> scanChunks(CaptureFrameReader& reader, std::size
             return std::nullopt;
         }
         if (check.state != ChunkState::Whole) {
-            return errorAt(offset, chunkProblem(offset, check.problem));
+            return chunkError(offset, check.problem);
         }
         if (closed) {
-            return errorAt(offset, chunkProblem(offset, "chunk after the closing mark"));
+            return chunkError(offset, "chunk after the closing mark");
         }
         if (check.tag == SettingsTag) {
             if (reader.settings.found != SettingsFound::NotRecorded) {
-                return errorAt(offset, chunkProblem(offset, "settings given twice"));
+                return chunkError(offset, "settings given twice");
             }
             if (!readSettings(check.payload, reader.settings)) {
-                return errorAt(offset, chunkProblem(offset, "bad settings chunk"));
+                return chunkError(offset, "bad settings chunk");
             }
         } else if (check.tag == SizeCapTag) {
             ByteCursor in{check.payload};
             reader.extent.sizeCap = takeVarint(in);
             if (!in.ok || !atEnd(in)) {
-                return errorAt(offset, chunkProblem(offset, "bad size cap mark"));
+                return chunkError(offset, "bad size cap mark");
             }
             reader.extent.ending = CaptureEnding::SizeCapReached;
             closed = true;
         } else if (check.tag == EndTag || check.tag == StoodDownTag) {
             if (!check.payload.empty()) {
-                return errorAt(offset, chunkProblem(offset, "bad end mark"));
+                return chunkError(offset, "bad end mark");
             }
             reader.extent.ending =
                 check.tag == EndTag ? CaptureEnding::Closed : CaptureEnding::StoodDown;
             closed = true;
         } else if (check.tag != DataTag) {
-            return errorAt(offset,
-                           chunkProblem(offset, check.tag == HeaderTag ? "second header chunk"
-                                                                       : "unknown chunk tag"));
+            return chunkError(offset,
+                              check.tag == HeaderTag ? "second header chunk" : "unknown chunk tag");
         }
         ++reader.extent.chunks;
         offset = check.end;
     }
     reader.extent.keptBytes = offset;
     return std::nullopt;
-}
-
-bool compressed(const CaptureFrameReader& reader) {
-    return reader.header.formatVersion != UncompressedFormatVersion;
-}
-
-std::size_t chunkOffset(const CaptureFrameReader& reader) {
-    return reader.payloadStart - ChunkHeaderSize;
-}
-
-// A record is told by its chunk's offset and its place among the chunk's
-// records (inflated, in version 3).
-std::string recordPlace(const CaptureFrameReader& reader, std::size_t recordPos) {
-    return "record at byte " + std::to_string(recordPos) +
-           " of the chunk's records, chunk at offset " + std::to_string(chunkOffset(reader));
 }
 
 enum class ChunkEntry { Entered, NoMore, Failed };
@@ -142,16 +127,16 @@ ChunkEntry enterNextDataChunk(CaptureFrameReader& reader, CaptureReadError& erro
         if (!std::equal(DataTag.begin(), DataTag.end(), header)) {
             continue;
         }
-        reader.payloadStart = offset + ChunkHeaderSize;
-        const auto payload = reader.bytes.subspan(reader.payloadStart, length);
-        if (!compressed(reader)) {
+        reader.dataChunk = offset;
+        const auto payload = reader.bytes.subspan(offset + ChunkHeaderSize, length);
+        if (reader.header.formatVersion == UncompressedFormatVersion) {
             reader.payload = ByteCursor{payload};
         } else if (!inflateChunk(payload, reader.inflated)) {
             stopAtDamage(reader.extent, reader.bytes, offset);
             return ChunkEntry::NoMore;
         } else if ((reader.inflatedSoFar += reader.inflated.size()) > reader.maxInflated) {
-            error = {offset, chunkProblem(offset, "the capture inflates to more than the bytes a "
-                                                  "whole read may decode to")};
+            error = *chunkError(offset, "the capture inflates to more than the bytes a whole read "
+                                        "may decode to");
             return ChunkEntry::Failed;
         } else {
             reader.payload = ByteCursor{reader.inflated};
@@ -166,17 +151,16 @@ ChunkEntry enterNextDataChunk(CaptureFrameReader& reader, CaptureReadError& erro
 void convertEvent(const EventFrame& frame, const FrameEvent& event, CapturedEvent& out) {
     switch (event.kind) {
     case EventKind::NativeCall: {
-        CapturedCall call;
-        call.hash = event.hash;
         const auto args = argsOf(frame, event);
+        const auto slots = slotsOf(frame, event);
         const auto result = resultOf(frame, event);
-        call.args.assign(args.begin(), args.end());
-        call.result.assign(result.begin(), result.end());
+        CapturedCall call{event.hash,
+                          {args.begin(), args.end()},
+                          {},
+                          {slots.begin(), slots.end()},
+                          {result.begin(), result.end()}};
         for (const TextEntry& text : textsOf(frame, event)) {
             call.texts.push_back({text.argIndex, std::string(textBytesOf(frame, text))});
-        }
-        for (const SlotEntry& slot : slotsOf(frame, event)) {
-            call.slots.push_back({slot.argIndex, slot.value});
         }
         out = std::move(call);
         break;
@@ -258,12 +242,11 @@ std::optional<CaptureReadError> openCapture(CaptureFrameReader& reader,
     }
     const ChunkCheck head = checkChunk(bytes, SignatureSize);
     if (head.state != ChunkState::Whole) {
-        return errorAt(SignatureSize, chunkProblem(SignatureSize, head.state == ChunkState::Torn
-                                                                      ? "capture header cut short"
-                                                                      : head.problem));
+        return chunkError(SignatureSize, head.state == ChunkState::Torn ? "capture header cut short"
+                                                                        : head.problem);
     }
     if (head.tag != HeaderTag || !readHeader(head.payload, reader.header)) {
-        return errorAt(SignatureSize, chunkProblem(SignatureSize, "bad capture header chunk"));
+        return chunkError(SignatureSize, "bad capture header chunk");
     }
     reader.extent.chunks = 1;
     if (auto error = scanChunks(reader, head.end)) {
@@ -308,9 +291,13 @@ FrameRead readNextEventFrame(CaptureFrameReader& reader, const EventFrame*& fram
         const RecordOutcome outcome = readRecord(reader.delta, reader.payload, problem);
         if (outcome == RecordOutcome::Failed) {
             reader.finished = true;
-            error.offset = chunkOffset(reader);
-            error.message = std::string(problem != nullptr ? problem : "bad record") + " (" +
-                            recordPlace(reader, recordPos) + ")";
+            // The record is told by its place among the chunk's records
+            // (inflated, in version 3).
+            error.offset = reader.dataChunk;
+            error.message = std::string(problem != nullptr ? problem : "bad record") +
+                            " (record at byte " + std::to_string(recordPos) +
+                            " of the chunk's records, chunk at offset " +
+                            std::to_string(reader.dataChunk) + ")";
             return FrameRead::Failed;
         }
         if (outcome == RecordOutcome::FrameEnded) {
@@ -364,7 +351,7 @@ CaptureReadResult readCapture(std::span<const std::uint8_t> bytes, std::size_t m
         }
         // Past a limit the whole capture is refused where the frame ends.
         const auto tooLarge = [&](const std::string& what) {
-            result.error = CaptureReadError{chunkOffset(reader),
+            result.error = CaptureReadError{reader.dataChunk,
                                             "the capture " + what + "; read it frame by frame"};
             return result;
         };

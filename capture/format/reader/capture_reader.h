@@ -7,9 +7,12 @@
 // the events and on what they decode to.
 #pragma once
 
+#include "capture/format/byte_codec.h"
+#include "capture/format/capture_format.h"
 #include "capture/format/event_frame.h"
-#include "capture/format/reader/frame_delta_reader.h"
+#include "capture/format/frame_history.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -20,6 +23,32 @@
 #include <vector>
 
 namespace capture {
+
+// Undoes the delta encoding of the data chunks: reads one record at a time
+// into the current frame, against its base. A record that breaks the
+// format's rules stops the reading with a message. Records refer to base
+// events only forward of a cursor, so a frame holds at most its base's events
+// plus the events written whole in it.
+struct DeltaReader {
+    FrameHistory history; // the frames a frame may be written against
+    EventFrame current;   // the frame being read
+    std::size_t baseSlot = 0;
+    std::size_t baseCursor = 0;
+    std::array<std::uint64_t, HashCacheSize> hashCache{};
+    std::array<RepeatSite, MaxRepeatCalls> sites{}; // of the last Repeat record that gave them
+    std::size_t siteCount = 0;
+    bool sitesRead = false;
+};
+
+enum class RecordOutcome {
+    Event,      // an event was added to the current frame
+    FrameEnded, // ... and it was a wait: the frame is now the base
+    Skipped,    // base events were passed over, or the base chosen
+    Failed,
+};
+
+// Reads one record from in. On failure, problem says what was wrong.
+RecordOutcome readRecord(DeltaReader& reader, ByteCursor& in, const char*& problem);
 
 struct CapturedText {
     std::uint32_t argIndex = 0;
@@ -106,8 +135,8 @@ struct CaptureFrameReader {
     CapturedSettings settings;
     CaptureExtent extent;
     std::size_t nextChunk = 0; // offset of the next chunk to look at
-    std::size_t payloadStart = 0;
-    ByteCursor payload; // of the data chunk being read: its records, inflated in version 3
+    std::size_t dataChunk = 0; // offset of the data chunk being read
+    ByteCursor payload;        // of the data chunk being read: its records, inflated in version 3
     std::vector<std::uint8_t> inflated; // the records of the last chunk inflated
     std::size_t inflatedSoFar = 0;      // by every chunk
     std::size_t maxInflated = SIZE_MAX; // a whole read's limit

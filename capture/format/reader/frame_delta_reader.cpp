@@ -1,5 +1,3 @@
-#include "capture/format/reader/frame_delta_reader.h"
-
 #include "capture/format/reader/record_input.h"
 
 #include <algorithm>
@@ -80,32 +78,16 @@ bool readPedsDelta(DeltaReader& reader, RecordInput& input, const FrameEvent& wa
     return true;
 }
 
-const FrameEvent* baseEventAtCursor(DeltaReader& reader, EventKind kind) {
-    if (reader.baseCursor >= baseFrame(reader).events.size()) {
+// The base event at the cursor, passed, that a delta record (small 0) is
+// written against; null when it is not of the record's kind.
+const FrameEvent* takeBaseEvent(DeltaReader& reader, EventKind kind, std::uint8_t small) {
+    const auto& events = baseFrame(reader).events;
+    if (small != 0 || reader.baseCursor >= events.size() ||
+        events[reader.baseCursor].kind != kind) {
         return nullptr;
     }
-    const FrameEvent& event = baseFrame(reader).events[reader.baseCursor];
-    return event.kind == kind ? &event : nullptr;
+    return &events[reader.baseCursor++];
 }
-
-} // namespace
-
-RecordOutcome eventAdded(DeltaReader& reader) {
-    if (reader.current.events.back().kind != EventKind::Wait) {
-        return RecordOutcome::Event;
-    }
-    storeFrame(reader.history, reader.current);
-    reader.baseSlot = reader.history.lastSlot;
-    reader.baseCursor = 0;
-    return RecordOutcome::FrameEnded;
-}
-
-RecordOutcome failed(RecordInput& input, const char* what) {
-    fail(input, what);
-    return RecordOutcome::Failed;
-}
-
-namespace {
 
 // How many base events a Same or Skip record names, or 0 when they do not
 // all exist.
@@ -140,11 +122,10 @@ RecordOutcome readSkip(DeltaReader& reader, RecordInput& input, std::uint8_t sma
 }
 
 RecordOutcome readCallDeltaRecord(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
-    const FrameEvent* was = baseEventAtCursor(reader, EventKind::NativeCall);
-    if (small != 0 || was == nullptr) {
+    const FrameEvent* was = takeBaseEvent(reader, EventKind::NativeCall, small);
+    if (was == nullptr) {
         return failed(input, "call delta without a base call");
     }
-    ++reader.baseCursor;
     return readCallDelta(reader, input, *was) ? eventAdded(reader) : RecordOutcome::Failed;
 }
 
@@ -156,11 +137,10 @@ RecordOutcome readPedsRecord(DeltaReader& reader, RecordInput& input, std::uint8
 }
 
 RecordOutcome readPedsDeltaRecord(DeltaReader& reader, RecordInput& input, std::uint8_t small) {
-    const FrameEvent* was = baseEventAtCursor(reader, EventKind::PedsAnswer);
-    if (small != 0 || was == nullptr) {
+    const FrameEvent* was = takeBaseEvent(reader, EventKind::PedsAnswer, small);
+    if (was == nullptr) {
         return failed(input, "ped list delta without a base ped list");
     }
-    ++reader.baseCursor;
     return readPedsDelta(reader, input, *was) ? eventAdded(reader) : RecordOutcome::Failed;
 }
 
@@ -183,6 +163,20 @@ RecordOutcome readBase(DeltaReader& reader, RecordInput& input, std::uint8_t sma
 
 } // namespace
 
+RecordOutcome eventAdded(DeltaReader& reader) {
+    if (reader.current.events.back().kind != EventKind::Wait) {
+        return RecordOutcome::Event;
+    }
+    storeFrame(reader.history, reader.current);
+    reader.baseSlot = reader.history.lastSlot;
+    reader.baseCursor = 0;
+    return RecordOutcome::FrameEnded;
+}
+
+RecordOutcome failed(RecordInput& input, const char* what) {
+    fail(input, what);
+    return RecordOutcome::Failed;
+}
 // A record is an op in the high nibble of its first byte and a small value in
 // the low one.
 RecordOutcome readRecord(DeltaReader& reader, ByteCursor& in, const char*& problem) {

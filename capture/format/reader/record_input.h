@@ -2,7 +2,7 @@
 // Repeat records, frame_delta_reader.cpp for the rest): checked reads.
 #pragma once
 
-#include "capture/format/reader/frame_delta_reader.h"
+#include "capture/format/reader/capture_reader.h"
 
 #include <cstdint>
 #include <limits>

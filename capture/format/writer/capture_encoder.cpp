@@ -18,25 +18,6 @@ void repeatFrom(RepeatedFrame& repeated, const FrameHistory& history, std::size_
     repeated.newWordCount = 0;
 }
 
-// The stored frame a frame starting with this event most likely repeats: the
-// latest with the same first event.
-bool predictRepeat(CaptureEncoder& encoder, std::uint64_t firstShapeWord) {
-    const FrameHistory& history = encoder.history;
-    std::size_t best = BaseSlotCount;
-    std::uint64_t bestAt = 0;
-    for (std::size_t i = 0; i < BaseSlotCount; ++i) {
-        if (history.storedAt[i] > bestAt && history.shapes[i].first == firstShapeWord) {
-            best = i;
-            bestAt = history.storedAt[i];
-        }
-    }
-    if (best == BaseSlotCount) {
-        return false;
-    }
-    repeatFrom(encoder.repeated, history, best);
-    return true;
-}
-
 // Keeps the texts and slots whose indices rise and stay below the argument
 // count.
 template <class Arg> bool keepArg(const Arg& arg, std::size_t argCount, std::int64_t& lastIndex) {
@@ -94,11 +75,19 @@ void keepRoomFor(CaptureEncoder& encoder, const EventFrame& frame) {
 
 bool repeatsAStoredFrame(CaptureEncoder& encoder, std::uint64_t shapeWord) {
     RepeatedFrame& repeated = encoder.repeated;
-    if (repeated.active &&
-        eventShapeWord(encoder.history.frames[repeated.slot].events[0]) != shapeWord) {
+    if (repeated.active && eventShapeWord(repeated.stored->events[0]) != shapeWord) {
         repeated.active = false;
     }
-    return repeated.active || (encoder.current.events.empty() && predictRepeat(encoder, shapeWord));
+    if (repeated.active || !encoder.current.events.empty()) {
+        return repeated.active;
+    }
+    // The stored frame the frame most likely repeats: the latest that starts
+    // with the same event.
+    const std::size_t latest = latestStartingWith(encoder.history, shapeWord);
+    if (latest != BaseSlotCount) {
+        repeatFrom(repeated, encoder.history, latest);
+    }
+    return repeated.active;
 }
 
 bool noteChangedCall(CaptureEncoder& encoder, const std::uint64_t* args, std::size_t argCount,
@@ -115,7 +104,7 @@ bool noteChangedCall(CaptureEncoder& encoder, const std::uint64_t* args, std::si
         now[std::countr_zero(p)] = 0;
     }
     std::copy_n(result, resultCount, now + argCount);
-    ChangedCall changed{repeated.next, 0, 0, repeated.newWordCount};
+    RepeatSite changed{repeated.next, 0, 0};
     for (std::size_t i = 0; i < argCount; ++i) {
         changed.argsChanged |= static_cast<std::uint32_t>(now[i] != was[i]) << i;
     }
@@ -142,14 +131,14 @@ void stopRepeating(CaptureEncoder& encoder) {
     const EventFrame& stored = encoder.history.frames[repeated.slot];
     EventFrame& current = encoder.current;
     std::size_t changed = 0;
+    const std::uint64_t* now = repeated.newWords.data();
     for (std::size_t k = 0; k < repeated.next; ++k) {
         copyEvent(current, stored, stored.events[k]);
         if (changed < repeated.changedCount && repeated.changedCalls[changed].event == k) {
             const FrameEvent& event = current.events.back();
-            const std::uint64_t* now =
-                repeated.newWords.data() + repeated.changedCalls[changed].firstNewWord;
             std::copy_n(now, event.argCount + event.resultCount,
                         current.words.begin() + static_cast<std::ptrdiff_t>(event.firstWord));
+            now += event.argCount + event.resultCount;
             ++changed;
         }
     }

@@ -7,14 +7,14 @@
 // just noted, and a frame that repeats to its wait is one Repeat record. At
 // the first event that differs in anything else, the events repeated so far
 // are copied into the current frame and the rest goes to the general writer
-// (frame_delta_writer.h). Bytes come out only through flushCapture and the
+// (DeltaWriter, below). Bytes come out only through flushCapture and the
 // closing marks, as whole chunks. Once its buffers have grown to a frame's
 // working size, recording a frame allocates nothing.
 #pragma once
 
+#include "capture/format/capture_format.h"
 #include "capture/format/event_frame.h"
 #include "capture/format/frame_history.h"
-#include "capture/format/writer/frame_delta_writer.h"
 
 #include <algorithm>
 #include <array>
@@ -45,16 +45,6 @@ struct NativeCallRecord {
     std::span<const std::uint64_t> result;
 };
 
-// A call of the repeated frame whose words changed: its index in the stored
-// frame, which of its argument and answer words changed (bit i: word i), and
-// where its words as they are now start in RepeatedFrame::newWords.
-struct ChangedCall {
-    std::size_t event = 0;
-    std::uint32_t argsChanged = 0;
-    std::uint32_t resultChanged = 0;
-    std::size_t firstNewWord = 0;
-};
-
 // The stored frame the current frame is taken to repeat, and how far.
 struct RepeatedFrame {
     bool active = false;
@@ -62,12 +52,36 @@ struct RepeatedFrame {
     const EventFrame* stored = nullptr; // history.frames[slot]
     std::size_t eventCount = 0;         // of the stored frame
     std::size_t next = 0; // of its events, the next to compare: those before it repeated
-    std::array<ChangedCall, MaxRepeatCalls> changedCalls{};
+    std::array<RepeatSite, MaxRepeatCalls> changedCalls{}; // the calls whose words changed
     std::size_t changedCount = 0;
-    // The changed calls' words, one call after another, 0 at texts and slots.
+    // The changed calls' words as they are now, one call after another, 0 at
+    // texts and slots.
     std::array<std::uint64_t, MaxRepeatCalls*(MaxArgs + MaxResultWords)> newWords{};
     std::size_t newWordCount = 0;
 };
+
+// Writes the events of a frame as records against the previous frame (the
+// base): runs of events the same as the base event at the cursor, base events
+// passed over, changed base events with only the fields that changed, and
+// events written whole. docs/capture-format.md gives the records' layout.
+struct DeltaWriter {
+    std::size_t baseCursor = 0; // next base event a record may refer to
+    std::size_t nextEvent = 0;  // first event of the current frame not yet written
+    std::size_t sameRun = 0;    // events the same as the base, not yet written
+    std::array<std::uint64_t, HashCacheSize> hashCache{};
+};
+
+// Writes the next event of the current frame (frame_delta_writer.cpp). A run
+// of events the same as the base stays open until a different event comes or
+// closeSameRun.
+void writeNextEvent(DeltaWriter& writer, const EventFrame& base, const EventFrame& current,
+                    std::vector<std::uint8_t>& out);
+void closeSameRun(DeltaWriter& writer, std::vector<std::uint8_t>& out);
+// After a wait: the current frame becomes the base of the next.
+inline void startNextFrame(DeltaWriter& writer) {
+    writer.baseCursor = 0;
+    writer.nextEvent = 0;
+}
 
 // zlib's stream state, made at the first data chunk and reset for each.
 struct DeflateStream;
@@ -80,7 +94,7 @@ struct CaptureEncoder {
     EventFrame current;   // the frame being recorded, once it stops repeating
     RepeatedFrame repeated;
     DeltaWriter writer;
-    std::array<ChangedCall, MaxRepeatCalls> lastSites{}; // of the last Repeat giving them
+    std::array<RepeatSite, MaxRepeatCalls> lastSites{}; // of the last Repeat giving them
     std::size_t lastSiteCount = 0;
     bool sitesWritten = false;
     std::size_t baseSlot = 0;         // of the current frame's base
@@ -196,34 +210,28 @@ inline bool sameWords(const EventFrame& stored, const FrameEvent& was, const Nat
     return true;
 }
 
-// Notes a call that repeats the stored call `was`, or differs only in its
-// words while the frame has room for another changed call; else false.
-inline bool repeatsCall(CaptureEncoder& encoder, const FrameEvent& was,
-                        const NativeCallRecord& call) {
-    RepeatedFrame& repeated = encoder.repeated;
-    const EventFrame& stored = *repeated.stored;
-    std::uint32_t pointers = 0;
-    if (!sameNativeTextsAndSlots(stored, was, call, pointers)) {
-        return false;
-    }
-    if (!sameWords(stored, was, call, pointers) &&
-        !noteChangedCall(encoder, call.args.data(), call.args.size(), call.result.data(),
-                         call.result.size(), pointers)) {
-        return false;
-    }
-    ++repeated.next;
-    return true;
-}
-
 // Compares a call, its words already cut, with the next stored event: true
-// when it is noted or the capture has stopped, false when it must go into the
-// current frame (recordCallThatDiffers). Allocates nothing.
+// when it repeats it, or differs only in its words while the frame has room
+// for another changed call, and is noted, or when the capture has stopped;
+// false when it must go into the current frame (recordCallThatDiffers).
+// Allocates nothing.
 inline bool noteRepeatedCall(CaptureEncoder& encoder, const NativeCallRecord& call) {
     if (encoder.stopped) {
         return true;
     }
     const FrameEvent* was = nextRepeatedEvent(encoder, call.hash);
-    return was != nullptr && repeatsCall(encoder, *was, call);
+    std::uint32_t pointers = 0;
+    if (was == nullptr ||
+        !sameNativeTextsAndSlots(*encoder.repeated.stored, *was, call, pointers)) {
+        return false;
+    }
+    if (!sameWords(*encoder.repeated.stored, *was, call, pointers) &&
+        !noteChangedCall(encoder, call.args.data(), call.args.size(), call.result.data(),
+                         call.result.size(), pointers)) {
+        return false;
+    }
+    ++encoder.repeated.next;
+    return true;
 }
 
 inline void recordNativeCall(CaptureEncoder& encoder, const NativeCallRecord& call) {

@@ -164,11 +164,6 @@ void recordSettings(CaptureEncoder& encoder, SettingsFound state, std::string_vi
     sealChunk(encoder.output, start, SettingsTag);
 }
 
-bool sameSites(const ChangedCall& a, const ChangedCall& b) {
-    return a.event == b.event && a.argsChanged == b.argsChanged &&
-           a.resultChanged == b.resultChanged;
-}
-
 // The sites of the changed calls, unless they are those of the last Repeat
 // record: the number of calls, then for each the events before it since the
 // last and its masks.
@@ -176,15 +171,15 @@ void putSites(CaptureEncoder& encoder) {
     const RepeatedFrame& repeated = encoder.repeated;
     const auto sites = std::span(repeated.changedCalls).first(repeated.changedCount);
     const auto last = std::span(encoder.lastSites).first(encoder.lastSiteCount);
-    const bool asBefore = encoder.sitesWritten && std::equal(sites.begin(), sites.end(),
-                                                             last.begin(), last.end(), sameSites);
+    const bool asBefore =
+        encoder.sitesWritten && std::equal(sites.begin(), sites.end(), last.begin(), last.end());
     putByte(encoder.output, asBefore ? op::Repeat : op::Repeat | op::NewSites);
     if (asBefore) {
         return;
     }
     putVarint(encoder.output, sites.size());
     std::size_t next = 0;
-    for (const ChangedCall& site : sites) {
+    for (const RepeatSite& site : sites) {
         putVarint(encoder.output, site.event - next);
         putVarint(encoder.output, site.argsChanged);
         putByte(encoder.output, static_cast<std::uint8_t>(site.resultChanged));
@@ -202,11 +197,11 @@ void writeRepeatRecord(CaptureEncoder& encoder) {
     putSites(encoder);
     const RepeatedFrame& repeated = encoder.repeated;
     EventFrame& stored = encoder.history.frames[repeated.slot];
+    const std::uint64_t* now = repeated.newWords.data();
     for (std::size_t j = 0; j < repeated.changedCount; ++j) {
-        const ChangedCall& changed = repeated.changedCalls[j];
+        const RepeatSite& changed = repeated.changedCalls[j];
         const FrameEvent& was = stored.events[changed.event];
         std::uint64_t* wasWords = stored.words.data() + was.firstWord;
-        const std::uint64_t* now = repeated.newWords.data() + changed.firstNewWord;
         const std::uint64_t mask = changed.argsChanged | std::uint64_t{changed.resultChanged}
                                                              << was.argCount;
         for (std::uint64_t m = mask; m != 0; m &= m - 1) {
@@ -214,7 +209,23 @@ void writeRepeatRecord(CaptureEncoder& encoder) {
             putVarint(encoder.output, wordDelta(now[i], wasWords[i]));
         }
         std::copy_n(now, was.argCount + was.resultCount, wasWords);
+        now += was.argCount + was.resultCount;
     }
+}
+
+// A closing mark, after everything recorded so far; the size cap's gives the
+// cap. Afterwards records are ignored.
+std::span<const std::uint8_t> closeWith(CaptureEncoder& encoder, const ChunkTag& tag,
+                                        std::uint64_t capBytes = 0) {
+    if (!encoder.stopped) {
+        const std::size_t start = openWholeChunk(encoder);
+        if (tag == SizeCapTag) {
+            putVarint(encoder.output, capBytes);
+        }
+        sealChunk(encoder.output, start, tag);
+        encoder.stopped = true;
+    }
+    return flushCapture(encoder);
 }
 
 } // namespace
@@ -242,19 +253,10 @@ void writeCompleteFrame(CaptureEncoder& encoder) {
 
 void beginCapture(CaptureEncoder& encoder, std::string_view pluginVersion,
                   std::string_view buildIdentity) {
-    encoder.repeated.active = false;
-    clearHistory(encoder.history);
-    clearFrame(encoder.current);
-    encoder.writer = DeltaWriter{};
-    encoder.sitesWritten = false;
-    encoder.baseSlot = 0;
-    encoder.output.clear();
+    encoder = CaptureEncoder{};
     // A second of ordinary frames fits, so that a chunk a little larger than
     // the ones before does not make the output grow in the middle of a frame.
     encoder.output.reserve(OutputRoom);
-    encoder.chunkOpen = false;
-    encoder.handedOut = false;
-    encoder.stopped = false;
 
     for (std::uint8_t b : FileMagic) {
         putByte(encoder.output, b);
@@ -288,26 +290,8 @@ std::span<const std::uint8_t> flushCapture(CaptureEncoder& encoder) {
 }
 
 std::span<const std::uint8_t> stopAtSizeCap(CaptureEncoder& encoder, std::uint64_t capBytes) {
-    if (!encoder.stopped) {
-        const std::size_t start = openWholeChunk(encoder);
-        putVarint(encoder.output, capBytes);
-        sealChunk(encoder.output, start, SizeCapTag);
-        encoder.stopped = true;
-    }
-    return flushCapture(encoder);
+    return closeWith(encoder, SizeCapTag, capBytes);
 }
-
-namespace {
-
-std::span<const std::uint8_t> closeWith(CaptureEncoder& encoder, const ChunkTag& tag) {
-    if (!encoder.stopped) {
-        sealChunk(encoder.output, openWholeChunk(encoder), tag);
-        encoder.stopped = true;
-    }
-    return flushCapture(encoder);
-}
-
-} // namespace
 
 std::span<const std::uint8_t> endCapture(CaptureEncoder& encoder) {
     return closeWith(encoder, EndTag);

@@ -1,6 +1,5 @@
-#include "capture/format/writer/frame_delta_writer.h"
-
 #include "capture/format/byte_codec.h"
+#include "capture/format/writer/capture_encoder.h"
 
 #include <algorithm>
 #include <bit>
@@ -8,6 +7,11 @@
 namespace capture {
 
 namespace {
+
+// How far ahead the writer looks for base events left out or events put in
+// before it falls back to writing an event against the base event at the cursor.
+constexpr std::size_t RealignWindow = 16;
+constexpr std::size_t HandleRealignWindow = 8;
 
 void putOp(std::vector<std::uint8_t>& out, std::uint8_t code, std::uint64_t small) {
     if (small < op::SmallLimit) {
@@ -246,10 +250,6 @@ void writePedsDelta(const EventFrame& base, const FrameEvent& was, const EventFr
     closeRun(runs, out);
 }
 
-void writeWait(const FrameEvent& event, std::vector<std::uint8_t>& out) {
-    putOp(out, op::Wait, event.waitMs);
-}
-
 void writeWhole(DeltaWriter& writer, const EventFrame& frame, const FrameEvent& event,
                 std::vector<std::uint8_t>& out) {
     switch (event.kind) {
@@ -260,7 +260,7 @@ void writeWhole(DeltaWriter& writer, const EventFrame& frame, const FrameEvent& 
         writePeds(frame, event, out);
         break;
     case EventKind::Wait:
-        writeWait(event, out);
+        putOp(out, op::Wait, event.waitMs);
         break;
     }
 }
