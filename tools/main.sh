@@ -26,7 +26,7 @@ if [ -f "$out/demo.svg" ] && command -v rsvg-convert >/dev/null; then
 fi
 echo
 echo "The brief is above. Written:"
-[ -f "$out/demo-trace.jsonl" ] && echo "  $out/demo-trace.jsonl  every native call, one JSON line each ($(wc -l <"$out/demo-trace.jsonl") calls)"
+[ -f "$out/demo-trace.jsonl" ] && echo "  $out/demo-trace.jsonl  every native call, wait and ped list, one JSON line each ($(wc -l <"$out/demo-trace.jsonl") lines)"
 [ -f "$out/demo.svg" ] && echo "  $out/demo.svg          the drag seen from above"
 [ -f "$out/demo.png" ] && echo "  $out/demo.png          the same picture as PNG"
 exit $status
