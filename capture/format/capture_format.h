@@ -54,7 +54,8 @@ enum class SettingsFound : std::uint8_t {
 };
 
 // Records of a data chunk: an op byte, high nibble the op, low nibble a small
-// value (15: the value is 15 plus a varint that follows).
+// value (15: the value is 15 plus a varint that follows). CallDelta,
+// PedsDelta and Base are read, for version 1 captures, but no longer written.
 namespace op {
 inline constexpr std::uint8_t Same = 0x00;      // n-1: the next n base events again
 inline constexpr std::uint8_t Skip = 0x10;      // n-1: pass over n base events

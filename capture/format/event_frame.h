@@ -58,6 +58,22 @@ struct EventFrame {
 
 void clearFrame(EventFrame& frame);
 
+// An event's kind and hash as one word, for telling shapes apart: a call's
+// hash, or one of these.
+inline constexpr std::uint64_t PedsAnswerShapeWord = 0xFFFF'FFFF'FFFF'FF01ull;
+inline constexpr std::uint64_t WaitShapeWord = 0xFFFF'FFFF'FFFF'FF02ull;
+inline std::uint64_t eventShapeWord(const FrameEvent& event) {
+    switch (event.kind) {
+    case EventKind::NativeCall:
+        return event.hash;
+    case EventKind::PedsAnswer:
+        return PedsAnswerShapeWord;
+    case EventKind::Wait:
+        return WaitShapeWord;
+    }
+    return 0;
+}
+
 inline std::span<const std::uint64_t> argsOf(const EventFrame& frame, const FrameEvent& event) {
     return {frame.words.data() + event.firstWord, event.argCount};
 }

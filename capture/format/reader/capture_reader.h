@@ -10,7 +10,7 @@
 #include "capture/format/byte_codec.h"
 #include "capture/format/capture_format.h"
 #include "capture/format/event_frame.h"
-#include "capture/format/frame_history.h"
+#include "capture/format/reader/frame_history.h"
 
 #include <array>
 #include <cstddef>

@@ -2,17 +2,17 @@
 
 #include <algorithm>
 #include <bit>
+#include <utility>
 
 namespace capture {
 
 namespace {
 
-// The current frame, empty, is taken to repeat the frame in this slot.
-void repeatFrom(RepeatedFrame& repeated, const FrameHistory& history, std::size_t slot) {
-    repeated.active = !history.frames[slot].events.empty();
-    repeated.slot = slot;
-    repeated.stored = &history.frames[slot];
-    repeated.eventCount = history.frames[slot].events.size();
+// The current frame, empty, is taken to repeat the frame before.
+void repeatLastFrame(CaptureEncoder& encoder) {
+    RepeatedFrame& repeated = encoder.repeated;
+    repeated.active = !encoder.last.events.empty();
+    repeated.eventCount = encoder.last.events.size();
     repeated.next = 0;
     repeated.changedCount = 0;
     repeated.newWordCount = 0;
@@ -54,41 +54,18 @@ void addCall(EventFrame& frame, const NativeCallRecord& call) {
     }
 }
 
-// Every frame buffer keeps room for the largest frame seen, so that buffers
-// passed from slot to slot never grow again once it has been.
-void keepRoomFor(CaptureEncoder& encoder, const EventFrame& frame) {
-    const auto reserve = [&frame](EventFrame& f) {
-        f.events.reserve(frame.events.size());
-        f.words.reserve(frame.words.size());
-        f.texts.reserve(frame.texts.size());
-        f.textBytes.reserve(frame.textBytes.size());
-        f.slots.reserve(frame.slots.size());
-        f.handles.reserve(frame.handles.size());
-    };
-    for (EventFrame& stored : encoder.history.frames) {
-        reserve(stored);
-    }
-    reserve(encoder.current);
+// The frame before keeps room for the largest frame seen, so that the two
+// frames' buffers, swapped at each wait, never grow again once it has been.
+void keepRoomFor(EventFrame& last, const EventFrame& frame) {
+    last.events.reserve(frame.events.size());
+    last.words.reserve(frame.words.size());
+    last.texts.reserve(frame.texts.size());
+    last.textBytes.reserve(frame.textBytes.size());
+    last.slots.reserve(frame.slots.size());
+    last.handles.reserve(frame.handles.size());
 }
 
 } // namespace
-
-bool repeatsAStoredFrame(CaptureEncoder& encoder, std::uint64_t shapeWord) {
-    RepeatedFrame& repeated = encoder.repeated;
-    if (repeated.active && eventShapeWord(repeated.stored->events[0]) != shapeWord) {
-        repeated.active = false;
-    }
-    if (repeated.active || !encoder.current.events.empty()) {
-        return repeated.active;
-    }
-    // The stored frame the frame most likely repeats: the latest that starts
-    // with the same event.
-    const std::size_t latest = latestStartingWith(encoder.history, shapeWord);
-    if (latest != BaseSlotCount) {
-        repeatFrom(repeated, encoder.history, latest);
-    }
-    return repeated.active;
-}
 
 bool noteChangedCall(CaptureEncoder& encoder, const std::uint64_t* args, std::size_t argCount,
                      const std::uint64_t* result, std::size_t resultCount, std::uint32_t pointers) {
@@ -96,8 +73,8 @@ bool noteChangedCall(CaptureEncoder& encoder, const std::uint64_t* args, std::si
     if (repeated.changedCount == MaxRepeatCalls) {
         return false;
     }
-    const EventFrame& stored = encoder.history.frames[repeated.slot];
-    const std::uint64_t* was = stored.words.data() + stored.events[repeated.next].firstWord;
+    const EventFrame& last = encoder.last;
+    const std::uint64_t* was = last.words.data() + last.events[repeated.next].firstWord;
     std::uint64_t* now = repeated.newWords.data() + repeated.newWordCount;
     std::copy_n(args, argCount, now);
     for (std::uint32_t p = pointers; p != 0; p &= p - 1) {
@@ -128,12 +105,12 @@ void stopRepeating(CaptureEncoder& encoder) {
         return;
     }
     repeated.active = false;
-    const EventFrame& stored = encoder.history.frames[repeated.slot];
+    const EventFrame& last = encoder.last;
     EventFrame& current = encoder.current;
     std::size_t changed = 0;
     const std::uint64_t* now = repeated.newWords.data();
     for (std::size_t k = 0; k < repeated.next; ++k) {
-        copyEvent(current, stored, stored.events[k]);
+        copyEvent(current, last, last.events[k]);
         if (changed < repeated.changedCount && repeated.changedCalls[changed].event == k) {
             const FrameEvent& event = current.events.back();
             std::copy_n(now, event.argCount + event.resultCount,
@@ -157,22 +134,20 @@ void recordWait(CaptureEncoder& encoder, std::uint32_t ms) {
     if (encoder.stopped) {
         return;
     }
-    RepeatedFrame& repeated = encoder.repeated;
-    FrameHistory& history = encoder.history;
     const FrameEvent* was = nextRepeatedEvent(encoder, WaitShapeWord);
     if (was != nullptr && was->kind == EventKind::Wait && was->waitMs == ms &&
-        repeated.next + 1 == history.frames[repeated.slot].events.size()) {
+        encoder.repeated.next + 1 == encoder.last.events.size()) {
         writeRepeatedFrame(encoder);
-        // The next frame is taken to repeat this one too.
-        repeatFrom(repeated, history, repeated.slot);
-        return;
+    } else {
+        stopRepeating(encoder);
+        addWait(encoder.current, ms);
+        keepRoomFor(encoder.last, encoder.current);
+        writeCompleteFrame(encoder);
+        std::swap(encoder.last, encoder.current);
+        clearFrame(encoder.current);
     }
-    stopRepeating(encoder);
-    addWait(encoder.current, ms);
-    keepRoomFor(encoder, encoder.current);
-    writeCompleteFrame(encoder);
-    storeFrame(history, encoder.current);
-    repeatFrom(repeated, history, history.lastSlot);
+    // The next frame is taken to repeat this one.
+    repeatLastFrame(encoder);
 }
 
 } // namespace capture

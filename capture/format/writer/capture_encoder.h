@@ -1,20 +1,19 @@
 // The capture encoder: the capture build of the plugin hands it every call
 // and answer at the host seam, and it turns them into the chunks of a .pbcap
-// file (docs/capture-format.md). Most frames repeat a stored frame event for
+// file (docs/capture-format.md). Most frames repeat the frame before event for
 // event but for some calls' words (the game timer's answer, a position), so
-// each event is first compared with the next event of the stored frame the
-// frame is taken to repeat: a repeat, or a call whose words alone differ, is
-// just noted, and a frame that repeats to its wait is one Repeat record. At
-// the first event that differs in anything else, the events repeated so far
-// are copied into the current frame and the rest goes to the general writer
-// (DeltaWriter, below). Bytes come out only through flushCapture and the
-// closing marks, as whole chunks. Once its buffers have grown to a frame's
-// working size, recording a frame allocates nothing.
+// each event is first compared with the next event of the frame before: a
+// repeat, or a call whose words alone differ, is just noted, and a frame that
+// repeats to its wait is one Repeat record. At the first event that differs
+// in anything else, the events repeated so far are copied into the current
+// frame and the rest goes to the general writer (DeltaWriter, below). Every
+// frame is written against the frame before. Bytes come out only through
+// flushCapture and the closing marks, as whole chunks. Once its buffers have
+// grown to a frame's working size, recording a frame allocates nothing.
 #pragma once
 
 #include "capture/format/capture_format.h"
 #include "capture/format/event_frame.h"
-#include "capture/format/frame_history.h"
 
 #include <algorithm>
 #include <array>
@@ -45,13 +44,11 @@ struct NativeCallRecord {
     std::span<const std::uint64_t> result;
 };
 
-// The stored frame the current frame is taken to repeat, and how far.
+// How far the current frame repeats the frame before.
 struct RepeatedFrame {
     bool active = false;
-    std::size_t slot = 0;               // of the stored frame in the history
-    const EventFrame* stored = nullptr; // history.frames[slot]
-    std::size_t eventCount = 0;         // of the stored frame
-    std::size_t next = 0; // of its events, the next to compare: those before it repeated
+    std::size_t eventCount = 0; // of the frame before
+    std::size_t next = 0;       // of its events, the next to compare: those before it repeated
     std::array<RepeatSite, MaxRepeatCalls> changedCalls{}; // the calls whose words changed
     std::size_t changedCount = 0;
     // The changed calls' words as they are now, one call after another, 0 at
@@ -60,10 +57,10 @@ struct RepeatedFrame {
     std::size_t newWordCount = 0;
 };
 
-// Writes the events of a frame as records against the previous frame (the
+// Writes the events of a frame as records against the frame before (the
 // base): runs of events the same as the base event at the cursor, base events
-// passed over, changed base events with only the fields that changed, and
-// events written whole. docs/capture-format.md gives the records' layout.
+// passed over, and events written whole. docs/capture-format.md gives the
+// records' layout.
 struct DeltaWriter {
     std::size_t baseCursor = 0; // next base event a record may refer to
     std::size_t nextEvent = 0;  // first event of the current frame not yet written
@@ -90,14 +87,13 @@ struct DeflateStreamDeleter {
 };
 
 struct CaptureEncoder {
-    FrameHistory history; // the frames a frame may be written against
-    EventFrame current;   // the frame being recorded, once it stops repeating
+    EventFrame last;    // the frame before: the current frame is written against it
+    EventFrame current; // the frame being recorded, once it stops repeating
     RepeatedFrame repeated;
     DeltaWriter writer;
     std::array<RepeatSite, MaxRepeatCalls> lastSites{}; // of the last Repeat giving them
     std::size_t lastSiteCount = 0;
     bool sitesWritten = false;
-    std::size_t baseSlot = 0;         // of the current frame's base
     std::vector<std::uint8_t> output; // chunks not yet handed out, then the open chunk
     std::size_t chunkStart = 0;       // of the open data chunk's header
     bool chunkOpen = false;
@@ -131,16 +127,13 @@ std::span<const std::uint8_t> stopAtSizeCap(CaptureEncoder& encoder, std::uint64
 std::span<const std::uint8_t> endCapture(CaptureEncoder& encoder);
 std::span<const std::uint8_t> endStoodDown(CaptureEncoder& encoder);
 
-// Whether the frame is taken to repeat a stored one: its first event picks
-// the latest stored frame that starts with it.
-bool repeatsAStoredFrame(CaptureEncoder& encoder, std::uint64_t shapeWord);
 // Notes a call whose words alone changed, if the frame has room for one more:
 // its words, 0 at `pointers` (its texts and slots), and which changed. Takes
 // the words, not the call, so that the comparison keeps the call in registers.
 bool noteChangedCall(CaptureEncoder& encoder, const std::uint64_t* args, std::size_t argCount,
                      const std::uint64_t* result, std::size_t resultCount, std::uint32_t pointers);
-// A ped list or call (its words already cut) that does not repeat the stored
-// frame's event: the frame stops repeating, and the event goes into it.
+// A ped list or call (its words already cut) that does not repeat its event in
+// the frame before: the frame stops repeating, and the event goes into it.
 void recordPedsThatDiffer(CaptureEncoder& encoder, std::int32_t capacity,
                           std::span<const std::int32_t> kept, std::int32_t returned);
 void recordCallThatDiffers(CaptureEncoder& encoder, const NativeCallRecord& call);
@@ -153,19 +146,25 @@ void stopRepeating(CaptureEncoder& encoder);
 void writeRepeatedFrame(CaptureEncoder& encoder);
 void writeCompleteFrame(CaptureEncoder& encoder);
 
-// The stored event the next event (of this shape word) is compared with, or
-// null when the frame repeats none. Inline: it runs for every event.
+// The event of the frame before that the next event (of this shape word) is
+// compared with, or null when the frame does not repeat it: a frame repeats
+// the frame before only if it starts with the same event. Inline: it runs for
+// every event.
 inline const FrameEvent* nextRepeatedEvent(CaptureEncoder& encoder, std::uint64_t shapeWord) {
     RepeatedFrame& repeated = encoder.repeated;
-    if ((!repeated.active || repeated.next == 0) && !repeatsAStoredFrame(encoder, shapeWord)) {
+    if (repeated.active && repeated.next == 0 &&
+        eventShapeWord(encoder.last.events[0]) != shapeWord) {
+        repeated.active = false;
+    }
+    if (!repeated.active || repeated.next == repeated.eventCount) {
         return nullptr;
     }
-    return repeated.next < repeated.eventCount ? &repeated.stored->events[repeated.next] : nullptr;
+    return &encoder.last.events[repeated.next];
 }
 
-// Whether a call has the stored call's native, word counts, texts and slots;
+// Whether a call has the earlier call's native, word counts, texts and slots;
 // `pointers` gets the mask of the arguments its texts and slots are at.
-inline bool sameNativeTextsAndSlots(const EventFrame& stored, const FrameEvent& was,
+inline bool sameNativeTextsAndSlots(const EventFrame& before, const FrameEvent& was,
                                     const NativeCallRecord& call, std::uint32_t& pointers) {
     if (was.kind != EventKind::NativeCall || was.hash != call.hash ||
         was.argCount != call.args.size() || was.resultCount != call.result.size() ||
@@ -173,15 +172,15 @@ inline bool sameNativeTextsAndSlots(const EventFrame& stored, const FrameEvent& 
         return false;
     }
     pointers = 0;
-    const auto texts = textsOf(stored, was);
+    const auto texts = textsOf(before, was);
     for (std::size_t k = 0; k < call.texts.size(); ++k) {
         if (texts[k].argIndex != call.texts[k].argIndex ||
-            textBytesOf(stored, texts[k]) != call.texts[k].bytes.substr(0, MaxTextBytes)) {
+            textBytesOf(before, texts[k]) != call.texts[k].bytes.substr(0, MaxTextBytes)) {
             return false;
         }
         pointers |= std::uint32_t{1} << (call.texts[k].argIndex & 31);
     }
-    const auto slots = slotsOf(stored, was);
+    const auto slots = slotsOf(before, was);
     for (std::size_t k = 0; k < call.slots.size(); ++k) {
         if (slots[k].argIndex != call.slots[k].argIndex || slots[k].value != call.slots[k].value) {
             return false;
@@ -191,11 +190,11 @@ inline bool sameNativeTextsAndSlots(const EventFrame& stored, const FrameEvent& 
     return true;
 }
 
-// Whether a call's words and answer are the stored call's, but for the words
+// Whether a call's words and answer are the earlier call's, but for the words
 // at `pointers`, which are not compared.
-inline bool sameWords(const EventFrame& stored, const FrameEvent& was, const NativeCallRecord& call,
+inline bool sameWords(const EventFrame& before, const FrameEvent& was, const NativeCallRecord& call,
                       std::uint32_t pointers) {
-    const std::uint64_t* words = stored.words.data() + was.firstWord;
+    const std::uint64_t* words = before.words.data() + was.firstWord;
     for (std::size_t i = 0; i < was.argCount; ++i) {
         if (words[i] != call.args[i] && (pointers >> i & 1u) == 0) {
             return false;
@@ -210,7 +209,7 @@ inline bool sameWords(const EventFrame& stored, const FrameEvent& was, const Nat
     return true;
 }
 
-// Compares a call, its words already cut, with the next stored event: true
+// Compares a call, its words already cut, with the next event of the frame before: true
 // when it repeats it, or differs only in its words while the frame has room
 // for another changed call, and is noted, or when the capture has stopped;
 // false when it must go into the current frame (recordCallThatDiffers).
@@ -221,11 +220,10 @@ inline bool noteRepeatedCall(CaptureEncoder& encoder, const NativeCallRecord& ca
     }
     const FrameEvent* was = nextRepeatedEvent(encoder, call.hash);
     std::uint32_t pointers = 0;
-    if (was == nullptr ||
-        !sameNativeTextsAndSlots(*encoder.repeated.stored, *was, call, pointers)) {
+    if (was == nullptr || !sameNativeTextsAndSlots(encoder.last, *was, call, pointers)) {
         return false;
     }
-    if (!sameWords(*encoder.repeated.stored, *was, call, pointers) &&
+    if (!sameWords(encoder.last, *was, call, pointers) &&
         !noteChangedCall(encoder, call.args.data(), call.args.size(), call.result.data(),
                          call.result.size(), pointers)) {
         return false;
@@ -254,7 +252,7 @@ inline bool noteRepeatedPeds(CaptureEncoder& encoder, std::int32_t capacity,
         was->pedsReturned != returned) {
         return false;
     }
-    const auto handles = handlesOf(*encoder.repeated.stored, *was);
+    const auto handles = handlesOf(encoder.last, *was);
     if (!std::equal(kept.begin(), kept.end(), handles.begin(), handles.end())) {
         return false;
     }

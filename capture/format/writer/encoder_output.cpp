@@ -126,22 +126,16 @@ void closeDataChunkIfFull(CaptureEncoder& encoder) {
 }
 
 // Writes the events of the current frame not yet written, through the
-// general writer, into data chunks of about DataChunkTargetSize. A frame's
-// first write picks its base.
-void writePending(CaptureEncoder& encoder, bool frameComplete) {
-    stopRepeating(encoder);
-    prepareOutput(encoder);
-    if (encoder.writer.nextEvent == 0 && !encoder.current.events.empty()) {
-        encoder.baseSlot = chooseBase(encoder.history, encoder.current, frameComplete);
-        if (encoder.baseSlot != encoder.history.lastSlot) {
-            openDataChunk(encoder);
-            putByte(encoder.output, static_cast<std::uint8_t>(op::Base | encoder.baseSlot));
-        }
+// general writer, into data chunks of about DataChunkTargetSize. A frame
+// that has repeated no event yet may still repeat the frame before.
+void writePending(CaptureEncoder& encoder) {
+    if (encoder.repeated.next > 0) {
+        stopRepeating(encoder);
     }
-    const EventFrame& base = encoder.history.frames[encoder.baseSlot];
+    prepareOutput(encoder);
     while (encoder.writer.nextEvent < encoder.current.events.size()) {
         openDataChunk(encoder);
-        writeNextEvent(encoder.writer, base, encoder.current, encoder.output);
+        writeNextEvent(encoder.writer, encoder.last, encoder.current, encoder.output);
         closeDataChunkIfFull(encoder);
     }
 }
@@ -149,7 +143,7 @@ void writePending(CaptureEncoder& encoder, bool frameComplete) {
 // A chunk other than data, after everything recorded so far: its payload is
 // appended to the output between the two calls.
 std::size_t openWholeChunk(CaptureEncoder& encoder) {
-    writePending(encoder, false);
+    writePending(encoder);
     closeDataChunk(encoder);
     return openChunk(encoder.output);
 }
@@ -190,18 +184,18 @@ void putSites(CaptureEncoder& encoder) {
     encoder.sitesWritten = true;
 }
 
-// A frame that repeated the stored one to its wait: a Repeat record, each
-// changed word as its delta from the stored word; then the stored frame takes
+// A frame that repeated the frame before to its wait: a Repeat record, each
+// changed word as its delta from the word before; then the frame before takes
 // the new words.
 void writeRepeatRecord(CaptureEncoder& encoder) {
     putSites(encoder);
     const RepeatedFrame& repeated = encoder.repeated;
-    EventFrame& stored = encoder.history.frames[repeated.slot];
+    EventFrame& last = encoder.last;
     const std::uint64_t* now = repeated.newWords.data();
     for (std::size_t j = 0; j < repeated.changedCount; ++j) {
         const RepeatSite& changed = repeated.changedCalls[j];
-        const FrameEvent& was = stored.events[changed.event];
-        std::uint64_t* wasWords = stored.words.data() + was.firstWord;
+        const FrameEvent& was = last.events[changed.event];
+        std::uint64_t* wasWords = last.words.data() + was.firstWord;
         const std::uint64_t mask = changed.argsChanged | std::uint64_t{changed.resultChanged}
                                                              << was.argCount;
         for (std::uint64_t m = mask; m != 0; m &= m - 1) {
@@ -233,20 +227,13 @@ std::span<const std::uint8_t> closeWith(CaptureEncoder& encoder, const ChunkTag&
 void writeRepeatedFrame(CaptureEncoder& encoder) {
     prepareOutput(encoder);
     openDataChunk(encoder);
-    RepeatedFrame& repeated = encoder.repeated;
-    FrameHistory& history = encoder.history;
-    if (repeated.slot != history.lastSlot) {
-        putByte(encoder.output, static_cast<std::uint8_t>(op::Base | repeated.slot));
-    }
     writeRepeatRecord(encoder);
-    history.storedAt[repeated.slot] = ++history.framesStored;
-    history.lastSlot = repeated.slot;
     startNextFrame(encoder.writer);
     closeDataChunkIfFull(encoder);
 }
 
 void writeCompleteFrame(CaptureEncoder& encoder) {
-    writePending(encoder, true);
+    writePending(encoder);
     closeSameRun(encoder.writer, encoder.output);
     startNextFrame(encoder.writer);
 }
@@ -283,7 +270,7 @@ void recordNoSettingsFile(CaptureEncoder& encoder) {
 }
 
 std::span<const std::uint8_t> flushCapture(CaptureEncoder& encoder) {
-    writePending(encoder, false);
+    writePending(encoder);
     closeDataChunk(encoder);
     encoder.handedOut = true;
     return encoder.output;

@@ -1,8 +1,10 @@
-#include "capture/format/frame_history.h"
+#include "capture/format/reader/frame_history.h"
 
 #include <utility>
 
 namespace capture {
+
+namespace {
 
 FrameShape shapeOf(const EventFrame& frame) {
     FrameShape shape;
@@ -13,6 +15,8 @@ FrameShape shapeOf(const EventFrame& frame) {
     }
     return shape;
 }
+
+} // namespace
 
 void storeFrame(FrameHistory& history, EventFrame& finished) {
     const FrameShape shape = shapeOf(finished);
@@ -35,34 +39,6 @@ void storeFrame(FrameHistory& history, EventFrame& finished) {
     history.shapes[slot] = shape;
     history.storedAt[slot] = ++history.framesStored;
     history.lastSlot = slot;
-}
-
-std::size_t latestStartingWith(const FrameHistory& history, std::uint64_t firstShapeWord) {
-    std::size_t best = BaseSlotCount;
-    std::uint64_t bestAt = 0;
-    for (std::size_t i = 0; i < BaseSlotCount; ++i) {
-        if (history.storedAt[i] > bestAt && history.shapes[i].first == firstShapeWord) {
-            best = i;
-            bestAt = history.storedAt[i];
-        }
-    }
-    return best;
-}
-
-std::size_t chooseBase(const FrameHistory& history, const EventFrame& frame, bool complete) {
-    if (frame.events.empty()) {
-        return history.lastSlot;
-    }
-    const FrameShape shape = shapeOf(frame);
-    if (complete) {
-        for (std::size_t i = 0; i < BaseSlotCount; ++i) {
-            if (history.storedAt[i] != 0 && history.shapes[i] == shape) {
-                return i;
-            }
-        }
-    }
-    const std::size_t latest = latestStartingWith(history, shape.first);
-    return latest == BaseSlotCount ? history.lastSlot : latest;
 }
 
 } // namespace capture
