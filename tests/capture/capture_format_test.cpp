@@ -75,14 +75,12 @@ LaidOut layOut(const Bytes& file) {
 const Bytes Signature = {0x89, 'P', 'B', 'C', 'A', 'P', '\r', '\n', 3, 0, 0, 0};
 const Bytes Head = chunk(capture::HeaderTag, {5, '0', '.', '1', '.', '0', 1, 'b'});
 
-// The records the reader must read back into the input; for the records
-// only version 1's encoder wrote (CallDelta, PedsDelta, Base), also what the
-// encoder writes now, which the reader must read as well.
+// For records only version 1's encoder wrote, `written` is what it writes now.
 struct Vector {
     const char* what;
     std::function<void(Session&)> input;
     Bytes records;
-    Bytes written = {}; // when the encoder writes other records
+    Bytes written = {};
 };
 
 Call call(std::uint64_t hash, std::vector<std::uint64_t> args, std::vector<std::uint64_t> result) {
@@ -183,9 +181,8 @@ std::vector<Vector> vectors() {
         // alone (mask 0x01). It goes into slot 1, the one never stored; frame 1
         // again is written against slot 0 (Base 0x70) as a Repeat record of no
         // sites (81 00); frame 2 again against slot 1, the same sites (80).
-        // The encoder writes each against the frame before: the base call
-        // passed over (Skip 0x10) for the call whole, its hash from the cache
-        // after the first time, and a Same of the wait.
+        // The encoder: each frame's base call passed over (Skip 0x10) for the
+        // call whole, from the hash cache after the first time; Same of the wait.
         {"call delta of the hash, and base records",
          [](Session& s) {
              for (const std::uint64_t hash : {A, C, A, C}) {
