@@ -24,11 +24,6 @@ inline std::uint64_t wordDelta(std::uint64_t value, std::uint64_t base) {
 inline std::uint64_t applyWordDelta(std::uint64_t base, std::uint64_t delta) {
     return base + static_cast<std::uint64_t>(unzigzag(delta));
 }
-// A base's word to write a word against: words beyond the base's count are
-// written against zero.
-inline std::uint64_t wordOrZero(std::span<const std::uint64_t> words, std::size_t i) {
-    return i < words.size() ? words[i] : 0;
-}
 inline std::uint64_t int32Delta(std::int32_t value, std::int32_t base) {
     return zigzag(static_cast<std::int32_t>(static_cast<std::uint32_t>(value) -
                                             static_cast<std::uint32_t>(base)));

@@ -19,8 +19,7 @@ bool sameWords(std::span<const std::uint64_t> a, std::span<const std::uint64_t> 
     return std::equal(a.begin(), a.end(), b.begin(), b.end());
 }
 
-} // namespace
-
+// Whether two calls, each in its own frame, carry the same texts.
 bool sameTexts(const EventFrame& a, const FrameEvent& x, const EventFrame& b, const FrameEvent& y) {
     if (x.textCount != y.textCount) {
         return false;
@@ -35,6 +34,8 @@ bool sameTexts(const EventFrame& a, const FrameEvent& x, const EventFrame& b, co
     }
     return true;
 }
+
+} // namespace
 
 bool differsInCall(const EventFrame& a, const FrameEvent& x, const EventFrame& b,
                    const FrameEvent& y) {

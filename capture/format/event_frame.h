@@ -93,8 +93,6 @@ inline std::span<const std::int32_t> handlesOf(const EventFrame& frame, const Fr
     return {frame.handles.data() + event.firstHandle, event.handleCount};
 }
 
-// Whether two calls, each in its own frame, carry the same texts.
-bool sameTexts(const EventFrame& a, const FrameEvent& x, const EventFrame& b, const FrameEvent& y);
 // Whether two events, each in its own frame, hold the same call and answer.
 bool sameEvent(const EventFrame& a, const FrameEvent& x, const EventFrame& b, const FrameEvent& y);
 // Whether they differ in more than the answer: the kind, the hash or the

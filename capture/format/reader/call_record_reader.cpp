@@ -58,7 +58,7 @@ bool readChangedWords(RecordInput& input, std::size_t count, std::span<const std
         return fail(input, "changed word beyond the count");
     }
     for (std::size_t i = 0; i < count && input.in.ok; ++i) {
-        const std::uint64_t was = wordOrZero(before, i);
+        const std::uint64_t was = i < before.size() ? before[i] : 0;
         add((changed >> i & 1u) != 0 ? applyWordDelta(was, takeVarint(input.in)) : was);
     }
     return input.in.ok;
