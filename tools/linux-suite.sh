@@ -11,7 +11,4 @@ cmake --build --preset windows
 cmake --build --preset windows --target package
 cmake --preset linux >/dev/null
 cmake --build --preset linux
-# Most Wine runs use the prefix of build/windows: one wineserver serves them all.
-bash tools/run-wine.sh --hold build/windows
-trap 'bash tools/run-wine.sh --release build/windows' EXIT
 ctest --preset linux

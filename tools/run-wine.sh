@@ -7,12 +7,6 @@
 # its loader in /usr/lib/wine and no `wine` command on the PATH (the loader
 # finds its wineserver beside itself). `run-wine.sh --find` prints the loader
 # it would use, or fails.
-#
-# `run-wine.sh --hold DIR` starts the wineserver of the prefix of DIR's
-# programs to stay until `run-wine.sh --release DIR`. Otherwise each program
-# starts a server that stops soon after it, and a program that connects while
-# the server stops fails at once ("wine client error:0: recvmsg: Connection
-# reset by peer"): a suite of many Wine runs holds one server throughout.
 set -euo pipefail
 
 find_wine() {
@@ -31,20 +25,6 @@ find_wine() {
 if [ "${1:-}" = "--find" ]; then
     find_wine
     exit
-fi
-
-if [ "${1:-}" = "--hold" ] || [ "${1:-}" = "--release" ]; then
-    wine=$(find_wine) || exit 2
-    export WINEPREFIX=${PALLBROOK_WINEPREFIX:-$(cd "$2" && pwd)/wineprefix}
-    mkdir -p "$WINEPREFIX"
-    server=$(dirname "$wine")/wineserver
-    # A server already held, or none to release, is as asked.
-    if [ "$1" = "--hold" ]; then
-        "$server" --persistent >/dev/null 2>&1 || true
-    elif "$server" --kill >/dev/null 2>&1; then
-        "$server" --wait >/dev/null 2>&1 || true
-    fi
-    exit 0
 fi
 
 program=$1
